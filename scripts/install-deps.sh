@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quarnel needs to build, test and run.
+# Idempotent: packages that are already installed are skipped, and
+# nothing is fetched when everything is present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config clang-format
+  libsqlite3-dev sqlite3
+  libcurl4-openssl-dev curl
+  libudev-dev
+  libcpp-httplib-dev
+  libgtest-dev libgmock-dev
+  libbenchmark-dev
+  chromium
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+# chromium is optional: only the order-page browser test needs it.
+required=()
+for p in "${missing[@]}"; do [ "$p" = chromium ] || required+=("$p"); done
+if [ ${#required[@]} -gt 0 ]; then
+  $SUDO apt-get install -y -q --no-install-recommends "${required[@]}"
+fi
+if [[ " ${missing[*]} " == *" chromium "* ]]; then
+  $SUDO apt-get install -y -q --no-install-recommends chromium ||
+    echo "warning: chromium could not be installed; the browser test will be skipped" >&2
+fi

@@ -1,0 +1,19 @@
+// The numeric test and conversion applied to numbers typed or scanned by users
+// (quantity barcodes, order files, stored settings).
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace quarnel {
+
+// Accepts optional blanks around the number, an optional sign, digits with
+// an optional fraction and an optional exponent. The decimal separator is
+// "." and, for Dutch users, also ",". Returns nothing for anything else.
+std::optional<double> ParseNumeric(std::string_view text);
+
+inline bool IsNumeric(std::string_view text) {
+    return ParseNumeric(text).has_value();
+}
+
+}  // namespace quarnel

@@ -1,0 +1,45 @@
+#include "app/modMain.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/ErrorInfo.h"
+#include "app/TraceLog.h"
+
+namespace quarnel {
+
+namespace {
+
+std::shared_ptr<clsSettings> g_settings;
+
+}  // namespace
+
+bool IsExtendedSwitch(std::string commandLine) {
+    if (!commandLine.empty() && (commandLine[0] == '-' || commandLine[0] == '/')) {
+        commandLine.erase(0, 1);
+    }
+    std::transform(commandLine.begin(), commandLine.end(), commandLine.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return commandLine == "extended";
+}
+
+void Main(const std::string& commandLine, const StartupEnvironment& environment) {
+    SetExtendedLogging(IsExtendedSwitch(commandLine));
+    g_settings = std::make_shared<clsSettings>(environment.registry, environment.applicationFolder,
+                                               environment.executablePath);
+    SetTraceSettings(g_settings);
+    WriteTrace(std::string("Starting ") + kAppTitle, false, true);
+    for (const std::string& problem : g_settings->LoadProblems()) trace::Event(problem);
+}
+
+std::shared_ptr<clsSettings> Settings() {
+    return g_settings;
+}
+
+void ExitApplication() {
+    trace::Event(std::string("Exiting ") + kAppTitle);
+    SetTraceSettings(nullptr);
+    g_settings.reset();
+}
+
+}  // namespace quarnel

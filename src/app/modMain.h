@@ -1,0 +1,32 @@
+// Start-up and shutdown of the program, and the shared settings object.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/RegistryApi.h"
+#include "settings/clsSettings.h"
+
+namespace quarnel {
+
+// What start-up needs from the platform; main() fills it in, tests pass fakes.
+struct StartupEnvironment {
+    std::shared_ptr<platform::RegistryApi> registry;
+    std::string applicationFolder;
+    std::string executablePath;
+};
+
+// True for "extended", with or without one leading "-" or "/", in any case.
+bool IsExtendedSwitch(std::string commandLine);
+
+// Sets the extended-logging flag from the command line, creates the shared
+// settings object and writes the start entry.
+void Main(const std::string& commandLine, const StartupEnvironment& environment);
+
+// The shared settings object; null before Main and after ExitApplication.
+std::shared_ptr<clsSettings> Settings();
+
+// Writes the exit entry and releases the shared settings object.
+void ExitApplication();
+
+}  // namespace quarnel

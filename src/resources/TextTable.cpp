@@ -1,0 +1,123 @@
+#include "resources/TextTable.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quarnel::resources {
+
+namespace {
+
+struct TextEntry {
+    int id;
+    const char* english;
+    const char* dutch;
+};
+
+// Sorted by id.
+constexpr std::array<TextEntry, 72> kTexts = {{
+    {101, "Ok", "Ok"},
+    {102, "Cancel", "Annuleren"},
+    {103, "Info", "Info"},
+    {104, "Program version", "Programmaversie"},
+    {105, "DLL Version", "DLL Versie"},
+    {108, "Good", "Goed"},
+    {109, "Low", "Laag"},
+    {110, "Scanner information", "Scannergegevens"},
+    {111, "Scanner", "Scanner"},
+    {112, "Scanner ID", "Scanner ID"},
+    {113, "Software version", "Softwareversie"},
+    {114, "Protocol version", "Protocolversie"},
+    {115, "Battery level", "Batterijniveau"},
+    {116, "The scanner is no longer available.", "De scanner is niet langer beschikbaar."},
+    {117, "Enable beeper", "Pieptoon inschakelen"},
+    {118, "Reset factory defaults", "Fabrieksinstellingen herstellen"},
+    {119, "Choose the folder in which to store read barcodes.",
+     "Kies de map waarin ingelezen barcodes worden opgeslagen."},
+    {120, "Choose the folder in which to save orders.",
+     "Kies de map waarin bestellingen worden opgeslagen."},
+    {121, "First product, then quantity", "Eerst product, dan hoeveelheid"},
+    {122, "First quantity, then product", "Eerst hoeveelheid, dan product"},
+    {123, "Settings", "Instellingen"},
+    {124, "Automatically save read barcodes in:", "Ingelezen barcodes automatisch opslaan in:"},
+    {125, "Automatically save generated orders in:",
+     "Gegenereerde bestellingen automatisch opslaan in:"},
+    {126, "Automatically start Quarnel", "Quarnel automatisch opstarten"},
+    {127, "Exteded logging", "Uitgebreide logging"},
+    {128, "Manner of scanning ordering quantity", "Wijze van scannen van bestelhoeveelheid"},
+    {129, "The barcodes could not be saved in '<<1>>'.",
+     "De barcodes konden niet worden ingeslagen in '<<1>>'."},
+    {130, "Make sure you have writing permissions and that this folder exists.",
+     "Controleer of u schrijfrechten heeft en of de map bestaat."},
+    {131, "The order could not be saved in '<<1>>'.",
+     "De bestelling kon niet worden opgeslagen in '<<1>>'."},
+    {132, "The scanner contains no scanned data", "De scanner bevat geen gescande gegevens"},
+    {133, "Resend saved order", "Opgeslagen bestelling versturen"},
+    {134, "CSV (separated by listseparator) (*.csv)",
+     "CSV (gescheiden door lijstscheidingsteken) (*.csv)"},
+    {135, "The file '<<1>>' could not be processed.",
+     "Het bestand '<<1>>' kon niet worden ingelezen."},
+    {136, "The order could not be sent!", "De bestelling kon niet worden verzonden!"},
+    {137, "The order is saved as '<<1>>'.", "De bestelling is opgeslagen als '<<1>>'."},
+    {138, "You can manually resend this order by choosing '<<1>>'.",
+     "U kunt deze bestelling handmatig versturen middels '<<1>>'."},
+    {139,
+     "Would you like to save this order? Saved orders can be manually resend later by choosing "
+     "'<<1>>'.",
+     "Wilt u de bestelling opslaan, zodat u deze later alsnog kunt verzenden via '<<1>>'?"},
+    {140, "Save order", "Bestelling opslaan"},
+    {141, "All files (*.*)", "Alle bestanden (*.*)"},
+    {142, "Read scanner data now", "Scanner nu uitlezen"},
+    {143, "Scanner settings", "Scannerinstellingen"},
+    {144, "Exit", "Afsluiten"},
+    {145, "Connected to scanner", "Verbonden met scanner"},
+    {146, "Connection lost...", "Verbinding verbroken..."},
+    {147, "An unexpected error occurred.", "Een onverwachte fout is opgetreden."},
+    {148, "Order page could not be opened...", "Bestelpagina kon niet worden geopend..."},
+    {149,
+     "The order is generated with order number '<<1>>'. Please log on to the order page to "
+     "complete your order.",
+     "De bestelling is gegenereerd onder nummer '<<1>>'. Om uw bestelling af te ronden dient u op "
+     "de bestelpagina in te loggen."},
+    {150, "Reading saved order...", "Opgeslagen bestelling uitlezen..."},
+    {151, "page '<<1>>' not available", "pagina '<<1>>' is niet beschikbaar"},
+    {152, "information could not be sent", "informatie kon niet worden verstuurd"},
+    {153, "Reading barcode data...", "Barcodegegevens uitlezen..."},
+    {154, "General", "Algemeen"},
+    {155, "Autosave", "Automatisch opslaan"},
+    {156, "Trace file", "Trace file"},
+    {157, "Log events in a trace file", "Gebeurtenissen loggen in een trace file"},
+    {158, "Error while reading scanned data", "Fout tijdens het ophalen van de gescande gegevens"},
+    {159, "Generating order...", "Bestelling genereren..."},
+    {160, "Sending order...", "Bestelling verzenden..."},
+    {161, "Order sent succesfully", "Bestelling succesvol verzonden"},
+    {162, "Save trace file as...", "Trace file opslaan als..."},
+    {163, "Log files (*.log)", "Logbestanden (*.log)"},
+    {164, "Identification webshop", "Identificatie webshop"},
+    {165, "Debtor", "Debiteur"},
+    {166, "User", "Gebruiker"},
+    {167, "Password", "Wachtwoord"},
+    {168, "Proxy settings", "Proxy-instelling"},
+    {169, "Enable proxy server for internet connections",
+     "Proxyserver voor internetverbindingen inschakelen"},
+    {170, "Address", "Adres"},
+    {171, "Port", "Poort"},
+    {172,
+     "Invalid webshop identification. Please correct your identification settings in this "
+     "program's configuration.",
+     "Ongeldige identificatie webshop. Pas uw identificatiegegevens aan in de instellingen van dit "
+     "programma."},
+    {173, "Failed to apply some settings", "Sommige instellingen konden niet worden toegepast"},
+    {174, "Copy date and time settings from the computer",
+     "Datum en tijd instellingen van de computer overnemen"},
+}};
+
+}  // namespace
+
+const char* LookupText(int id, platform::Language language) {
+    auto it = std::lower_bound(kTexts.begin(), kTexts.end(), id,
+                               [](const TextEntry& entry, int key) { return entry.id < key; });
+    if (it == kTexts.end() || it->id != id) return nullptr;
+    return language == platform::Language::Dutch ? it->dutch : it->english;
+}
+
+}  // namespace quarnel::resources

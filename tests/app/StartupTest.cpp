@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "FakeRegistry.h"
+#include "TestSupport.h"
+#include "app/modMain.h"
+
+namespace quarnel {
+namespace {
+
+TEST(Startup, ExtendedSwitch) {
+    for (const char* on : {"extended", "/extended", "-EXTENDED", "/Extended"}) {
+        EXPECT_TRUE(IsExtendedSwitch(on)) << on;
+    }
+    for (const char* off : {"--extended", "/extended/debug", "x", "", "extended x", "/"}) {
+        EXPECT_FALSE(IsExtendedSwitch(off)) << off;
+    }
+}
+
+class StartupRun : public ::testing::Test {
+  protected:
+    void Start(const std::string& commandLine) {
+        Main(commandLine, StartupEnvironment{registry, dir.Path(), "/usr/bin/quarnel"});
+    }
+    void TearDown() override {
+        if (Settings()) ExitApplication();
+        SetExtendedLogging(false);
+    }
+    std::string Trace() const { return test::ReadFileBytes(dir.File("Trace.log")); }
+
+    test::TempDir dir;
+    std::shared_ptr<test::FakeRegistry> registry = std::make_shared<test::FakeRegistry>();
+};
+
+TEST_F(StartupRun, RunIsFramedByStartAndExitEntries) {
+    Start("extended");
+    ASSERT_TRUE(Settings());
+    EXPECT_TRUE(ExtendedLogging());
+    EXPECT_EQ(Settings()->TraceFile(), dir.File("Trace.log"));
+    ExitApplication();
+    EXPECT_FALSE(Settings());
+    WriteTrace("after the end");
+
+    std::string trace = Trace();
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace.substr(0, 2), "\r\n");
+    EXPECT_EQ(trace.substr(21, 18), "\tStarting Quarnel\r\n");
+    EXPECT_NE(trace.find("\tExiting Quarnel\r\n"), std::string::npos);
+    EXPECT_EQ(trace.find("after the end"), std::string::npos);
+}
+
+TEST_F(StartupRun, NoTraceWhenEventsOffAndNotExtended) {
+    registry->PutText("HKCU\\Software\\Hollinde\\Quarnel", "TraceEvents", "0");
+    Start("");
+    EXPECT_FALSE(ExtendedLogging());
+    ExitApplication();
+    EXPECT_EQ(Trace(), "");
+}
+
+TEST_F(StartupRun, UnusableSettingsFallBackToDefaultsWithErrorEntries) {
+    registry->PutText("HKCU\\Software\\Hollinde\\Quarnel", "TraceEvents", "abc");
+    registry->PutText("HKCU\\Software\\Hollinde\\Quarnel", "QuantityPositioning", "x1");
+    Start("");
+    EXPECT_TRUE(Settings()->TraceEvents());
+    EXPECT_EQ(Settings()->QuantityPositioning(), 1);
+    std::string trace = Trace();
+    EXPECT_NE(
+        trace.find(
+            "\tError reading setting 'QuantityPositioning': [13] Type mismatch (Quarnel)\r\n"),
+        std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find("\tError reading setting 'TraceEvents': [13] Type mismatch (Quarnel)\r\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace quarnel
