@@ -1,5 +1,6 @@
 // quarnel: starts the program and runs until it is asked to end.
 #include <csignal>
+#include <filesystem>
 #include <string>
 
 #include "app/modMain.h"
@@ -19,6 +20,11 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    // The application folder plays the part of the executable's own folder,
+    // which always exists; a first run creates it before anything is traced.
+    std::error_code ignored;
+    std::filesystem::create_directories(quarnel::platform::ApplicationFolder(), ignored);
 
     quarnel::StartupEnvironment environment{
         quarnel::platform::OpenUserRegistry(quarnel::platform::SystemSerialPortTable()),

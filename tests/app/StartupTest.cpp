@@ -43,7 +43,7 @@ TEST_F(StartupRun, RunIsFramedByStartAndExitEntries) {
     std::string trace = Trace();
     ASSERT_GE(trace.size(), 2u);
     EXPECT_EQ(trace.substr(0, 2), "\r\n");
-    EXPECT_EQ(trace.substr(21, 18), "\tStarting Quarnel\r\n");
+    EXPECT_EQ(trace.substr(21, 19), "\tStarting Quarnel\r\n");
     EXPECT_NE(trace.find("\tExiting Quarnel\r\n"), std::string::npos);
     EXPECT_EQ(trace.find("after the end"), std::string::npos);
 }

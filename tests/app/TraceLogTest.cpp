@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <regex>
-
 #include "TestSupport.h"
 #include "app/ErrorInfo.h"
 #include "app/TraceLog.h"
@@ -24,10 +22,18 @@ TEST(TraceLog, WritesCrLfLinesWithOptionalBlankLineInAnsi) {
     WriteTrace("Starting Quarnel", false, true);
     WriteTrace("caf\xC3\xA9 \xE2\x82\xAC");
     std::string bytes = capture.Bytes();
-    std::regex shape(
-        "\r\n\\d{2}-\\d{2}-\\d{4} \\d{2}:\\d{2}:\\d{2}\tStarting Quarnel\r\n"
-        "\\d{2}-\\d{2}-\\d{4} \\d{2}:\\d{2}:\\d{2}\tcaf\xE9 \x80\r\n");
-    EXPECT_TRUE(std::regex_match(bytes, shape)) << bytes;
+    // "\r\n" + "dd-mm-yyyy hh:nn:ss" TAB message CR LF, twice.
+    ASSERT_EQ(bytes.size(), 2 + 20 + 18 + 20 + 8) << bytes;
+    EXPECT_EQ(bytes.substr(0, 2), "\r\n");
+    for (size_t start : {size_t{2}, size_t{2 + 20 + 18}}) {
+        std::string stamp = bytes.substr(start, 19);
+        for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9, 11, 12, 14, 15, 17, 18})
+            EXPECT_TRUE(std::isdigit(stamp[i])) << stamp;
+        EXPECT_EQ(std::string() + stamp[2] + stamp[5] + stamp[10] + stamp[13] + stamp[16], "-- ::");
+        EXPECT_EQ(bytes[start + 19], '\t');
+    }
+    EXPECT_EQ(bytes.substr(22, 18), "Starting Quarnel\r\n");
+    EXPECT_EQ(bytes.substr(60), "caf\xE9 \x80\r\n");
 }
 
 TEST(TraceLog, KindsAreGatedByEventsAndExtendedFlag) {

@@ -2,6 +2,7 @@
 
 #include "FakeRegistry.h"
 #include "TestSupport.h"
+#include "app/ErrorInfo.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {
@@ -119,7 +120,7 @@ TEST_F(SettingsTest, AutorunFollowsTheExactlyNamedRunValue) {
     EXPECT_EQ(Stored(kRun, "quarnel"), "/elsewhere");
 
     // Registered under the exact name pointing elsewhere: kept as it is.
-    fake->RegDeleteValueA(HKEY_CURRENT_USER, "quarnel");
+    fake = std::make_shared<test::FakeRegistry>();
     fake->PutText(kRun, "Quarnel", "/elsewhere");
     fake->PutText(kKey, "AutoRun", "1");
     settings = Load();
