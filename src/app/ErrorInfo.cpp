@@ -75,8 +75,14 @@ QuarnelError ErrorFromErrno(int errnoValue) {
 }
 
 std::string ErrorText(const QuarnelError& error) {
-    return "[" + std::to_string(error.Number()) + "] " + error.Description() + " (" +
-           error.Source() + ")";
+    std::string text = "[";
+    text += std::to_string(error.Number());
+    text += "] ";
+    text += error.Description();
+    text += " (";
+    text += error.Source();
+    text += ")";
+    return text;
 }
 
 std::string ErrorText() {
