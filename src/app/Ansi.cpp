@@ -34,9 +34,17 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<uint8_t>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string Utf8ToAnsi(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());
     size_t i = 0;
@@ -67,6 +75,7 @@ std::string Utf8ToAnsi(std::string_view utf8) {
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {
+    if (IsAscii(ansi)) return std::string(ansi);
     std::string out;
     out.reserve(ansi.size());
     for (char c : ansi) {

@@ -30,16 +30,18 @@ std::time_t DateTime::ToTimeT() const {
 int DateTime::Weekday() const {
     // Sakamoto's method; valid for the Gregorian calendar.
     static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    int y = month < 3 ? year - 1 : year;
-    return (y + y / 4 - y / 100 + y / 400 + offsets[(month - 1) % 12] + day) % 7;
+    int m = ((month - 1) % 12 + 12) % 12;  // out-of-range months must not index outside the table
+    int y = m < 2 ? year - 1 : year;
+    int sum = y + y / 4 - y / 100 + y / 400 + offsets[m] + day;
+    return (sum % 7 + 7) % 7;
 }
 
 std::string WeekdayName(int weekday, platform::Language language) {
-    return resources::WeekdayNames(language)[weekday % 7];
+    return resources::WeekdayNames(language)[(weekday % 7 + 7) % 7];
 }
 
 std::string MonthName(int month, platform::Language language) {
-    return resources::MonthNames(language)[(month + 11) % 12];
+    return resources::MonthNames(language)[((month - 1) % 12 + 12) % 12];
 }
 
 std::string TimeSeparator(platform::Language) {

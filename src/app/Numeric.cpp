@@ -4,8 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include "platform/Locale.h"
-
 namespace quarnel {
 
 namespace {
@@ -17,7 +15,11 @@ bool IsDigit(char c) {
 }  // namespace
 
 std::optional<double> ParseNumeric(std::string_view text) {
-    const bool commaDecimal = platform::UserLanguage() == platform::Language::Dutch;
+    return ParseNumeric(text, platform::UserLanguage());
+}
+
+std::optional<double> ParseNumeric(std::string_view text, platform::Language language) {
+    const bool commaDecimal = language == platform::Language::Dutch;
     size_t begin = text.find_first_not_of(' ');
     if (begin == std::string_view::npos) return std::nullopt;
     size_t end = text.find_last_not_of(' ') + 1;

@@ -5,12 +5,16 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/Locale.h"
+
 namespace quarnel {
 
 // Accepts optional blanks around the number, an optional sign, digits with
 // an optional fraction and an optional exponent. The decimal separator is
 // "." and, for Dutch users, also ",". Returns nothing for anything else.
 std::optional<double> ParseNumeric(std::string_view text);
+// The same for a given language, for loops that test many numbers.
+std::optional<double> ParseNumeric(std::string_view text, platform::Language language);
 
 inline bool IsNumeric(std::string_view text) {
     return ParseNumeric(text).has_value();

@@ -1,0 +1,116 @@
+// The order CSV file: an optional "sid:" line, a header line and one
+// "ProductID;Quantity" line per order line.
+#include <cmath>
+#include <limits>
+
+#include "app/Ansi.h"
+#include "app/ErrorInfo.h"
+#include "app/Numeric.h"
+#include "app/TraceLog.h"
+#include "model/Limits.h"
+#include "model/TextFileWriter.h"
+#include "model/TextLineReader.h"
+#include "model/clsOrder.h"
+
+namespace quarnel {
+
+namespace {
+
+// No real order line comes near this; longer lines are not kept in memory
+// and count as malformed.
+constexpr size_t kMaxLineLength = 64 * 1024;
+
+bool IsScannerLine(std::string_view line) {
+    static constexpr std::string_view kMarker = "sid:";
+    if (line.size() < kMarker.size()) return false;
+    for (size_t i = 0; i < kMarker.size(); ++i) {
+        char c = line[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != kMarker[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool clsOrder::SaveAsCSV(const std::string& filename) const {
+    if (TraceEnabled(true)) {
+        trace::Entering("clsOrder.SaveAsCSV", TraceArgs({{"Filename", filename}}));
+    }
+    try {
+        WriteCsv(filename);
+    } catch (...) {
+        trace::Error("Error saving order as '" + filename + "': ");
+        return false;
+    }
+    trace::ExitingWith("clsOrder.SaveAsCSV", TraceValue(true));
+    return true;
+}
+
+void clsOrder::WriteCsv(const std::string& filename) const {
+    TextFileWriter file(filename);
+    if (!scannerID_.empty()) {
+        file.WriteBytes("sid:");
+        file.Write(scannerID_);
+        file.EndLine();
+    }
+    file.WriteBytes("ProductID;Quantity");
+    file.EndLine();
+    if (lines_.Count() > kMaxCountedRows) RaiseError(ErrNo::Overflow);
+    for (const std::shared_ptr<clsOrderLine>& line : lines_.Items()) {
+        file.Write(line->productID_);
+        file.WriteBytes(";");
+        file.WriteBytes(std::to_string(line->quantity_));
+        file.EndLine();
+    }
+    file.Close();
+}
+
+bool clsOrder::LoadFromCSV(const std::string& filename) {
+    if (TraceEnabled(true)) {
+        trace::Entering("clsOrder.LoadFromCSV", TraceArgs({{"Filename", filename}}));
+    }
+    try {
+        ReadCsv(filename);
+    } catch (...) {
+        trace::Error("Error loading order from CSV file: ");
+        return false;
+    }
+    // This exit entry carries no class name.
+    trace::ExitingWith("LoadFromCSV", TraceValue(true));
+    return true;
+}
+
+void clsOrder::ReadCsv(const std::string& filename) {
+    Clear();
+    TextLineReader reader(filename, kMaxLineLength);
+    std::string line;
+    if (!reader.ReadLine(line)) return;
+    if (IsScannerLine(line)) {
+        // An overlong identifier is not taken; the line still counts as the "sid:" line.
+        if (!reader.LastLineTooLong()) scannerID_ = AnsiToUtf8(std::string_view(line).substr(4));
+        if (!reader.ReadLine(line)) return;
+    }
+    // The line read last is the header and is skipped unexamined.
+    while (reader.ReadLine(line)) {
+        if (line.empty() || reader.LastLineTooLong()) continue;
+        const size_t separator = line.find(';');
+        if (separator == std::string::npos || separator == 0 ||
+            line.find(';', separator + 1) != std::string::npos) {
+            continue;
+        }
+        std::optional<double> value = ParseNumeric(std::string_view(line).substr(separator + 1));
+        if (!value) continue;
+        const double quantity = std::floor(*value);
+        if (quantity < std::numeric_limits<int32_t>::min() ||
+            quantity > std::numeric_limits<int32_t>::max()) {
+            RaiseError(ErrNo::Overflow);
+        }
+        auto orderLine = std::make_shared<clsOrderLine>();
+        orderLine->SetProductID(AnsiToUtf8(std::string_view(line).substr(0, separator)));
+        orderLine->SetQuantity(static_cast<int32_t>(quantity));
+        AddLine(std::move(orderLine));
+    }
+}
+
+}  // namespace quarnel

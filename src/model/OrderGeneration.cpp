@@ -1,0 +1,110 @@
+// Turns the barcodes of a read session into an order: every product barcode
+// gives a line, and quantity barcodes ("Q" and four characters forming a
+// number) give the quantity of the product before or after them.
+#include <cmath>
+#include <limits>
+
+#include "app/ErrorInfo.h"
+#include "app/Numeric.h"
+#include "app/TraceLog.h"
+#include "app/modMain.h"
+#include "model/Limits.h"
+#include "model/clsOrder.h"
+#include "model/clsReadSession.h"
+
+namespace quarnel {
+
+namespace {
+
+// Values of the QuantityPositioning setting.
+constexpr int32_t kQuantityAfterProduct = 1;
+constexpr int32_t kQuantityBeforeProduct = 0;
+
+// Raised when the settings object is not there (before start-up, after exit).
+constexpr int32_t kObjectNotSet = 91;
+
+int32_t QuantityPositioning() {
+    std::shared_ptr<clsSettings> settings = Settings();
+    if (!settings) RaiseError(kObjectNotSet, "Object variable or With block variable not set");
+    return settings->QuantityPositioning();
+}
+
+// The value of a quantity barcode; nothing for a product barcode. The "Q"
+// is case-sensitive.
+std::optional<double> QuantityValue(const std::string& barcode) {
+    if (barcode.size() != 5 || barcode[0] != 'Q') return std::nullopt;
+    return ParseNumeric(std::string_view(barcode).substr(1));
+}
+
+// running + value, rounded to the nearest integer with halves to the even
+// neighbour; raises 6 beyond the 32-bit range.
+int32_t AddQuantity(int32_t running, double value) {
+    const double sum = static_cast<double>(running) + value;
+    double rounded = std::round(sum);  // halves away from zero
+    if (std::fabs(sum - std::trunc(sum)) == 0.5 && std::fmod(rounded, 2.0) != 0.0) {
+        rounded -= std::copysign(1.0, sum);
+    }
+    if (!(rounded >= std::numeric_limits<int32_t>::min() &&
+          rounded <= std::numeric_limits<int32_t>::max())) {
+        RaiseError(ErrNo::Overflow);
+    }
+    return static_cast<int32_t>(rounded);
+}
+
+}  // namespace
+
+std::shared_ptr<clsOrder> clsReadSession::ToOrder() const {
+    try {
+        return BuildOrder();
+    } catch (...) {
+        trace::Error("Error generating order from barcode data: ");
+        return nullptr;
+    }
+}
+
+std::shared_ptr<clsOrder> clsReadSession::BuildOrder() const {
+    auto order = std::make_shared<clsOrder>();
+    order->SetScannerID(deviceID_);
+    trace::Entering("clsReadSession.ToOrder");
+
+    std::string pending;
+    int32_t running = 0;
+    // Adds the line of the pending product; only positioning 1 gives it the
+    // running quantity.
+    auto addPendingLine = [&] {
+        auto line = std::make_shared<clsOrderLine>();
+        line->SetProductID(pending);
+        if (running > 0 && QuantityPositioning() == kQuantityAfterProduct) {
+            line->SetQuantity(running);
+            running = 0;
+        }
+        order->AddLine(std::move(line));
+    };
+
+    if (barcodes_.Count() > kMaxCountedRows) RaiseError(ErrNo::Overflow);
+    for (const std::shared_ptr<clsBarcode>& barcode : barcodes_.Items()) {
+        const std::string& text = barcode->barcode_;
+        if (std::optional<double> value = QuantityValue(text)) {
+            if (QuantityPositioning() == kQuantityAfterProduct && pending.empty()) continue;
+            running = AddQuantity(running, *value);
+            continue;
+        }
+        if (!pending.empty()) addPendingLine();
+        pending = text;
+        if (QuantityPositioning() == kQuantityBeforeProduct && running > 0) {
+            auto line = std::make_shared<clsOrderLine>();
+            line->SetProductID(pending);
+            line->SetQuantity(running);
+            order->AddLine(std::move(line));
+            running = 0;
+            pending.clear();
+        }
+    }
+    // A quantity without a product after it is dropped.
+    if (!pending.empty()) addPendingLine();
+
+    trace::Exiting("clsReadSession.ToOrder");
+    return order;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,67 @@
+#include "model/KeyedList.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace quarnel {
+namespace {
+
+int32_t ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const QuarnelError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+std::string Contents(const KeyedList<std::string>& list) {
+    std::string text;
+    for (const auto& item : list.Items()) text += *item;
+    return text;
+}
+
+KeyedList<std::string> ListOf(const std::string& letters) {
+    KeyedList<std::string> list;
+    for (char c : letters) list.Add(std::make_shared<std::string>(1, c), std::string(1, c));
+    return list;
+}
+
+TEST(KeyedListTest, InsertsBeforeAndAfterPositionsAndKeys) {
+    struct Case {
+        std::optional<ListIndex> before, after;
+        std::string expected;
+    } cases[] = {
+        {std::nullopt, std::nullopt, "abcX"},
+        {1, std::nullopt, "Xabc"},
+        {3, std::nullopt, "abXc"},
+        {std::nullopt, 3, "abcX"},
+        {"b", std::nullopt, "aXbc"},
+        {std::nullopt, "a", "aXbc"},
+    };
+    for (const Case& c : cases) {
+        KeyedList<std::string> list = ListOf("abc");
+        list.Add(std::make_shared<std::string>("X"), std::nullopt, c.before, c.after);
+        EXPECT_EQ(Contents(list), c.expected);
+    }
+}
+
+TEST(KeyedListTest, RaisesForBadPositionsKeysAndDuplicates) {
+    KeyedList<std::string> list = ListOf("ab");
+    auto x = std::make_shared<std::string>("X");
+    EXPECT_EQ(ErrorOf([&] { list.Item(0); }), ErrNo::SubscriptOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { list.Item(3); }), ErrNo::SubscriptOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { list.Item("z"); }), ErrNo::SubscriptOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { list.Remove(-1); }), ErrNo::SubscriptOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { list.Add(x, std::nullopt, 4); }), ErrNo::SubscriptOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { list.Add(x, "a"); }), ErrNo::DuplicateKey);
+    EXPECT_EQ(ErrorOf([&] { list.Add(x, std::nullopt, 1, 1); }), ErrNo::InvalidProcedureCall);
+    EXPECT_EQ(Contents(list), "ab");
+    list.Remove("a");
+    list.Add(x, "a", std::nullopt, 1);
+    EXPECT_EQ(Contents(list), "bX");
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,54 @@
+// Builders shared by the tests of read sessions and orders.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/clsOrder.h"
+#include "model/clsReadSession.h"
+
+namespace quarnel::test {
+
+inline const DateTime kSessionDate{2026, 12, 5, 17, 29, 16};
+
+inline std::shared_ptr<clsBarcode> MakeBarcode(const std::string& text,
+                                               const std::string& symbology = "EAN-13") {
+    auto barcode = std::make_shared<clsBarcode>(kSessionDate);
+    barcode->SetBarcode(text);
+    barcode->SetSymbology(symbology);
+    return barcode;
+}
+
+inline std::shared_ptr<clsReadSession> MakeSession(const std::vector<std::string>& barcodes,
+                                                   const std::string& deviceID = "") {
+    auto session = std::make_shared<clsReadSession>(kSessionDate);
+    session->SetDeviceID(deviceID);
+    for (const std::string& text : barcodes) session->AddBarcode(MakeBarcode(text));
+    return session;
+}
+
+using Lines = std::vector<std::pair<std::string, int32_t>>;
+
+inline Lines LinesOf(const clsOrder& order) {
+    Lines lines;
+    for (int32_t i = 1; i <= order.CountLines(); ++i) {
+        lines.emplace_back(order.Line(i)->ProductID(), order.Line(i)->Quantity());
+    }
+    return lines;
+}
+
+inline std::shared_ptr<clsOrder> MakeOrder(const Lines& lines, const std::string& scannerID = "") {
+    auto order = std::make_shared<clsOrder>();
+    order->SetScannerID(scannerID);
+    for (const auto& [productID, quantity] : lines) {
+        auto line = std::make_shared<clsOrderLine>();
+        line->SetProductID(productID);
+        line->SetQuantity(quantity);
+        order->AddLine(line);
+    }
+    return order;
+}
+
+}  // namespace quarnel::test
