@@ -1,0 +1,72 @@
+// The registry's keys and values in one SQLite database per user. Reads never
+// create or change the file; the first write creates it with its schema.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/RegistryApi.h"
+#include "platform/linux/KeyValues.h"
+#include "platform/linux/RegistryNames.h"
+
+struct sqlite3;
+
+namespace quarnel::platform {
+
+class RegistryStore {
+  public:
+    explicit RegistryStore(std::string path);
+    ~RegistryStore();
+    RegistryStore(const RegistryStore&) = delete;
+    RegistryStore& operator=(const RegistryStore&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Why the store cannot be used, as an error text; empty while it works
+    // (a store not yet created works: it is empty).
+    std::string Problem();
+
+    // 0 when the key exists, 2 when not, or the failure.
+    int32_t FindKey(HKEY hive, const KeyPath& path);
+    // Creates the key and every missing key along its path in one transaction.
+    int32_t CreateKey(HKEY hive, const KeyPath& path, bool* created);
+
+    // The values of one key. A key missing along the path lists no values;
+    // setting a value creates it.
+    std::unique_ptr<KeyValues> Values(HKEY hive, KeyPath path);
+
+    int32_t GetValue(HKEY hive, const KeyPath& path, const std::string& name, StoredValue* value);
+    int32_t SetValue(HKEY hive, const KeyPath& path, const std::string& name,
+                     const StoredValue& value);
+    int32_t DeleteValue(HKEY hive, const KeyPath& path, const std::string& name);
+    int32_t ValueNames(HKEY hive, const KeyPath& path, std::vector<std::string>* names);
+
+  private:
+    enum class Need { Read, Write };
+    // 0 with an open connection; 2 when reading a store that does not exist
+    // yet; else the failure, with problem_ set for a store that is unusable.
+    int32_t Connect(Need need);
+    void Disconnect();
+    // Closes the connection and records why the store cannot be used.
+    int32_t Broken(int32_t status, const std::string& why);
+    // Maps an SQLite result to a status, recording an unusable store.
+    int32_t Fail(int rc);
+    int32_t CheckFormat();
+    // Walks the path from the hive's root; *id becomes 0 for a missing key.
+    int32_t Lookup(HKEY hive, const KeyPath& path, int64_t* id);
+    // Lookup for reading: a store not yet made has no keys.
+    int32_t ReadKey(HKEY hive, const KeyPath& path, int64_t* id);
+    int32_t LookupOrCreate(HKEY hive, const KeyPath& path, int64_t* id, bool* created);
+    // Runs work inside BEGIN IMMEDIATE ... COMMIT, making the schema first
+    // when the store is new.
+    template <typename Work>
+    int32_t Transaction(Work work);
+
+    std::string path_;
+    sqlite3* db_ = nullptr;
+    bool hasSchema_ = false;
+    std::string problem_;
+};
+
+}  // namespace quarnel::platform

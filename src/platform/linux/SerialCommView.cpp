@@ -1,0 +1,47 @@
+#include "platform/linux/SerialCommView.h"
+
+#include "app/Ansi.h"
+#include "platform/RegistryApi.h"
+#include "platform/linux/RegistryNames.h"
+
+namespace quarnel::platform {
+
+SerialCommView::SerialCommView(std::shared_ptr<SerialPortTable> ports) : ports_(std::move(ports)) {}
+
+std::vector<SerialPortEntry> SerialCommView::Ports() const {
+    std::vector<SerialPortEntry> ports;
+    for (const auto& port : ports_->Ports()) {
+        SerialPortEntry entry{Utf8ToAnsi(port.deviceName), Utf8ToAnsi(port.portName)};
+        bool known = false;
+        for (const auto& seen : ports) known = known || SameName(seen.deviceName, entry.deviceName);
+        if (!known) ports.push_back(std::move(entry));
+    }
+    return ports;
+}
+
+int32_t SerialCommView::Get(const std::string& name, StoredValue* value) {
+    for (const auto& port : Ports()) {
+        if (SameName(port.deviceName, name)) {
+            value->type = REG_SZ;
+            value->data = port.portName + '\0';
+            return ERROR_SUCCESS;
+        }
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+int32_t SerialCommView::Set(const std::string&, const StoredValue&) {
+    return ERROR_ACCESS_DENIED;
+}
+
+int32_t SerialCommView::Delete(const std::string&) {
+    return ERROR_ACCESS_DENIED;
+}
+
+int32_t SerialCommView::Names(std::vector<std::string>* names) {
+    names->clear();
+    for (const auto& port : Ports()) names->push_back(port.deviceName);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace quarnel::platform
