@@ -22,17 +22,30 @@ std::string ParentFolder(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string ConfigHome() {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+namespace {
+
+// Relative values are ignored, as the XDG base directory rules require.
+std::string XdgHome(const char* variable, const char* belowHome) {
+    const char* value = std::getenv(variable);
     std::string base;
-    if (configHome != nullptr && configHome[0] == '/') {
-        base = configHome;
+    if (value != nullptr && value[0] == '/') {
+        base = value;
     } else {
         const char* home = std::getenv("HOME");
-        base = std::string(home != nullptr ? home : "") + "/.config";
+        base = std::string(home != nullptr ? home : "") + belowHome;
     }
     while (base.size() > 1 && base.back() == '/') base.pop_back();
     return base;
+}
+
+}  // namespace
+
+std::string ConfigHome() {
+    return XdgHome("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string DataHome() {
+    return XdgHome("XDG_DATA_HOME", "/.local/share");
 }
 
 }  // namespace quarnel::platform

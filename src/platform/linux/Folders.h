@@ -1,4 +1,5 @@
-// Creating the private folders the registry layer keeps its files in.
+// The XDG base folders, and creating the private folders the program keeps
+// its files in.
 #pragma once
 
 #include <sys/types.h>
@@ -16,5 +17,7 @@ std::string ParentFolder(const std::string& path);
 
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config; no trailing "/".
 std::string ConfigHome();
+// $XDG_DATA_HOME when it is an absolute path, else ~/.local/share; no trailing "/".
+std::string DataHome();
 
 }  // namespace quarnel::platform
