@@ -1,0 +1,70 @@
+// A private folder of virtual scanners for one test, and scanner objects
+// bound to the virtual library through the real dynamic binding.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ScannerFile.h"
+#include "TestSupport.h"
+#include "platform/ScannerLibrary.h"
+#include "platform/linux/VirtualPorts.h"
+#include "scanner/clsOPN2001.h"
+
+namespace quarnel::test {
+
+class VirtualScannerTest : public ::testing::Test {
+  protected:
+    // Writes the scanner file of port; an empty text is a scanner with
+    // every default.
+    void Plug(const std::string& port, const std::string& text) {
+        WriteFileBytes(PortFile(port), text);
+    }
+    std::string PortFile(const std::string& port) const {
+        return platform::virtual_ports::FileOfPort(dir_.Path(), port);
+    }
+    std::string ScannerText(const std::string& port) const { return ReadFileBytes(PortFile(port)); }
+    // The barcodes and packets the scanner file holds; -1 when unreadable.
+    int StoredRecords(const std::string& port) const {
+        std::string error;
+        auto file = vscan::ParseScannerFile(ScannerText(port), error);
+        return file ? static_cast<int>(file->records.size()) : -1;
+    }
+
+    // A scanner object that records every session its event hands out.
+    std::unique_ptr<clsOPN2001> NewScanner(
+        std::shared_ptr<platform::ScannerLibrary> library = platform::SystemScannerLibrary()) {
+        auto scanner = std::make_unique<clsOPN2001>(std::move(library));
+        scanner->SetBarcodesReadHandler(
+            [this](const std::shared_ptr<clsReadSession>& session) { raised_.push_back(session); });
+        return scanner;
+    }
+
+    // Trace lines of the scanner object itself, without those of the read
+    // session and barcode records.
+    std::vector<std::string> ScannerTrace() const {
+        std::vector<std::string> lines;
+        for (const auto& line : trace_.Messages())
+            if (line.find("clsReadSession") == std::string::npos &&
+                line.find("clsBarcode") == std::string::npos &&
+                line.find("Property Let DeviceID") == std::string::npos)
+                lines.push_back(line);
+        return lines;
+    }
+
+    bool TraceHas(const std::string& fragment) const {
+        for (const auto& line : trace_.Messages())
+            if (line.find(fragment) != std::string::npos) return true;
+        return false;
+    }
+
+    TempDir dir_;
+    ScopedEnv env_{platform::virtual_ports::kFolderVariable, dir_.Path()};
+    TraceCapture trace_;
+    std::vector<std::shared_ptr<clsReadSession>> raised_;
+};
+
+}  // namespace quarnel::test

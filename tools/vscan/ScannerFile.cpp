@@ -1,0 +1,375 @@
+#include "ScannerFile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace quarnel::vscan {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r";
+constexpr size_t kMaxFileSize = 1 << 20;
+constexpr int64_t kMaxClockOffset = 200LL * 366 * 24 * 3600;
+
+constexpr std::array<std::string_view, 18> kFunctions{
+    "csp2InitEx",        "csp2Restore",         "csp2DataAvailable", "csp2ReadData",
+    "csp2GetPacket",     "csp2GetCodeType",     "csp2ClearData",     "csp2Interrogate",
+    "csp2GetProtocol",   "csp2GetSystemStatus", "csp2GetSwVersion",  "csp2GetDeviceId",
+    "csp2GetDllVersion", "csp2SetDefaults",     "csp2GetParam",      "csp2SetParam",
+    "csp2GetTime",       "csp2SetTime"};
+
+std::string_view Trim(std::string_view text) {
+    size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    size_t last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string_view> Words(std::string_view text) {
+    std::vector<std::string_view> words;
+    while (true) {
+        text = Trim(text);
+        if (text.empty()) return words;
+        size_t cut = text.find_first_of(kBlanks);
+        words.push_back(text.substr(0, cut));
+        if (cut == std::string_view::npos) return words;
+        text.remove_prefix(cut);
+    }
+}
+
+template <typename T>
+std::optional<T> ParseInteger(std::string_view text, T low, T high) {
+    T value{};
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+std::string Pad2(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+bool IsTextByte(char c) {
+    return c != '\0' && c != '\r' && c != '\n';
+}
+
+std::optional<Barcode> ParseBarcode(std::string_view value) {
+    size_t first = value.find('|');
+    if (first == std::string_view::npos) return std::nullopt;
+    size_t second = value.find('|', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    auto clock = ParseClock(Trim(value.substr(0, first)));
+    auto code = ParseInteger<int>(Trim(value.substr(first + 1, second - first - 1)), 0, 255);
+    std::string_view text = Trim(value.substr(second + 1));
+    if (!clock || clock->year > 2063 || !code || text.size() > kMaxBarcodeLength ||
+        !std::all_of(text.begin(), text.end(), IsTextByte))
+        return std::nullopt;
+    return Barcode{*clock, *code, std::string(text)};
+}
+
+bool ParseLine(std::string_view line, ScannerFile& file) {
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return false;
+    std::vector<std::string_view> key = Words(line.substr(0, equals));
+    std::string_view value = Trim(line.substr(equals + 1));
+    if (key.empty()) return false;
+    const std::string_view name = key[0];
+
+    if (key.size() == 1) {
+        if (name == "identity") {
+            auto bytes = ParseHexBytes(value);
+            if (!bytes || bytes->size() != file.identity.size()) return false;
+            std::copy(bytes->begin(), bytes->end(), file.identity.begin());
+            return true;
+        }
+        if (name == "software") {
+            if (value.size() > kMaxSoftwareLength ||
+                !std::all_of(value.begin(), value.end(), IsTextByte))
+                return false;
+            file.software = std::string(value);
+            return true;
+        }
+        if (name == "protocol" || name == "status") {
+            auto number = ParseInteger<int32_t>(value, INT32_MIN, INT32_MAX);
+            if (!number) return false;
+            (name == "protocol" ? file.protocol : file.status) = *number;
+            return true;
+        }
+        if (name == "clock-offset") {
+            auto offset = ParseInteger<int64_t>(value, -kMaxClockOffset, kMaxClockOffset);
+            if (!offset) return false;
+            file.clockOffset = *offset;
+            return true;
+        }
+        if (name == "clock-bytes") {
+            auto bytes = ParseHexBytes(value);
+            if (!bytes || bytes->size() != 6) return false;
+            file.clockBytes.emplace();
+            std::copy(bytes->begin(), bytes->end(), file.clockBytes->begin());
+            return true;
+        }
+        if (name == "barcode") {
+            auto barcode = ParseBarcode(value);
+            if (!barcode) return false;
+            file.records.emplace_back(std::move(*barcode));
+            return true;
+        }
+        if (name == "packet") {
+            auto bytes = ParseHexBytes(value);
+            if (!bytes || bytes->empty() || bytes->size() > 255) return false;
+            file.records.emplace_back(RawPacket{std::move(*bytes)});
+            return true;
+        }
+        return false;
+    }
+    if (name == "param" && key.size() == 2) {
+        auto id = ParseInteger<int32_t>(key[1], 0, INT32_MAX);
+        auto byte = ParseInteger<int>(value, 0, 255);
+        if (!id || !byte) return false;
+        file.params[*id] = static_cast<uint8_t>(*byte);
+        return true;
+    }
+    if ((name == "fail" || name == "result") && key.size() <= 3) {
+        if (std::find(kFunctions.begin(), kFunctions.end(), key[1]) == kFunctions.end())
+            return false;
+        Override entry{std::string(key[1]), std::nullopt, -1, name == "fail"};
+        if (key.size() == 3) {
+            entry.argument = ParseInteger<int64_t>(key[2], INT32_MIN, INT32_MAX);
+            if (!entry.argument) return false;
+        }
+        if (!value.empty() || name == "result") {
+            auto result = ParseInteger<int32_t>(value, INT32_MIN, INT32_MAX);
+            if (!result) return false;
+            entry.result = *result;
+        }
+        file.overrides.push_back(std::move(entry));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsValidClock(const Clock& c) {
+    return c.month >= 1 && c.month <= 12 && c.day >= 1 && c.day <= DaysInMonth(c.year, c.month) &&
+           c.hour >= 0 && c.hour <= 23 && c.minute >= 0 && c.minute <= 59 && c.second >= 0 &&
+           c.second <= 59;
+}
+
+Clock LocalClock(std::time_t t) {
+    std::tm parts{};
+    localtime_r(&t, &parts);
+    return Clock{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                 parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+std::time_t ToTimeT(const Clock& c) {
+    std::tm parts{};
+    parts.tm_year = c.year - 1900;
+    parts.tm_mon = c.month - 1;
+    parts.tm_mday = c.day;
+    parts.tm_hour = c.hour;
+    parts.tm_min = c.minute;
+    parts.tm_sec = c.second;
+    parts.tm_isdst = -1;
+    return std::mktime(&parts);
+}
+
+std::string FormatClock(const Clock& c) {
+    return std::to_string(c.year) + "-" + Pad2(c.month) + "-" + Pad2(c.day) + " " + Pad2(c.hour) +
+           ":" + Pad2(c.minute) + ":" + Pad2(c.second);
+}
+
+std::optional<Clock> ParseClock(std::string_view text) {
+    // yyyy-mm-dd hh:mm:ss
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':')
+        return std::nullopt;
+    auto field = [&](size_t at, size_t width) {
+        return ParseInteger<int>(text.substr(at, width), 0, 9999);
+    };
+    auto y = field(0, 4), mo = field(5, 2), d = field(8, 2), h = field(11, 2), mi = field(14, 2),
+         s = field(17, 2);
+    if (!y || !mo || !d || !h || !mi || !s) return std::nullopt;
+    Clock clock{*y, *mo, *d, *h, *mi, *s};
+    if (clock.year < 2000 || !IsValidClock(clock)) return std::nullopt;
+    return clock;
+}
+
+const Override* ScannerFile::FindOverride(std::string_view function,
+                                          std::optional<int64_t> argument) const {
+    const Override* general = nullptr;
+    for (const auto& entry : overrides) {
+        if (entry.function != function) continue;
+        if (entry.argument && argument && *entry.argument == *argument) return &entry;
+        if (!entry.argument && general == nullptr) general = &entry;
+    }
+    return general;
+}
+
+std::map<int32_t, uint8_t> DefaultParams() {
+    return {{kBeeperParam, 1}};
+}
+
+uint32_t PackTimeStamp(const Clock& c) {
+    return (static_cast<uint32_t>(c.second & 63) << 26) |
+           (static_cast<uint32_t>(c.minute & 63) << 20) |
+           (static_cast<uint32_t>(c.hour & 31) << 15) | (static_cast<uint32_t>(c.day & 31) << 10) |
+           (static_cast<uint32_t>(c.month & 15) << 6) | static_cast<uint32_t>((c.year - 2000) & 63);
+}
+
+std::vector<uint8_t> EncodePacket(const Record& record) {
+    if (const auto* raw = std::get_if<RawPacket>(&record)) return raw->bytes;
+    const auto& barcode = std::get<Barcode>(record);
+    std::vector<uint8_t> packet;
+    packet.push_back(static_cast<uint8_t>(barcode.text.size() + 5));
+    packet.push_back(static_cast<uint8_t>(barcode.codeId));
+    packet.insert(packet.end(), barcode.text.begin(), barcode.text.end());
+    uint32_t stamp = PackTimeStamp(barcode.scanned);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        packet.push_back(static_cast<uint8_t>(stamp >> shift));
+    return packet;
+}
+
+std::optional<ScannerFile> ParseScannerFile(std::string_view text, std::string& error) {
+    ScannerFile file;
+    file.params.clear();
+    int number = 0;
+    while (!text.empty()) {
+        size_t cut = text.find('\n');
+        std::string_view line = Trim(text.substr(0, cut));
+        text = cut == std::string_view::npos ? std::string_view{} : text.substr(cut + 1);
+        ++number;
+        if (line.empty() || line[0] == '#') continue;
+        if (!ParseLine(line, file)) {
+            error = "line " + std::to_string(number) + " is not understood";
+            return std::nullopt;
+        }
+    }
+    for (const auto& [id, value] : DefaultParams()) file.params.emplace(id, value);
+    return file;
+}
+
+std::string FormatScannerFile(const ScannerFile& file, std::string_view port) {
+    std::ostringstream out;
+    out << "# Quarnel virtual OPN-2001 on " << port << "\n"
+        << "# barcode = yyyy-mm-dd hh:mm:ss | code id | text\n"
+        << "# fail|result <function> [packet, code or parameter number] = <answer>\n"
+        << "identity = " << HexBytes(file.identity.data(), file.identity.size(), false) << "\n"
+        << "software = " << file.software << "\n"
+        << "protocol = " << file.protocol << "\n"
+        << "status = " << file.status << "\n"
+        << "clock-offset = " << file.clockOffset << "\n";
+    if (file.clockBytes)
+        out << "clock-bytes = " << HexBytes(file.clockBytes->data(), 6, true) << "\n";
+    for (const auto& [id, value] : file.params)
+        out << "param " << id << " = " << int(value) << "\n";
+    for (const auto& record : file.records) {
+        if (const auto* raw = std::get_if<RawPacket>(&record)) {
+            out << "packet = " << HexBytes(raw->bytes.data(), raw->bytes.size(), true) << "\n";
+        } else {
+            const auto& b = std::get<Barcode>(record);
+            out << "barcode = " << FormatClock(b.scanned) << " | " << b.codeId << " | " << b.text
+                << "\n";
+        }
+    }
+    for (const auto& o : file.overrides) {
+        out << (o.skipWork ? "fail " : "result ") << o.function;
+        if (o.argument) out << " " << *o.argument;
+        out << " = " << o.result << "\n";
+    }
+    return out.str();
+}
+
+std::optional<ScannerFile> LoadScannerFile(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + path;
+        return std::nullopt;
+    }
+    std::string text;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+        if (text.size() > kMaxFileSize) {
+            error = path + " is too large";
+            return std::nullopt;
+        }
+    }
+    auto file = ParseScannerFile(text, error);
+    if (!file) error = path + ": " + error;
+    return file;
+}
+
+bool SaveScannerFile(const std::string& path, const ScannerFile& file, std::string_view port,
+                     std::string& error) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temporary = folder + "/." + name + ".tmp" + std::to_string(getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << FormatScannerFile(file, port);
+        out.close();
+        if (!out) {
+            error = "cannot write " + temporary;
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot replace " + path + ": " + std::strerror(errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string HexBytes(const uint8_t* bytes, size_t count, bool spaced) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (size_t i = 0; i < count; ++i) {
+        if (spaced && i > 0) hex += ' ';
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 15];
+    }
+    return hex;
+}
+
+std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view text) {
+    std::string digits;
+    for (char c : text) {
+        if (c == ' ' || c == '\t') continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        digits += c;
+    }
+    if (digits.size() % 2 != 0) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        unsigned value = 0;
+        std::from_chars(digits.data() + i, digits.data() + i + 2, value, 16);
+        bytes.push_back(static_cast<uint8_t>(value));
+    }
+    return bytes;
+}
+
+}  // namespace quarnel::vscan

@@ -1,0 +1,227 @@
+// quarnel-vscan: plugs, fills, shows and unplugs virtual OPN-2001 scanners.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ScannerFile.h"
+#include "Symbologies.h"
+#include "platform/linux/VirtualPorts.h"
+
+namespace {
+
+using namespace quarnel::vscan;
+namespace ports = quarnel::platform::virtual_ports;
+
+constexpr size_t kMaxScanLength = 44;  // a packet of 50 bytes holds 44 data bytes
+constexpr int kMaxPort = 9999;         // "COM9999" still fits a port notification
+
+const char* const kUsage =
+    "usage: quarnel-vscan [--dir DIR] COMMAND PORT [options] [BARCODE ...]\n"
+    "  plug PORT [--id HEX16] [--battery ok|low] [--sw TEXT] [--symbology NAME] [BARCODE ...]\n"
+    "  scan PORT [--symbology NAME] BARCODE ...\n"
+    "  unplug PORT\n"
+    "  show PORT\n"
+    "PORT is written like COM7. Without --dir the folder is $QUARNEL_VIRTUAL_PORTS.\n";
+
+struct Failure {
+    std::string message;
+    int code = 1;
+};
+
+struct Arguments {
+    std::string dir;
+    std::string command;
+    std::string port;
+    std::optional<std::string> id, battery, sw, symbology;
+    std::vector<std::string> barcodes;
+};
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string PortName(const std::string& text) {
+    std::string port = Upper(text);
+    if (!ports::IsPortName(port) || port.size() > 7) throw Failure{"not a port: " + text, 2};
+    int number = std::stoi(port.substr(3));
+    if (number < 1 || number > kMaxPort) throw Failure{"not a port: " + text, 2};
+    return "COM" + std::to_string(number);
+}
+
+Arguments Parse(int argc, char** argv) {
+    Arguments args;
+    std::vector<std::string> words(argv + 1, argv + argc);
+    auto value = [&](size_t& i) {
+        if (i + 1 >= words.size()) throw Failure{words[i] + " needs a value", 2};
+        return words[++i];
+    };
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (w == "--dir")
+            args.dir = value(i);
+        else if (w == "--id")
+            args.id = value(i);
+        else if (w == "--battery")
+            args.battery = value(i);
+        else if (w == "--sw")
+            args.sw = value(i);
+        else if (w == "--symbology")
+            args.symbology = value(i);
+        else if (w == "--help" || w == "-h")
+            throw Failure{"", 0};
+        else if (w.size() > 2 && w.rfind("--", 0) == 0)
+            throw Failure{"unknown option " + w, 2};
+        else
+            positional.push_back(w);
+    }
+    if (positional.size() < 2) throw Failure{"a command and a port are needed", 2};
+    args.command = positional[0];
+    args.port = PortName(positional[1]);
+    args.barcodes.assign(positional.begin() + 2, positional.end());
+    if (args.dir.empty()) args.dir = ports::FolderFromEnvironment();
+    if (args.dir.empty())
+        throw Failure{std::string("no folder: use --dir or set ") + ports::kFolderVariable, 2};
+    return args;
+}
+
+void AddBarcodes(ScannerFile& file, const Arguments& args) {
+    std::optional<int> code;
+    if (args.symbology) {
+        code = SymbologyCode(*args.symbology);
+        if (!code) throw Failure{"unknown symbology " + *args.symbology, 2};
+    }
+    Clock now = LocalClock(std::time(nullptr));
+    if (now.year < 2000 || now.year > 2063)
+        throw Failure{"the PC's clock is outside the scanner's years 2000 to 2063"};
+    for (const auto& text : args.barcodes) {
+        if (text.empty() || text.size() > kMaxScanLength)
+            throw Failure{"a barcode holds 1 to 44 characters: " + text, 2};
+        for (char c : text)
+            if (c < 0x20 || c > 0x7E) throw Failure{"not a printable barcode: " + text, 2};
+        file.records.emplace_back(Barcode{now, code ? *code : GuessSymbology(text), text});
+    }
+}
+
+ScannerFile Load(const std::string& path, const std::string& port) {
+    if (!std::filesystem::exists(path)) throw Failure{port + " is not plugged in"};
+    std::string error;
+    auto file = LoadScannerFile(path, error);
+    if (!file) throw Failure{error};
+    return *file;
+}
+
+void Save(const std::string& path, const ScannerFile& file, const std::string& port) {
+    std::string error;
+    if (!SaveScannerFile(path, file, port, error)) throw Failure{error};
+}
+
+void Plug(const Arguments& args, const std::string& path) {
+    if (std::filesystem::exists(path)) throw Failure{args.port + " is already plugged in"};
+    ScannerFile file;
+    if (args.id) {
+        auto bytes = ParseHexBytes(*args.id);
+        if (!bytes || bytes->size() != 8) throw Failure{"--id takes 16 hexadecimal digits", 2};
+        std::copy(bytes->begin(), bytes->end(), file.identity.begin());
+    } else {
+        std::random_device random;
+        for (auto& b : file.identity) b = static_cast<uint8_t>(random());
+    }
+    if (args.battery && *args.battery != "ok" && *args.battery != "low")
+        throw Failure{"--battery is ok or low", 2};
+    file.status = args.battery && *args.battery == "low" ? kBatteryLow : 0;
+    if (args.sw) {
+        if (args.sw->empty() || args.sw->size() > kMaxSoftwareLength)
+            throw Failure{"--sw takes 1 to 8 characters", 2};
+        file.software = *args.sw;
+    }
+    AddBarcodes(file, args);
+    std::error_code ec;
+    std::filesystem::create_directories(args.dir, ec);
+    Save(path, file, args.port);
+}
+
+void Scan(const Arguments& args, const std::string& path) {
+    if (args.barcodes.empty()) throw Failure{"scan needs at least one barcode", 2};
+    ScannerFile file = Load(path, args.port);
+    AddBarcodes(file, args);
+    Save(path, file, args.port);
+}
+
+void Unplug(const Arguments& args, const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::remove(path, ec))
+        throw Failure{args.port +
+                      (ec ? " cannot be unplugged: " + ec.message() : " is not plugged in")};
+}
+
+void Show(const Arguments& args, const std::string& path) {
+    ScannerFile file = Load(path, args.port);
+    std::cout << "Virtual OPN-2001 on " << args.port << " (" << path << ")\n"
+              << "Identity:          " << HexBytes(file.identity.data(), 8, false) << "\n"
+              << "Software version:  " << file.software << "\n"
+              << "Protocol version:  " << file.protocol << "\n"
+              << "Battery:           " << (file.status == 0 ? "good" : "low") << " (status "
+              << file.status << ")\n";
+    if (file.clockBytes)
+        std::cout << "Clock:             stopped at bytes "
+                  << HexBytes(file.clockBytes->data(), 6, true) << "\n";
+    else
+        std::cout << "Clock:             "
+                  << FormatClock(LocalClock(std::time(nullptr) + file.clockOffset)) << " (PC time "
+                  << (file.clockOffset < 0 ? "" : "+") << file.clockOffset << " s)\n";
+    std::cout << "Parameters:       ";
+    for (const auto& [id, value] : file.params) std::cout << " " << id << "=" << int(value);
+    std::cout << "\nBarcodes:          " << file.records.size() << "\n";
+    for (const auto& record : file.records) {
+        if (const auto* raw = std::get_if<RawPacket>(&record)) {
+            std::cout << "  packet " << HexBytes(raw->bytes.data(), raw->bytes.size(), true)
+                      << "\n";
+            continue;
+        }
+        const auto& b = std::get<Barcode>(record);
+        auto name = SymbologyName(b.codeId);
+        std::string symbology = name ? std::string(*name) : "code " + std::to_string(b.codeId);
+        symbology.resize(std::max<size_t>(symbology.size(), 18), ' ');
+        std::cout << "  " << FormatClock(b.scanned) << "  " << symbology << "  " << b.text << "\n";
+    }
+    for (const auto& o : file.overrides)
+        std::cout << "Requested " << (o.skipWork ? "failure: " : "result: ") << o.function
+                  << (o.argument ? " " + std::to_string(*o.argument) : "") << " = " << o.result
+                  << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        Arguments args = Parse(argc, argv);
+        std::string path = ports::FileOfPort(args.dir, args.port);
+        if (args.command == "plug")
+            Plug(args, path);
+        else if (args.command == "scan")
+            Scan(args, path);
+        else if (args.command == "unplug")
+            Unplug(args, path);
+        else if (args.command == "show")
+            Show(args, path);
+        else
+            throw Failure{"unknown command " + args.command, 2};
+        return 0;
+    } catch (const Failure& failure) {
+        if (!failure.message.empty()) std::cerr << "quarnel-vscan: " << failure.message << "\n";
+        if (failure.code != 1) std::cerr << kUsage;
+        return failure.code;
+    } catch (const std::exception& e) {
+        std::cerr << "quarnel-vscan: " << e.what() << "\n";
+        return 1;
+    }
+}
