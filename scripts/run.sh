@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 build=${QUARNEL_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARNEL_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARNEL_BUILD_TESTS=OFF -DQUARNEL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 exec "$build/src/quarnel" "$@"

@@ -1,0 +1,155 @@
+// Posting an order to the web shop and opening its order page.
+#include <algorithm>
+
+#include "app/ErrorInfo.h"
+#include "app/TraceLog.h"
+#include "app/modTexts.h"
+#include "model/Limits.h"
+#include "model/clsOrder.h"
+#include "webshop/WebshopLink.h"
+#include "webshop/clsHTTP.h"
+
+namespace quarnel {
+
+namespace {
+
+// Posting codes.
+constexpr int32_t kAccepted = 0;
+constexpr int32_t kLoginRejected = 1;
+constexpr int32_t kNoUsableReply = 2;
+constexpr int32_t kShopMessage = 3;
+
+// SendToWebshop results.
+constexpr int32_t kSent = 0;
+constexpr int32_t kNoLines = 3;
+constexpr int32_t kPageNotOpened = 4;
+constexpr int32_t kNotAccepted = 5;
+constexpr int32_t kFailed = 6;
+
+constexpr int kInvalidIdentificationText = 172;
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
+}
+
+// The shop answers key ":" rest.
+int32_t InterpretReply(const std::string& reply, std::string& info) {
+    if (reply.empty()) return kNoUsableReply;
+    const size_t colon = reply.find(':');
+    if (colon == std::string::npos) return kShopMessage;
+    const std::string_view key(reply.data(), colon);
+    std::string rest = reply.substr(colon + 1);
+    if (EqualsNoCase(key, "orderid")) {
+        info = std::move(rest);
+        return kAccepted;
+    }
+    if (EqualsNoCase(key, "message")) {
+        if (EqualsNoCase(rest, "Ongeldige inlog")) return kLoginRejected;
+        info = std::move(rest);
+        return kShopMessage;
+    }
+    if (key.empty()) return kLoginRejected;
+    return kNoUsableReply;
+}
+
+WebshopIdentification Identification(const WebshopLink& link) {
+    return link.identification ? link.identification() : WebshopIdentification{};
+}
+
+// The page where the customer completes the order. The values are
+// URL-encoded, so that any password reaches the shop unchanged.
+std::string OrderPageUrl(const WebshopLink& link, const std::string& orderNr) {
+    const WebshopIdentification id = Identification(link);
+    return WebshopUrl(link.host, link.port, kWebshopOrderPagePath) +
+           "?order=" + clsHTTP::URLEncode(orderNr) + "&deb=" + clsHTTP::URLEncode(id.debtor) +
+           "&user=" + clsHTTP::URLEncode(id.user) + "&pass=" + clsHTTP::URLEncode(id.password);
+}
+
+}  // namespace
+
+int32_t clsOrder::SendToWebshop(std::string& retMessage, const WebshopLink& link) {
+    trace::Entering("clsOrder.SendToWebshop");
+    try {
+        int32_t result = kNoLines;
+        if (CountLines() > 0) {
+            result = kNotAccepted;
+            std::string info;
+            switch (PostOrder(info, link)) {
+                case kAccepted: {
+                    result = kSent;
+                    orderNr_ = info;
+                    const std::string url = OrderPageUrl(link, orderNr_);
+                    trace::CallingApi("ShellExecute");
+                    const int32_t shell = link.opener ? link.opener->ShellExecuteA(
+                                                            "open", url, "", "", platform::SW_HIDE)
+                                                      : 0;
+                    trace::ApiResult("ShellExecute", TraceValue(shell));
+                    if (shell <= 32) result = kPageNotOpened;
+                    break;
+                }
+                case kLoginRejected:
+                    retMessage = GetText(kInvalidIdentificationText);
+                    break;
+                case kNoUsableReply:
+                    retMessage.clear();
+                    break;
+                case kShopMessage:
+                    retMessage = info;
+                    break;
+                default:
+                    break;
+            }
+        }
+        trace::ExitingWith("clsOrder.SendToWebshop",
+                           TraceValue(result) + ", retMessage = " + retMessage);
+        return result;
+    } catch (...) {
+        trace::Error("Error sending order to webshop: ");
+        return kFailed;
+    }
+}
+
+int32_t clsOrder::PostOrder(std::string& retInfo, const WebshopLink& link) {
+    trace::Entering("clsOrder.PostOrder");
+    int32_t code = kNoUsableReply;
+    std::unique_ptr<clsHTTP> http;
+    try {
+        http = std::make_unique<clsHTTP>(link.http);
+        const WebshopIdentification id = Identification(link);
+        http->SetFields("deb", id.debtor);
+        http->SetFields("user", id.user);
+        http->SetFields("pass", id.password);
+        if (!ScannerID().empty()) http->SetFields("sid", ScannerID());
+        const int32_t count = CountLines();
+        if (count > kMaxCountedRows) RaiseError(ErrNo::Overflow);
+        for (int32_t n = 1; n <= count; ++n) {
+            const std::shared_ptr<clsOrderLine> line = Line(n);
+            const std::string number = std::to_string(n);
+            http->SetFields("A" + number, line->ProductID());
+            const int32_t quantity = line->Quantity();
+            http->SetFields("Q" + number, quantity > 0 ? std::to_string(quantity) : std::string());
+        }
+
+        std::string reply;
+        if (http->OpenHTTP(link.host, link.port)) {
+            std::string method = "POST";
+            reply = http->SendRequest(kWebshopSubmissionPath, method, "", true);
+        }
+        code = InterpretReply(reply, retInfo);
+        http->CloseHTTP();
+    } catch (...) {
+        trace::Error("Error posting order: ");
+        return kShopMessage;
+    }
+    http.reset();
+    trace::ExitingWith("clsOrder.PostOrder", TraceValue(code) + ", retInfo = " + retInfo);
+    return code;
+}
+
+}  // namespace quarnel

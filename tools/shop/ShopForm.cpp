@@ -1,0 +1,91 @@
+#include "ShopForm.h"
+
+#include "app/Ansi.h"
+
+namespace quarnel::shop {
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string Decode(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '+') {
+            bytes += ' ';
+        } else if (c == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+                   HexDigit(text[i + 2]) >= 0) {
+            bytes += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+            i += 2;
+        } else {
+            bytes += c;  // a stray "%" stays as it is
+        }
+    }
+    return AnsiToUtf8(bytes);
+}
+
+}  // namespace
+
+FormFields DecodeForm(std::string_view encoded) {
+    FormFields fields;
+    size_t start = 0;
+    while (start <= encoded.size()) {
+        size_t end = encoded.find('&', start);
+        if (end == std::string_view::npos) end = encoded.size();
+        const std::string_view pair = encoded.substr(start, end - start);
+        if (!pair.empty()) {
+            const size_t equals = pair.find('=');
+            if (equals == std::string_view::npos) {
+                fields.emplace_back(Decode(pair), std::string());
+            } else {
+                fields.emplace_back(Decode(pair.substr(0, equals)),
+                                    Decode(pair.substr(equals + 1)));
+            }
+        }
+        start = end + 1;
+    }
+    return fields;
+}
+
+const std::string* FindField(const FormFields& fields, std::string_view name) {
+    for (const auto& [fieldName, value] : fields) {
+        if (fieldName == name) return &value;
+    }
+    return nullptr;
+}
+
+std::string HtmlEscape(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&#39;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+}  // namespace quarnel::shop

@@ -1,0 +1,25 @@
+// Form and query decoding for the reference web shop. The program encodes
+// Windows-1252 bytes, so decoded values are taken as Windows-1252 and
+// returned as UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quarnel::shop {
+
+using FormFields = std::vector<std::pair<std::string, std::string>>;
+
+// name=value pairs joined by "&", "+" for blank, %XX for any byte; in the
+// order they came.
+FormFields DecodeForm(std::string_view encoded);
+
+// The first value of that field, or nullptr.
+const std::string* FindField(const FormFields& fields, std::string_view name);
+
+// Text made safe for HTML element content and attribute values.
+std::string HtmlEscape(std::string_view text);
+
+}  // namespace quarnel::shop
