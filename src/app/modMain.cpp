@@ -1,9 +1,7 @@
 #include "app/modMain.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "app/ErrorInfo.h"
+#include "app/TextCompare.h"
 #include "app/TraceLog.h"
 
 namespace quarnel {
@@ -18,9 +16,7 @@ bool IsExtendedSwitch(std::string commandLine) {
     if (!commandLine.empty() && (commandLine[0] == '-' || commandLine[0] == '/')) {
         commandLine.erase(0, 1);
     }
-    std::transform(commandLine.begin(), commandLine.end(), commandLine.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return commandLine == "extended";
+    return EqualsIgnoreCase(commandLine, "extended");
 }
 
 void Main(const std::string& commandLine, const StartupEnvironment& environment) {

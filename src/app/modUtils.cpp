@@ -6,6 +6,7 @@
 
 #include "app/Ansi.h"
 #include "app/ErrorInfo.h"
+#include "app/TextCompare.h"
 #include "app/TraceLog.h"
 
 namespace quarnel {
@@ -15,15 +16,6 @@ namespace {
 bool IsFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
 }
 
 void CreateOneFolder(const std::string& path) {

@@ -6,6 +6,7 @@
 #include "app/Ansi.h"
 #include "app/ErrorInfo.h"
 #include "app/Numeric.h"
+#include "app/TextCompare.h"
 #include "app/TraceLog.h"
 #include "model/Limits.h"
 #include "model/TextFileWriter.h"
@@ -21,14 +22,7 @@ namespace {
 constexpr size_t kMaxLineLength = 64 * 1024;
 
 bool IsScannerLine(std::string_view line) {
-    static constexpr std::string_view kMarker = "sid:";
-    if (line.size() < kMarker.size()) return false;
-    for (size_t i = 0; i < kMarker.size(); ++i) {
-        char c = line[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kMarker[i]) return false;
-    }
-    return true;
+    return StartsWithIgnoreCase(line, "sid:");
 }
 
 }  // namespace

@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/TextCompare.h"
+
 namespace quarnel {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
-}
-
 bool IsComPortName(std::string_view name) {
-    return StartsWithNoCase(name, "COM");
+    return StartsWithIgnoreCase(name, "COM");
 }
 
 int64_t ComPortNumber(std::string_view name) {

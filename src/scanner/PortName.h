@@ -16,7 +16,4 @@ bool IsComPortName(std::string_view name);
 int64_t ComPortNumber(std::string_view name);
 inline constexpr int64_t kPortNumberCeiling = 1'000'000'000;
 
-// True when text begins with prefix, letters compared without regard to case.
-bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-
 }  // namespace quarnel

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/ErrorInfo.h"
+#include "app/TextCompare.h"
 #include "app/TraceLog.h"
 #include "app/modUtils.h"
 #include "platform/DeviceChange.h"
@@ -117,7 +118,7 @@ uint8_t clsDeviceDetection::GetLastKnownPort(int32_t Device) {
             }
             // An entry without a usable port does not end the search.
             if (port == 0 || Device != DeviceOPN2001) return false;
-            if (!StartsWithNoCase(name, kScannerDriverPrefix)) return false;
+            if (!StartsWithIgnoreCase(name, kScannerDriverPrefix)) return false;
             result = port;
             return true;
         });
@@ -190,7 +191,8 @@ void clsDeviceDetection::HandleWindowProc(platform::WPARAM wParam, platform::LPA
                         m_COMPort = 0;
                     }
                 } else if (wParam == platform::DBT_DEVICEARRIVAL) {
-                    if (StartsWithNoCase(GetPortDriverFromRegistry(port), kScannerDriverPrefix)) {
+                    if (StartsWithIgnoreCase(GetPortDriverFromRegistry(port),
+                                             kScannerDriverPrefix)) {
                         trace::Detail("Supported device arrived on COM port " + Port(port));
                         m_DeviceDetected = true;
                         m_Device = DeviceOPN2001;

@@ -6,6 +6,7 @@
 
 #include "app/ErrorInfo.h"
 #include "app/Numeric.h"
+#include "app/TextCompare.h"
 #include "platform/Paths.h"
 #include "settings/clsRegistry.h"
 
@@ -45,10 +46,9 @@ int32_t ToInteger(const RegValue& value) {
 
 bool ToBoolean(const RegValue& value) {
     if (const int32_t* number = std::get_if<int32_t>(&value)) return *number != 0;
-    std::string text = RegValueText(value);
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (text == "true") return true;
-    if (text == "false") return false;
+    const std::string text = RegValueText(value);
+    if (EqualsIgnoreCase(text, "true")) return true;
+    if (EqualsIgnoreCase(text, "false")) return false;
     std::optional<double> parsed = ParseNumeric(text);
     if (!parsed) RaiseError(ErrNo::TypeMismatch);
     return *parsed != 0;

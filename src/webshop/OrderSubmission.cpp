@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "app/ErrorInfo.h"
+#include "app/TextCompare.h"
 #include "app/TraceLog.h"
 #include "app/modTexts.h"
 #include "model/Limits.h"
@@ -28,16 +29,6 @@ constexpr int32_t kFailed = 6;
 
 constexpr int kInvalidIdentificationText = 172;
 
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
-
 // The shop answers key ":" rest.
 int32_t InterpretReply(const std::string& reply, std::string& info) {
     if (reply.empty()) return kNoUsableReply;
@@ -45,12 +36,12 @@ int32_t InterpretReply(const std::string& reply, std::string& info) {
     if (colon == std::string::npos) return kShopMessage;
     const std::string_view key(reply.data(), colon);
     std::string rest = reply.substr(colon + 1);
-    if (EqualsNoCase(key, "orderid")) {
+    if (EqualsIgnoreCase(key, "orderid")) {
         info = std::move(rest);
         return kAccepted;
     }
-    if (EqualsNoCase(key, "message")) {
-        if (EqualsNoCase(rest, "Ongeldige inlog")) return kLoginRejected;
+    if (EqualsIgnoreCase(key, "message")) {
+        if (EqualsIgnoreCase(rest, "Ongeldige inlog")) return kLoginRejected;
         info = std::move(rest);
         return kShopMessage;
     }

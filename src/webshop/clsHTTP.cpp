@@ -4,6 +4,7 @@
 
 #include "app/Ansi.h"
 #include "app/ErrorInfo.h"
+#include "app/TextCompare.h"
 #include "app/TraceLog.h"
 
 namespace quarnel {
@@ -16,27 +17,12 @@ constexpr const char* kFormContentType = "Content-Type: application/x-www-form-u
 constexpr const char* kHiddenPassword = "********";
 constexpr uint32_t kReadSize = 1024;
 
-// ASCII only: UTF-8 bytes of other letters stay as they are.
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 bool IsKept(unsigned char b) {
     return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
 }
 
 bool IsPasswordField(const std::string& name) {
-    return Lower(name) == "pass";
+    return EqualsIgnoreCase(name, "pass");
 }
 
 std::string Handle(platform::HINTERNET handle) {
@@ -82,7 +68,7 @@ int32_t clsHTTP::GetFieldIndex(const std::string& name, bool add) {
         trace::Entering("clsHTTP.GetFieldIndex",
                         TraceArgs({{"Name", name}, {"Add", TraceValue(add)}}));
     }
-    std::string key = Lower(name);
+    std::string key = AsciiLower(name);
     auto found = fieldIndex_.find(key);
     if (found != fieldIndex_.end()) return found->second;
 
@@ -178,7 +164,7 @@ std::string clsHTTP::SendRequest(const std::string& file, std::string& method,
                                  {"Reload", TraceValue(reload)}}) +
                       ")");
     }
-    method = Upper(method);
+    method = AsciiUpper(method);
     const std::string form = BuildRequest();
     std::string objectName = Utf8ToAnsi(file);
     std::string headers;

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <vector>
 
+#include "app/TextCompare.h"
+
 namespace quarnel::platform {
 
 namespace {
@@ -18,16 +20,6 @@ using Clock = std::chrono::steady_clock;
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
 }
 
 // A request line needs an absolute path without blanks or control bytes;
@@ -105,7 +97,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     const size_t bytes = size * count;
     transfer->lastActivity = Clock::now();
     std::string_view line(data, bytes);
-    if (StartsWithNoCase(line, "HTTP/")) {
+    if (StartsWithIgnoreCase(line, "HTTP/")) {
         // An interim 1xx reply is followed by the real one.
         transfer->headersDone = false;
         transfer->body->clear();
@@ -156,7 +148,7 @@ Slist RequestHeaders(std::string_view headers, uint32_t flags) {
         if (end == std::string_view::npos) end = headers.size();
         const std::string line(headers.substr(start, end - start));
         if (!line.empty()) {
-            contentTypeGiven = contentTypeGiven || StartsWithNoCase(line, "Content-Type:");
+            contentTypeGiven = contentTypeGiven || StartsWithIgnoreCase(line, "Content-Type:");
             Append(list, line);
         }
         start = end + 1;
