@@ -29,21 +29,17 @@ KeyedList<std::string> ListOf(const std::string& letters) {
 }
 
 TEST(KeyedListTest, InsertsBeforeAndAfterPositionsAndKeys) {
-    struct Case {
-        std::optional<ListIndex> before, after;
-        std::string expected;
-    } cases[] = {
-        {std::nullopt, std::nullopt, "abcX"},
-        {1, std::nullopt, "Xabc"},
-        {3, std::nullopt, "abXc"},
-        {std::nullopt, 3, "abcX"},
-        {"b", std::nullopt, "aXbc"},
-        {std::nullopt, "a", "aXbc"},
-    };
-    for (const Case& c : cases) {
+    using Where = std::optional<ListIndex>;
+    for (const auto& [before, after, expected] :
+         {std::tuple<Where, Where, std::string>{{}, {}, "abcX"},
+          {1, {}, "Xabc"},
+          {3, {}, "abXc"},
+          {{}, 3, "abcX"},
+          {"b", {}, "aXbc"},
+          {{}, "a", "aXbc"}}) {
         KeyedList<std::string> list = ListOf("abc");
-        list.Add(std::make_shared<std::string>("X"), std::nullopt, c.before, c.after);
-        EXPECT_EQ(Contents(list), c.expected);
+        list.Add(std::make_shared<std::string>("X"), std::nullopt, before, after);
+        EXPECT_EQ(Contents(list), expected);
     }
 }
 

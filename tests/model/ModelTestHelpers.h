@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "TestSupport.h"
 #include "model/clsOrder.h"
 #include "model/clsReadSession.h"
 
@@ -33,9 +34,8 @@ using Lines = std::vector<std::pair<std::string, int32_t>>;
 
 inline Lines LinesOf(const clsOrder& order) {
     Lines lines;
-    for (int32_t i = 1; i <= order.CountLines(); ++i) {
+    for (int32_t i = 1; i <= order.CountLines(); ++i)
         lines.emplace_back(order.Line(i)->ProductID(), order.Line(i)->Quantity());
-    }
     return lines;
 }
 
@@ -49,6 +49,15 @@ inline std::shared_ptr<clsOrder> MakeOrder(const Lines& lines, const std::string
         order->AddLine(line);
     }
     return order;
+}
+
+// The trace's messages, each ended by a line feed, with folder written as "<dir>".
+inline std::string TraceText(const TraceCapture& trace, const std::string& folder = "") {
+    std::string text;
+    for (const std::string& message : trace.Messages()) text += message + "\n";
+    for (size_t at; !folder.empty() && (at = text.find(folder)) != std::string::npos;)
+        text.replace(at, folder.size(), "<dir>");
+    return text;
 }
 
 }  // namespace quarnel::test

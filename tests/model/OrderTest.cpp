@@ -1,20 +1,18 @@
 #include <gtest/gtest.h>
 
-#include "ModelTestHelpers.h"
-#include "TestSupport.h"
-#include "model/Limits.h"
+#include <random>
 
-namespace quarnel {
+#include "ModelTestHelpers.h"
+#include "model/Limits.h"
+#include "model/TextLineReader.h"
+
+namespace quarnel::test {
 namespace {
 
-using test::Lines;
-using test::LinesOf;
-using test::MakeOrder;
-
 TEST(OrderTest, WritesEveryTraceEntry) {
-    test::TempDir dir;
-    test::WriteFileBytes(dir.File("o.csv"), "ProductID;Quantity\r\n4711;3\r\n");
-    test::TraceCapture trace;
+    TempDir dir;
+    WriteFileBytes(dir.File("o.csv"), "ProductID;Quantity\r\n4711;3\r\n");
+    TraceCapture trace;
     {
         auto order = std::make_shared<clsOrder>();
         auto line = std::make_shared<clsOrderLine>();
@@ -35,46 +33,37 @@ TEST(OrderTest, WritesEveryTraceEntry) {
         order->LoadFromCSV(dir.File("o.csv"));
         order->Clear();
     }
-    const std::vector<std::string> expected = {
-        "  Initializing clsOrder object",
-        "  Initializing clsOrderLine object",
-        "  Property Let clsOrderLine.ProductID (A1)",
-        "  Property Let clsOrderLine.Quantity (-2)",
-        "  Property Get clsOrderLine.ProductID (=A1)",
-        "  Property Get clsOrderLine.Quantity (-2)",
-        "  Entering clsOrder.AddLine (Item.ProductID = A1)",
-        "  Exiting clsOrder.AddLine",
-        "  Property Get clsOrder.OrderNr (=)",
-        "Entering clsOrder.Line (Index = 1)",
-        "Exiting clsOrder.Line (=A1)",
-        "  Entering clsOrder.CountLines",
-        "  Exiting clsOrder.CountLines (=1)",
-        "  Entering clsOrder.HasLine (ProductID = A1)",
-        "  Exiting clsOrder.HasLine (=False)",
-        "  Entering clsOrder.RemoveLine (Index = 1)",
-        "  Terminating clsOrderLine object",
-        "  Exiting clsOrder.RemoveLine",
-        "  Entering clsOrder.SaveAsCSV (Filename = " + dir.File("s.csv") + ")",
-        "  Exiting clsOrder.SaveAsCSV (=True)",
-        "  Entering clsOrder.LoadFromCSV (Filename = " + dir.File("o.csv") + ")",
-        "  Entering clsOrder.Clear",
-        "  Exiting clsOrder.Clear",
-        "  Initializing clsOrderLine object",
-        "  Property Let clsOrderLine.ProductID (4711)",
-        "  Property Let clsOrderLine.Quantity (3)",
-        "  Entering clsOrder.AddLine (Item.ProductID = 4711)",
-        "  Exiting clsOrder.AddLine",
-        "  Exiting LoadFromCSV (=True)",
-        "  Entering clsOrder.Clear",
-        "  Terminating clsOrderLine object",
-        "  Exiting clsOrder.Clear",
-        "  Terminating clsOrder object",
-    };
-    EXPECT_EQ(trace.Messages(), expected);
+    // One line for each call above that writes entries.
+    EXPECT_EQ(TraceText(trace, dir.Path()),
+              "  Initializing clsOrder object\n"
+              "  Initializing clsOrderLine object\n"
+              "  Property Let clsOrderLine.ProductID (A1)\n"
+              "  Property Let clsOrderLine.Quantity (-2)\n"
+              "  Property Get clsOrderLine.ProductID (=A1)\n"
+              "  Property Get clsOrderLine.Quantity (-2)\n"
+              "  Entering clsOrder.AddLine (Item.ProductID = A1)\n  Exiting clsOrder.AddLine\n"
+              "  Property Get clsOrder.OrderNr (=)\n"
+              "Entering clsOrder.Line (Index = 1)\nExiting clsOrder.Line (=A1)\n"
+              "  Entering clsOrder.CountLines\n  Exiting clsOrder.CountLines (=1)\n"
+              "  Entering clsOrder.HasLine (ProductID = A1)\n  Exiting clsOrder.HasLine (=False)\n"
+              "  Entering clsOrder.RemoveLine (Index = 1)\n  Terminating clsOrderLine object\n"
+              "  Exiting clsOrder.RemoveLine\n"
+              "  Entering clsOrder.SaveAsCSV (Filename = <dir>/s.csv)\n"
+              "  Exiting clsOrder.SaveAsCSV (=True)\n"
+              "  Entering clsOrder.LoadFromCSV (Filename = <dir>/o.csv)\n"
+              "  Entering clsOrder.Clear\n  Exiting clsOrder.Clear\n"
+              "  Initializing clsOrderLine object\n"
+              "  Property Let clsOrderLine.ProductID (4711)\n"
+              "  Property Let clsOrderLine.Quantity (3)\n"
+              "  Entering clsOrder.AddLine (Item.ProductID = 4711)\n  Exiting clsOrder.AddLine\n"
+              "  Exiting LoadFromCSV (=True)\n"
+              "  Entering clsOrder.Clear\n  Terminating clsOrderLine object\n"
+              "  Exiting clsOrder.Clear\n"
+              "  Terminating clsOrder object\n");
 }
 
 TEST(OrderTest, SavesTheCsvFileByteForByte) {
-    test::TempDir dir;
+    TempDir dir;
     struct Case {
         Lines lines;
         std::string scannerID;
@@ -88,26 +77,15 @@ TEST(OrderTest, SavesTheCsvFileByteForByte) {
     };
     for (const Case& c : cases) {
         const std::string path = dir.File("order.csv");
-        test::WriteFileBytes(path, std::string(1000, 'x'));
+        WriteFileBytes(path, std::string(1000, 'x'));
         ASSERT_TRUE(MakeOrder(c.lines, c.scannerID)->SaveAsCSV(path));
-        EXPECT_EQ(test::ReadFileBytes(path), c.bytes);
+        EXPECT_EQ(ReadFileBytes(path), c.bytes);
     }
 }
 
-TEST(OrderTest, SavedOrderLoadsBackUnchanged) {
-    test::TempDir dir;
-    const Lines lines = {{"4711", 3}, {"0815", 0}, {"4711", -7}, {"caf\xC3\xA9", 1}};
-    ASSERT_TRUE(MakeOrder(lines, "OPN-2001 #1")->SaveAsCSV(dir.File("o.csv")));
-    auto loaded = MakeOrder({{"old", 1}}, "old");
-    ASSERT_TRUE(loaded->LoadFromCSV(dir.File("o.csv")));
-    EXPECT_EQ(LinesOf(*loaded), lines);
-    EXPECT_EQ(loaded->ScannerID(), "OPN-2001 #1");
-    EXPECT_EQ(loaded->OrderNr(), "");
-}
-
 TEST(OrderTest, SaveFailuresWriteAnErrorEntry) {
-    test::TempDir dir;
-    test::TraceCapture trace(false, true);
+    TempDir dir;
+    TraceCapture trace(false, true);
     const std::string missing = dir.File("no/o.csv");
     EXPECT_FALSE(MakeOrder({{"A", 1}})->SaveAsCSV(missing));
     EXPECT_TRUE(
@@ -118,8 +96,108 @@ TEST(OrderTest, SaveFailuresWriteAnErrorEntry) {
     const std::string big = dir.File("big.csv");
     EXPECT_FALSE(order->SaveAsCSV(big));
     EXPECT_TRUE(trace.Contains("Error saving order as '" + big + "': [6] Overflow (Quarnel)"));
-    EXPECT_EQ(test::ReadFileBytes(big), "sid:S1\r\nProductID;Quantity\r\n");
+    EXPECT_EQ(ReadFileBytes(big), "sid:S1\r\nProductID;Quantity\r\n");
+}
+
+struct Loaded {
+    bool result;
+    std::string scannerID;
+    Lines lines;
+};
+
+Loaded Load(const std::string& bytes) {
+    TempDir dir;
+    WriteFileBytes(dir.File("o.csv"), bytes);
+    auto order = MakeOrder({{"old", 1}}, "old");
+    bool result = order->LoadFromCSV(dir.File("o.csv"));
+    return {result, order->ScannerID(), LinesOf(*order)};
+}
+
+TEST(OrderCsvLoadTest, AppliesTheReadingRules) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string bytes;
+        std::string scannerID;
+        Lines lines;
+    } cases[] = {
+        {"", "", {}},
+        {"sid:S1\r\nProductID;Quantity\r\n4711;3\r\n0815;0\r\n", "S1", {{"4711", 3}, {"0815", 0}}},
+        {"SID:7\r\nanything;1\r\n1;1", "7", {{"1", 1}}},
+        {"sId: a \r\n", " a ", {}},
+        {"4711;3\r\n0815;2\r\n", "", {{"0815", 2}}},
+        // Skipped: one field, three fields, empty product, text quantity, empty line.
+        {"h\r\n4711\r\n4711;2;x\r\n;5\r\n4711;abc\r\n\r\n4711;2.9\r\n", "", {{"4711", 2}}},
+        {"h\r\nA;-0.5\r\n b ; 1e2 \r\nC;+7\r\n", "", {{"A", -1}, {" b ", 100}, {"C", 7}}},
+        // CR LF, lone CR and lone LF each end a line.
+        {"h\r1;1\r2;2", "", {{"1", 1}, {"2", 2}}},
+        {"h\n\r1;1\r\n\n2;2\r", "", {{"1", 1}, {"2", 2}}},
+        {"h\r\n\xE9;1\r\nA\0B;2\r\nC;\0\r\n"s, "", {{"\xC3\xA9", 1}, {"A\0B"s, 2}}},
+    };
+    for (const Case& c : cases) {
+        Loaded loaded = Load(c.bytes);
+        EXPECT_TRUE(loaded.result) << c.bytes;
+        EXPECT_EQ(loaded.scannerID, c.scannerID) << c.bytes;
+        EXPECT_EQ(loaded.lines, c.lines) << c.bytes;
+    }
+}
+
+TEST(OrderCsvLoadTest, DutchUsersMayWriteADecimalComma) {
+    EXPECT_EQ(Load("h\r\nA;2,9\r\nB;2.9\r\n").lines, (Lines{{"B", 2}}));
+    ScopedEnv dutch("LC_ALL", "nl_NL.UTF-8");
+    EXPECT_EQ(Load("h\r\nA;2,9\r\nB;2.9\r\n").lines, (Lines{{"A", 2}, {"B", 2}}));
+}
+
+TEST(OrderCsvLoadTest, FailuresKeepWhatWasLoaded) {
+    TempDir dir;
+    TraceCapture trace(false, true);
+    auto order = MakeOrder({{"old", 1}}, "old");
+    EXPECT_FALSE(order->LoadFromCSV(dir.File("missing.csv")));
+    EXPECT_EQ(order->CountLines(), 0);
+    EXPECT_TRUE(trace.Contains("Error loading order from CSV file: [53] File not found (Quarnel)"));
+    EXPECT_FALSE(order->LoadFromCSV(dir.Path()));
+    EXPECT_TRUE(
+        trace.Contains("Error loading order from CSV file: [75] Path/File access error (Quarnel)"));
+
+    Loaded loaded = Load("h\r\n1;1\r\n2;2147483648\r\n3;1\r\n");
+    EXPECT_FALSE(loaded.result);
+    EXPECT_EQ(loaded.lines, (Lines{{"1", 1}}));
+    EXPECT_TRUE(trace.Contains("Error loading order from CSV file: [6] Overflow (Quarnel)"));
+    EXPECT_FALSE(Load("h\r\n1;-2147483648.5\r\n").result);
+    loaded = Load("h\r\n1;-2147483648\r\n");
+    EXPECT_TRUE(loaded.result);
+    EXPECT_EQ(loaded.lines, (Lines{{"1", INT32_MIN}}));
+}
+
+TEST(OrderCsvLoadTest, BadInputLoadsWithoutHarm) {
+    std::mt19937 random(7);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    Loaded loaded = Load(noise);
+    EXPECT_TRUE(loaded.result);
+    for (const auto& [productID, quantity] : loaded.lines) {
+        EXPECT_FALSE(productID.empty());
+        EXPECT_EQ(productID.find(';'), std::string::npos);
+    }
+
+    const std::string huge(10 << 20, 'x');
+    loaded = Load("sid:" + huge + "\r\nh\r\n" + huge + ";1\r\n4711;1\r\n" + huge);
+    EXPECT_TRUE(loaded.result);
+    EXPECT_EQ(loaded.scannerID, "");
+    EXPECT_EQ(loaded.lines, (Lines{{"4711", 1}}));
+}
+
+TEST(OrderCsvLoadTest, LineReaderKeepsAtMostTheLimitInMemory) {
+    TempDir dir;
+    WriteFileBytes(dir.File("f"), std::string(10 << 20, 'x') + "\ncd");
+    TextLineReader reader(dir.File("f"), 1000);
+    std::string line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_TRUE(reader.LastLineTooLong());
+    EXPECT_EQ(line.size(), 1000u);
+    EXPECT_LE(line.capacity(), 4096u);
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_FALSE(reader.LastLineTooLong());
 }
 
 }  // namespace
-}  // namespace quarnel
+}  // namespace quarnel::test

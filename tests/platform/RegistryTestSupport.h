@@ -1,7 +1,11 @@
-// A registry over a private store, autostart folder and port table.
+// A registry over a private store, autostart folder and port table, and
+// short ways to set, read and list its values.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,36 +15,96 @@
 
 namespace quarnel::test {
 
-class FakePorts : public platform::SerialPortTable {
-  public:
-    std::vector<platform::SerialPortEntry> Ports() const override { return ports; }
-    std::vector<platform::SerialPortEntry> ports;
+using namespace platform;
+
+struct FakePorts : SerialPortTable {
+    std::vector<SerialPortEntry> Ports() const override { return ports; }
+    std::vector<SerialPortEntry> ports;
 };
 
-struct RegistryFixture {
-    TempDir dir;
-    std::shared_ptr<FakePorts> ports = std::make_shared<FakePorts>();
-
+class RegistryTest : public ::testing::Test {
+  protected:
     std::string StorePath() const { return dir.File("Quarnel/registry.sqlite3"); }
     std::string AutostartFolder() const { return dir.File("autostart"); }
-    std::unique_ptr<platform::SqliteRegistry> Open() const {
-        return std::make_unique<platform::SqliteRegistry>(StorePath(), AutostartFolder(), ports);
+    std::string EntryFile(const std::string& name) const {
+        return AutostartFolder() + "/" + name + ".desktop";
     }
+    std::unique_ptr<SqliteRegistry> Open() const {
+        return std::make_unique<SqliteRegistry>(StorePath(), AutostartFolder(), ports);
+    }
+
+    TempDir dir;
+    std::shared_ptr<FakePorts> ports = std::make_shared<FakePorts>();
+    std::unique_ptr<SqliteRegistry> registry = Open();
 };
 
-// Bytes as the registry API takes them.
+// What reading one value answers; only the status after a failure.
+struct Value {
+    int32_t status = ERROR_SUCCESS;
+    uint32_t type = REG_NONE;
+    std::string data;
+    bool operator==(const Value&) const = default;
+};
+inline void PrintTo(const Value& value, std::ostream* out) {
+    *out << "{" << value.status << ", " << value.type << ", "
+         << ::testing::PrintToString(value.data) << "}";
+}
+
 inline const uint8_t* Bytes(const std::string& data) {
     return reinterpret_cast<const uint8_t*>(data.data());
 }
 
+// The status of opening (and closing again) a key.
+inline int32_t TryOpen(RegistryApi& registry, HKEY hive, const std::string& key,
+                       uint32_t access = KEY_QUERY_VALUE) {
+    HKEY handle = 0;
+    int32_t status = registry.RegOpenKeyExA(hive, key, 0, access, &handle);
+    if (status == ERROR_SUCCESS) registry.RegCloseKey(handle);
+    return status;
+}
+
 // Sets one value under HKCU, creating the key; the status of the set.
-int32_t PutValue(platform::RegistryApi& registry, const std::string& key, const std::string& name,
-                 uint32_t type, const std::string& data);
-// The value's type and bytes; status on failure.
-int32_t GetValue(platform::RegistryApi& registry, platform::HKEY hive, const std::string& key,
-                 const std::string& name, uint32_t* type, std::string* data);
+inline int32_t Put(RegistryApi& registry, const std::string& key, const std::string& name,
+                   uint32_t type, const std::string& data) {
+    HKEY handle = 0;
+    int32_t status = registry.RegCreateKeyExA(HKEY_CURRENT_USER, key, "", 0, KEY_ALL_ACCESS_0x3F,
+                                              &handle, nullptr);
+    if (status != ERROR_SUCCESS) return status;
+    status = registry.RegSetValueExA(handle, name, type, Bytes(data),
+                                     static_cast<uint32_t>(data.size()));
+    registry.RegCloseKey(handle);
+    return status;
+}
+
+inline Value Get(RegistryApi& registry, HKEY hive, const std::string& key,
+                 const std::string& name) {
+    HKEY handle = 0;
+    Value value;
+    value.status = registry.RegOpenKeyExA(hive, key, 0, KEY_QUERY_VALUE, &handle);
+    if (value.status != ERROR_SUCCESS) return value;
+    uint8_t data[4096];
+    uint32_t size = sizeof data;
+    value.status = registry.RegQueryValueExA(handle, name, &value.type, data, &size);
+    registry.RegCloseKey(handle);
+    if (value.status != ERROR_SUCCESS) return {value.status, REG_NONE, ""};
+    value.data.assign(reinterpret_cast<char*>(data), size);
+    return value;
+}
+
 // The names RegEnumValueA lists.
-std::vector<std::string> ListValues(platform::RegistryApi& registry, platform::HKEY hive,
-                                    const std::string& key);
+inline std::vector<std::string> List(RegistryApi& registry, HKEY hive, const std::string& key) {
+    std::vector<std::string> names;
+    HKEY handle = 0;
+    if (registry.RegOpenKeyExA(hive, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return names;
+    char name[300];
+    for (uint32_t index = 0;; ++index) {
+        uint32_t size = sizeof name;
+        if (registry.RegEnumValueA(handle, index, name, &size) != ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    registry.RegCloseKey(handle);
+    return names;
+}
 
 }  // namespace quarnel::test

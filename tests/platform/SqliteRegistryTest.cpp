@@ -10,45 +10,37 @@
 
 #include "RegistryTestSupport.h"
 #include "app/Ansi.h"
+#include "platform/linux/DesktopEntry.h"
 
 namespace quarnel::test {
 namespace {
 
-using namespace platform;
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using namespace std::string_literals;
 
 const std::string kKey = "Software\\Hollinde\\Quarnel";
+const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kSerialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+const HKEY kUser = HKEY_CURRENT_USER;
+const HKEY kMachine = HKEY_LOCAL_MACHINE;
 
-std::string ParentFolder(const std::string& path) {
-    return path.substr(0, path.rfind('/'));
-}
-
-class SqliteRegistryTest : public ::testing::Test, protected RegistryFixture {
-  protected:
-    std::unique_ptr<SqliteRegistry> registry = Open();
-};
+using SqliteRegistryTest = RegistryTest;
 
 TEST_F(SqliteRegistryTest, AnswersWithWindowsStatusCodes) {
+    ASSERT_EQ(Put(*registry, kKey, "Debtor", REG_SZ, "12\0"s), ERROR_SUCCESS);
     HKEY key = 0;
-    EXPECT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key),
-              ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key, 0u);
-    ASSERT_EQ(PutValue(*registry, kKey, "Debtor", REG_SZ, std::string("12\0", 3)), ERROR_SUCCESS);
-    ASSERT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(registry->RegOpenKeyExA(kUser, kKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
 
-    uint32_t type = 0;
-    uint32_t size = 0;
+    uint32_t type = 0, size = 0;
     EXPECT_EQ(registry->RegQueryValueExA(key, "Debtor", &type, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(std::pair(type, size), std::pair(REG_SZ, 3u));
     uint8_t small[2];
     size = sizeof small;
     EXPECT_EQ(registry->RegQueryValueExA(key, "Debtor", &type, small, &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 3u);
     EXPECT_EQ(registry->RegQueryValueExA(key, "Missing", &type, nullptr, &size),
               ERROR_FILE_NOT_FOUND);
-
     char name[16];
     uint32_t nameSize = sizeof name;
     EXPECT_EQ(registry->RegEnumValueA(key, 1, name, &nameSize), ERROR_NO_MORE_ITEMS);
@@ -62,117 +54,74 @@ TEST_F(SqliteRegistryTest, AnswersWithWindowsStatusCodes) {
     EXPECT_EQ(registry->RegCloseKey(key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(registry->RegQueryValueExA(key, "Debtor", &type, nullptr, &size),
               ERROR_INVALID_HANDLE);
-
-    ASSERT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS_0x3F, &key),
-              ERROR_SUCCESS);
-    EXPECT_EQ(registry->RegDeleteValueA(key, "Missing"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(registry->RegDeleteValueA(key, "Debtor"), ERROR_SUCCESS);
-    EXPECT_EQ(registry->RegQueryValueExA(key, "Debtor", &type, nullptr, &size),
-              ERROR_FILE_NOT_FOUND);
-    registry->RegCloseKey(key);
-
-    for (const char* bad : {"\\Software", "Software\\\\Hollinde", "\\"}) {
-        EXPECT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, bad, 0, KEY_QUERY_VALUE, &key),
-                  ERROR_INVALID_PARAMETER)
-            << bad;
-    }
+    for (const char* bad : {"\\Software", "Software\\\\Hollinde", "\\"})
+        EXPECT_EQ(TryOpen(*registry, kUser, bad), ERROR_INVALID_PARAMETER) << bad;
 }
 
 TEST_F(SqliteRegistryTest, KeepsEveryTypeAsItsBytes) {
-    const std::vector<std::pair<uint32_t, std::string>> values = {
-        {REG_SZ, std::string("text \xE9\x80\0", 8)},
-        {REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9)},
-        {REG_DWORD, std::string("\x01\x02\x00\x80", 4)},
-        {REG_DWORD_BIG_ENDIAN, std::string("\x80\x00\x02\x01", 4)},
-        {REG_BINARY, std::string("\x00\xFF\x00", 3)},
-        {REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
+    const std::pair<uint32_t, std::string> values[] = {
+        {REG_SZ, "text \xE9\x80\0"s},
+        {REG_EXPAND_SZ, "%TEMP%\\x\0"s},
+        {REG_DWORD, "\x01\x02\x00\x80"s},
+        {REG_DWORD_BIG_ENDIAN, "\x80\x00\x02\x01"s},
+        {REG_BINARY, "\x00\xFF\x00"s},
+        {REG_MULTI_SZ, "a\0b\0\0"s},
         {REG_NONE, ""},
     };
-    for (size_t i = 0; i < values.size(); ++i) {
-        ASSERT_EQ(
-            PutValue(*registry, kKey, "V" + std::to_string(i), values[i].first, values[i].second),
-            ERROR_SUCCESS);
-    }
+    for (const auto& [type, data] : values)
+        ASSERT_EQ(Put(*registry, kKey, "V" + std::to_string(type), type, data), 0);
     auto reopened = Open();
-    for (size_t i = 0; i < values.size(); ++i) {
-        uint32_t type = 99;
-        std::string data;
-        ASSERT_EQ(
-            GetValue(*reopened, HKEY_CURRENT_USER, kKey, "V" + std::to_string(i), &type, &data),
-            ERROR_SUCCESS);
-        EXPECT_EQ(type, values[i].first);
-        EXPECT_EQ(data, values[i].second) << "type " << values[i].first;
-    }
+    for (const auto& [type, data] : values)
+        EXPECT_EQ(Get(*reopened, kUser, kKey, "V" + std::to_string(type)), (Value{0, type, data}));
 }
 
 TEST_F(SqliteRegistryTest, FindsKeysAndValuesWithoutRegardToCaseButKeepsTheFirstSpelling) {
     const std::string name = Utf8ToAnsi("Ca\xC3\xA9");  // "Caé"
-    ASSERT_EQ(PutValue(*registry, "Software\\Hollinde\\" + name, "TraceFile", REG_SZ, "a"), 0);
-    ASSERT_EQ(PutValue(*registry, "SOFTWARE\\hollinde\\" + Utf8ToAnsi("CA\xC3\x89"), "TRACEFILE",
-                       REG_SZ, "b"),
-              0);
-    uint32_t type = 0;
-    std::string data;
-    EXPECT_EQ(GetValue(*registry, HKEY_CURRENT_USER, "software\\HOLLINDE\\" + name + "\\",
-                       "tracefile", &type, &data),
-              ERROR_SUCCESS);
-    EXPECT_EQ(data, "b");
-    EXPECT_THAT(ListValues(*registry, HKEY_CURRENT_USER, "Software\\Hollinde\\" + name),
-                ElementsAre("TraceFile"));
+    const std::string key = "Software\\Hollinde\\" + name;
+    ASSERT_EQ(Put(*registry, key, "TraceFile", REG_SZ, "a"), 0);
+    ASSERT_EQ(
+        Put(*registry, "SOFTWARE\\hollinde\\" + Utf8ToAnsi("CA\xC3\x89"), "TRACEFILE", REG_SZ, "b"),
+        0);
+    EXPECT_EQ(Get(*registry, kUser, "software\\HOLLINDE\\" + name + "\\", "tracefile"),
+              (Value{0, REG_SZ, "b"}));
+    EXPECT_THAT(List(*registry, kUser, key), ElementsAre("TraceFile"));
     // The hives are apart.
-    EXPECT_EQ(GetValue(*registry, HKEY_LOCAL_MACHINE, "Software\\Hollinde\\" + name, "TraceFile",
-                       &type, &data),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Get(*registry, HKEY_LOCAL_MACHINE, key, "TraceFile").status, ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(SqliteRegistryTest, CreateKeyMakesMissingParentsAndReportsWhetherItDid) {
-    HKEY key = 0;
-    uint32_t disposition = 0;
-    ASSERT_EQ(registry->RegCreateKeyExA(HKEY_CURRENT_USER, "A\\B\\C", "", 0, KEY_ALL_ACCESS_0x3F,
-                                        &key, &disposition),
-              ERROR_SUCCESS);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    HKEY child = 0;
-    // Opened relative to another handle.
-    ASSERT_EQ(registry->RegCreateKeyExA(key, "D", "", 0, KEY_ALL_ACCESS_0x3F, &child, &disposition),
-              0);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    HKEY key = 0, child = 0;
+    uint32_t created = 0, opened = 0;
+    ASSERT_EQ(
+        registry->RegCreateKeyExA(kUser, "A\\B\\C", "", 0, KEY_ALL_ACCESS_0x3F, &key, &created), 0);
+    // Created relative to another handle.
+    ASSERT_EQ(registry->RegCreateKeyExA(key, "D", "", 0, KEY_ALL_ACCESS_0x3F, &child, &opened), 0);
+    EXPECT_EQ(created, REG_CREATED_NEW_KEY);
+    EXPECT_EQ(opened, REG_CREATED_NEW_KEY);
     registry->RegCloseKey(child);
     registry->RegCloseKey(key);
-    for (const char* path : {"A", "a\\b", "A\\B\\C", "A\\B\\C\\D"}) {
-        EXPECT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key), 0)
-            << path;
-        registry->RegCloseKey(key);
-    }
-    ASSERT_EQ(registry->RegCreateKeyExA(HKEY_CURRENT_USER, "a\\b", "", 0, KEY_ALL_ACCESS_0x3F, &key,
-                                        &disposition),
-              ERROR_SUCCESS);
-    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    for (const char* path : {"A", "a\\b", "A\\B\\C", "A\\B\\C\\D"})
+        EXPECT_EQ(TryOpen(*registry, kUser, path), 0) << path;
+    ASSERT_EQ(registry->RegCreateKeyExA(kUser, "a\\b", "", 0, KEY_ALL_ACCESS_0x3F, &key, &opened),
+              0);
+    EXPECT_EQ(opened, REG_OPENED_EXISTING_KEY);
     registry->RegCloseKey(key);
 }
 
 TEST_F(SqliteRegistryTest, EnumeratesInInsertionOrderAndKnowsTheLongestName) {
     for (const char* name : {"b", "a", "ccc"})
-        ASSERT_EQ(PutValue(*registry, kKey, name, REG_SZ, "1"), 0);
-    ASSERT_EQ(PutValue(*registry, kKey, "B", REG_SZ, "2"), 0);  // keeps its place and spelling
+        ASSERT_EQ(Put(*registry, kKey, name, REG_SZ, "1"), 0);
+    ASSERT_EQ(Put(*registry, kKey, "B", REG_SZ, "2"), 0);  // keeps its place and spelling
     HKEY key = 0;
-    ASSERT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS_0x3F, &key), 0);
-    ASSERT_EQ(registry->RegDeleteValueA(key, "A"), 0);
+    ASSERT_EQ(registry->RegOpenKeyExA(kUser, kKey, 0, KEY_ALL_ACCESS_0x3F, &key), 0);
+    EXPECT_EQ(registry->RegDeleteValueA(key, "A"), ERROR_SUCCESS);
+    EXPECT_EQ(registry->RegDeleteValueA(key, "A"), ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(registry->RegSetValueExA(key, "a", REG_SZ, Bytes("3"), 2), 0);  // goes to the end
     uint32_t longest = 0;
     EXPECT_EQ(registry->RegQueryInfoKeyA(key, &longest), ERROR_SUCCESS);
     EXPECT_EQ(longest, 3u);
     registry->RegCloseKey(key);
-    EXPECT_THAT(ListValues(*registry, HKEY_CURRENT_USER, kKey), ElementsAre("b", "ccc", "a"));
-}
-
-TEST_F(SqliteRegistryTest, TwoProgramsSeeEachOthersWrites) {
-    auto other = Open();
-    EXPECT_TRUE(ListValues(*other, HKEY_CURRENT_USER, kKey).empty());
-    ASSERT_EQ(PutValue(*registry, kKey, "User", REG_SZ, "one"), 0);
-    ASSERT_EQ(PutValue(*other, kKey, "Debtor", REG_SZ, "two"), 0);
-    EXPECT_THAT(ListValues(*registry, HKEY_CURRENT_USER, kKey), ElementsAre("User", "Debtor"));
-    EXPECT_THAT(ListValues(*other, HKEY_CURRENT_USER, kKey), ElementsAre("User", "Debtor"));
+    EXPECT_THAT(List(*registry, kUser, kKey), ElementsAre("b", "ccc", "a"));
 }
 
 TEST_F(SqliteRegistryTest, ConcurrentWritersInTwoProcessesLoseNothing) {
@@ -182,101 +131,183 @@ TEST_F(SqliteRegistryTest, ConcurrentWritersInTwoProcessesLoseNothing) {
     if (child == 0) {
         auto own = Open();
         int failures = 0;
-        for (int i = 0; i < kEach; ++i) {
-            failures += PutValue(*own, kKey, "child" + std::to_string(i), REG_SZ, "c") != 0;
-        }
+        for (int i = 0; i < kEach; ++i)
+            failures += Put(*own, kKey, "child" + std::to_string(i), REG_SZ, "c") != 0;
         _exit(failures);
     }
-    for (int i = 0; i < kEach; ++i) {
-        EXPECT_EQ(PutValue(*registry, kKey, "parent" + std::to_string(i), REG_SZ, "p"), 0);
-    }
+    for (int i = 0; i < kEach; ++i)
+        EXPECT_EQ(Put(*registry, kKey, "parent" + std::to_string(i), REG_SZ, "p"), 0);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ListValues(*registry, HKEY_CURRENT_USER, kKey).size(), 2u * kEach);
+    EXPECT_EQ(List(*registry, kUser, kKey).size(), 2u * kEach);
 }
 
 TEST_F(SqliteRegistryTest, ReadsLeaveAMissingStoreAloneAndWritesMakeItPrivate) {
     HKEY key = 0;
-    EXPECT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key), 2);
-    EXPECT_TRUE(ListValues(*registry, HKEY_CURRENT_USER, "").empty());
+    EXPECT_EQ(registry->RegOpenKeyExA(kUser, kKey, 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, 0u);
+    EXPECT_TRUE(List(*registry, kUser, "").empty());
     EXPECT_EQ(registry->StoreProblem(), "");
-    EXPECT_FALSE(std::filesystem::exists(ParentFolder(StorePath())));
-
-    ASSERT_EQ(PutValue(*registry, kKey, "Zq8#Lm2!", REG_SZ, "secret"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Quarnel")));
+    ASSERT_EQ(Put(*registry, kKey, "Zq8#Lm2!", REG_SZ, "secret"), 0);
     struct stat info {};
     ASSERT_EQ(stat(StorePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-std::string RandomBytes() {
-    std::string bytes;
-    uint32_t state = 12345;
-    for (int i = 0; i < 8192; ++i) {
-        state = state * 1103515245u + 12345u;
-        bytes += static_cast<char>(state >> 24);
-    }
-    return bytes;
-}
-
-std::string ForeignDatabase() {
-    TempDir dir;
-    std::string path = dir.File("other.db");
+TEST_F(SqliteRegistryTest, BrokenStoreFailsEveryOperationAndIsLeftAlone) {
     sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
+    sqlite3_open(dir.File("foreign.db").c_str(), &db);
     sqlite3_exec(db, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    return ReadFileBytes(path);
+    const std::pair<std::string, std::string> files[] = {
+        {std::string(8192, '\x5A'), "is not a valid database"},
+        {ReadFileBytes(dir.File("foreign.db")), "is not a Quarnel registry store"},
+    };
+    std::filesystem::create_directories(dir.File("Quarnel"));
+    for (const auto& [bytes, why] : files) {
+        WriteFileBytes(StorePath(), bytes);
+        auto broken = Open();
+        const std::string problem =
+            "[1009] The registry store '" + StorePath() + "' " + why + " (Quarnel)";
+        EXPECT_EQ(broken->StoreProblem(), problem);
+        HKEY key = 0;
+        uint32_t size = 0;
+        EXPECT_EQ(TryOpen(*broken, kUser, kKey), ERROR_BADDB);
+        EXPECT_EQ(broken->RegQueryValueExA(kUser, "x", nullptr, nullptr, &size), ERROR_BADDB);
+        EXPECT_EQ(broken->RegQueryInfoKeyA(kUser, &size), ERROR_BADDB);
+        EXPECT_EQ(broken->RegCreateKeyExA(kUser, kKey, "", 0, KEY_ALL_ACCESS_0x3F, &key, nullptr),
+                  ERROR_BADDB);
+        EXPECT_EQ(broken->RegSetValueExA(kUser, "x", REG_SZ, Bytes("x"), 2), ERROR_BADDB);
+        EXPECT_EQ(broken->RegDeleteValueA(kUser, "x"), ERROR_BADDB);
+        EXPECT_EQ(broken->StoreProblem(), problem);
+        EXPECT_EQ(ReadFileBytes(StorePath()), bytes) << why;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("Quarnel")), {}), 1);
+    }
 }
 
-struct BrokenFile {
-    const char* label;
-    std::string (*bytes)();
-    const char* why;
-};
+using LiveViewsTest = RegistryTest;
 
-void PrintTo(const BrokenFile& file, std::ostream* out) {
-    *out << file.label;
-}
+TEST_F(LiveViewsTest, RunValueIsAnAutostartEntryThatAppearsAndDisappears) {
+    // The key exists before the folder does, as on Windows.
+    EXPECT_EQ(TryOpen(*registry, kUser, kRun), ERROR_SUCCESS);
+    EXPECT_THAT(List(*registry, kUser, kRun), IsEmpty());
 
-const BrokenFile kBrokenFiles[] = {
-    {"RandomBytes", RandomBytes, "is not a valid database"},
-    {"ForeignDatabase", ForeignDatabase, "is not a Quarnel registry store"},
-};
+    ASSERT_EQ(Put(*registry, kRun, "Quarnel", REG_SZ, "/opt/quarnel/bin/quarnel\0"s), 0);
+    EXPECT_EQ(ReadFileBytes(EntryFile("Quarnel")),
+              "[Desktop Entry]\nType=Application\nName=Quarnel\nExec=/opt/quarnel/bin/quarnel\n");
+    EXPECT_EQ(Get(*registry, kUser, kRun, "quarnel"),
+              (Value{0, REG_SZ, "/opt/quarnel/bin/quarnel\0"s}));
+    // Other letter case is the same value and the same file.
+    ASSERT_EQ(Put(*registry, kRun, "QUARNEL", REG_SZ, "/usr/bin/quarnel\0"s), 0);
+    EXPECT_THAT(List(*registry, kUser, kRun), ElementsAre("Quarnel"));
 
-class BrokenStoreTest : public SqliteRegistryTest,
-                        public ::testing::WithParamInterface<BrokenFile> {};
-
-TEST_P(BrokenStoreTest, FailsEveryStoreOperationAndNeverTouchesTheFile) {
-    std::filesystem::create_directories(ParentFolder(StorePath()));
-    const std::string bytes = GetParam().bytes();
-    WriteFileBytes(StorePath(), bytes);
-    const std::string problem =
-        "[1009] The registry store '" + StorePath() + "' " + GetParam().why + " (Quarnel)";
-
-    EXPECT_EQ(registry->StoreProblem(), problem);
     HKEY key = 0;
-    uint32_t size = 0;
-    EXPECT_EQ(registry->RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key),
-              ERROR_BADDB);
-    EXPECT_EQ(registry->RegQueryValueExA(HKEY_CURRENT_USER, "x", nullptr, nullptr, &size),
-              ERROR_BADDB);
-    EXPECT_EQ(registry->RegQueryInfoKeyA(HKEY_CURRENT_USER, &size), ERROR_BADDB);
-    EXPECT_EQ(registry->RegCreateKeyExA(HKEY_CURRENT_USER, kKey, "", 0, KEY_ALL_ACCESS_0x3F, &key,
-                                        nullptr),
-              ERROR_BADDB);
-    EXPECT_EQ(registry->RegSetValueExA(HKEY_CURRENT_USER, "x", REG_SZ, Bytes("x"), 2), ERROR_BADDB);
-    EXPECT_EQ(registry->RegDeleteValueA(HKEY_CURRENT_USER, "x"), ERROR_BADDB);
-    EXPECT_EQ(registry->StoreProblem(), problem);
-
-    EXPECT_EQ(ReadFileBytes(StorePath()), bytes);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(ParentFolder(StorePath())),
-                            std::filesystem::directory_iterator()),
-              1);
+    ASSERT_EQ(registry->RegOpenKeyExA(kUser, kRun, 0, KEY_ALL_ACCESS_0x3F, &key), 0);
+    EXPECT_EQ(registry->RegDeleteValueA(key, "quarnel"), ERROR_SUCCESS);
+    EXPECT_EQ(registry->RegDeleteValueA(key, "quarnel"), ERROR_FILE_NOT_FOUND);
+    registry->RegCloseKey(key);
+    EXPECT_FALSE(std::filesystem::exists(EntryFile("Quarnel")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BrokenStoreTest, ::testing::ValuesIn(kBrokenFiles),
-                         [](const auto& info) { return std::string(info.param.label); });
+TEST_F(LiveViewsTest, ExecQuotingRoundTrips) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/usr/bin/quarnel", "Exec=/usr/bin/quarnel"},
+        {"/opt/my apps/quarnel", "Exec=\"/opt/my apps/quarnel\""},
+        {"C:\\Programs\\Quarnel.exe", "Exec=\"C:\\\\\\\\Programs\\\\\\\\Quarnel.exe\""},
+        {"/home/a\"b/$HOME/`x`", "Exec=\"/home/a\\\\\"b/\\\\$HOME/\\\\`x\\\\`\""},
+        {"/tmp/100%/q", "Exec=/tmp/100%%/q"},
+        {"/tmp/a'b;c&d", "Exec=\"/tmp/a'b;c&d\""},
+        {" lead\ttab\nline", "Exec=\" lead\\ttab\\nline\""},
+        {"", "Exec=\"\""},
+    };
+    for (const auto& [command, execLine] : cases) {
+        ASSERT_EQ(Put(*registry, kRun, "Quarnel", REG_SZ, command + '\0'), 0) << command;
+        EXPECT_THAT(ReadFileBytes(EntryFile("Quarnel")), ::testing::HasSubstr(execLine + "\n"));
+        EXPECT_EQ(Get(*registry, kUser, kRun, "Quarnel"), (Value{0, REG_SZ, command + '\0'}));
+    }
+    EXPECT_THAT(*SplitExec("a \"b c\" d%%e"), ElementsAre("a", "b c", "d%e"));
+    EXPECT_FALSE(SplitExec("\"unclosed").has_value());
+    EXPECT_EQ(CommandFromExec("\"unclosed"), "\"unclosed");
+}
+
+TEST_F(LiveViewsTest, RunViewReadsForeignEntriesAndRefusesWhatItCannotHold) {
+    std::filesystem::create_directories(AutostartFolder());
+    WriteFileBytes(EntryFile("other"),
+                   "# note\r\n[Desktop Entry]\r\nName=Other\r\nExec = other --tray %U\r\n");
+    WriteFileBytes(EntryFile("gone"), "[Desktop Entry]\nExec=gone\nHidden=true\n");
+    WriteFileBytes(AutostartFolder() + "/readme.txt", "not an entry");
+    EXPECT_THAT(List(*registry, kUser, kRun), ElementsAre("other"));
+    EXPECT_EQ(Get(*registry, kUser, kRun, "other"), (Value{0, REG_SZ, "other --tray %U\0"s}));
+    EXPECT_EQ(Get(*registry, kUser, kRun, "gone").status, ERROR_FILE_NOT_FOUND);
+
+    EXPECT_EQ(Put(*registry, kRun, "../escape", REG_SZ, "x\0"s), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Put(*registry, kRun, "", REG_SZ, "x\0"s), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Put(*registry, kRun, "Bell", REG_SZ, "a\x07\0"s), ERROR_INVALID_DATA);
+    EXPECT_EQ(Put(*registry, kRun, "Number", REG_DWORD, std::string(4, '\0')), ERROR_INVALID_DATA);
+    EXPECT_EQ(Put(*registry, kRun + "\\Sub", "x", REG_SZ, "x\0"s), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(TryOpen(*registry, kUser, kRun + "\\Sub"), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(std::filesystem::exists(AutostartFolder() + "/../escape.desktop"));
+}
+
+TEST_F(LiveViewsTest, SerialCommShowsThePortTableReadOnly) {
+    EXPECT_EQ(TryOpen(*registry, kMachine, kSerialComm), ERROR_SUCCESS);
+    EXPECT_THAT(List(*registry, kMachine, kSerialComm), IsEmpty());
+    // The parents exist because the view does, even in an empty store.
+    EXPECT_EQ(TryOpen(*registry, kMachine, "HARDWARE\\DEVICEMAP"), ERROR_SUCCESS);
+
+    ports->ports = {{"\\Device\\Optovcm0", "COM3"},
+                    {"\\Device\\Serial0", "COM1"},
+                    {"\\DEVICE\\OPTOVCM0", "COM9"}};
+    EXPECT_THAT(List(*registry, kMachine, kSerialComm),
+                ElementsAre("\\Device\\Optovcm0", "\\Device\\Serial0"));
+    EXPECT_EQ(Get(*registry, kMachine, kSerialComm, "\\device\\optovcm0"),
+              (Value{0, REG_SZ, "COM3\0"s}));
+    HKEY key = 0;
+    ASSERT_EQ(registry->RegOpenKeyExA(kMachine, kSerialComm, 0, KEY_QUERY_VALUE, &key), 0);
+    uint32_t longest = 0;
+    EXPECT_EQ(registry->RegQueryInfoKeyA(key, &longest), 0);
+    EXPECT_EQ(longest, 16u);
+    registry->RegCloseKey(key);
+
+    EXPECT_EQ(TryOpen(*registry, kMachine, kSerialComm, KEY_ALL_ACCESS_0x3F), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(
+        registry->RegCreateKeyExA(kMachine, kSerialComm, "", 0, KEY_ALL_ACCESS_0x3F, &key, nullptr),
+        ERROR_ACCESS_DENIED);
+}
+
+std::string Expand(const std::string& text) {
+    uint32_t needed = platform::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    std::string out(needed, '#');
+    EXPECT_EQ(platform::ExpandEnvironmentStringsA(text.c_str(), out.data(), needed), needed);
+    EXPECT_EQ(out.back(), '\0');
+    out.pop_back();
+    return out;
+}
+
+TEST(ExpandEnvironmentTest, ExpandsKnownNamesAndKeepsTheRest) {
+    ScopedEnv folder("QUARNEL_FOLDER", "/data");
+    ScopedEnv empty("QUARNEL_EMPTY", "");
+    ScopedEnv utf8("QUARNEL_UTF8", "caf\xC3\xA9");
+    ScopedEnv unknown("QUARNEL_UNKNOWN", std::nullopt);
+    const std::pair<const char*, const char*> cases[] = {
+        {"%QUARNEL_FOLDER%\\Orders\\", "/data\\Orders\\"},
+        {"%quarnel_folder%", "/data"},
+        {"[%QUARNEL_EMPTY%]", "[]"},
+        {"%QUARNEL_UTF8%", "caf\xE9"},
+        {"%QUARNEL_UNKNOWN%QUARNEL_FOLDER%", "%QUARNEL_UNKNOWN%QUARNEL_FOLDER%"},
+        {"%QUARNEL_FOLDER%%QUARNEL_FOLDER%", "/data/data"},
+        {"100%", "100%"},
+        {"%%", "%%"},
+        {"", ""},
+    };
+    for (const auto& [text, expanded] : cases) EXPECT_EQ(Expand(text), expanded) << text;
+    // A small buffer is left untouched.
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(platform::ExpandEnvironmentStringsA("%QUARNEL_FOLDER%", buffer, sizeof buffer), 6u);
+    EXPECT_EQ(std::string(buffer, 4), "xxxx");
+}
 
 }  // namespace
 }  // namespace quarnel::test

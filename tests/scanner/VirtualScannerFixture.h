@@ -1,12 +1,11 @@
-// A private folder of virtual scanners for one test, and scanner objects
-// bound to the virtual library through the real dynamic binding.
+// A private folder of virtual scanners for one test, scanner objects bound
+// to the virtual library through the real dynamic binding, and the
+// quarnel-vscan tool.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
+#include <cstdlib>
 
 #include "ScannerFile.h"
 #include "TestSupport.h"
@@ -15,6 +14,20 @@
 #include "scanner/clsOPN2001.h"
 
 namespace quarnel::test {
+
+// Runs quarnel-vscan on folder dir; its exit status. Its output goes to
+// *output when given.
+inline int RunVscan(const std::string& dir, const std::string& arguments,
+                    std::string* output = nullptr) {
+    const char* tool = std::getenv("QUARNEL_VSCAN");
+    if (tool == nullptr) ADD_FAILURE() << "QUARNEL_VSCAN is not set";
+    const std::string out = output ? dir + "/.vscan-output" : "/dev/null";
+    std::string command = std::string(tool ? tool : "false") + " --dir '" + dir + "' " + arguments +
+                          " >'" + out + "' 2>&1";
+    int status = std::system(command.c_str());
+    if (output != nullptr) *output = ReadFileBytes(out);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 class VirtualScannerTest : public ::testing::Test {
   protected:
@@ -26,11 +39,10 @@ class VirtualScannerTest : public ::testing::Test {
     std::string PortFile(const std::string& port) const {
         return platform::virtual_ports::FileOfPort(dir_.Path(), port);
     }
-    std::string ScannerText(const std::string& port) const { return ReadFileBytes(PortFile(port)); }
     // The barcodes and packets the scanner file holds; -1 when unreadable.
     int StoredRecords(const std::string& port) const {
         std::string error;
-        auto file = vscan::ParseScannerFile(ScannerText(port), error);
+        auto file = vscan::ParseScannerFile(ReadFileBytes(PortFile(port)), error);
         return file ? static_cast<int>(file->records.size()) : -1;
     }
 
@@ -40,6 +52,15 @@ class VirtualScannerTest : public ::testing::Test {
         auto scanner = std::make_unique<clsOPN2001>(std::move(library));
         scanner->SetBarcodesReadHandler(
             [this](const std::shared_ptr<clsReadSession>& session) { raised_.push_back(session); });
+        return scanner;
+    }
+    // A scanner object connected to a scanner on COM3 with file text; the
+    // trace starts afresh.
+    std::unique_ptr<clsOPN2001> Connected(const std::string& text) {
+        Plug("COM3", text);
+        auto scanner = NewScanner();
+        EXPECT_TRUE(scanner->Connect(3));
+        trace_.Clear();
         return scanner;
     }
 
@@ -54,11 +75,8 @@ class VirtualScannerTest : public ::testing::Test {
                 lines.push_back(line);
         return lines;
     }
-
     bool TraceHas(const std::string& fragment) const {
-        for (const auto& line : trace_.Messages())
-            if (line.find(fragment) != std::string::npos) return true;
-        return false;
+        return trace_.Bytes().find(fragment) != std::string::npos;
     }
 
     TempDir dir_;

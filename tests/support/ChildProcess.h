@@ -13,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -21,18 +22,15 @@ namespace quarnel::test {
 
 class ChildProcess {
   public:
-    // Starts argv[0] (a path) with the others as arguments. Standard error
-    // is inherited unless silenced.
-    explicit ChildProcess(const std::vector<std::string>& argv, bool silenceErrors = false) {
+    // Starts argv[0] (a path) with the others as arguments; standard error
+    // is inherited.
+    explicit ChildProcess(const std::vector<std::string>& argv) {
         int pipeEnds[2];
         if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        if (silenceErrors) {
-            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        }
         std::vector<char*> args;
         for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);
@@ -48,13 +46,8 @@ class ChildProcess {
     }
 
     ~ChildProcess() {
-        if (!exited_) {
-            ::kill(pid_, SIGTERM);
-            Wait(std::chrono::seconds(10));
-            if (!exited_) {
-                ::kill(pid_, SIGKILL);
-                Wait(std::chrono::seconds(10));
-            }
+        for (int signal : {SIGTERM, SIGKILL}) {
+            if (!exited_ && ::kill(pid_, signal) == 0) Wait(std::chrono::seconds(10));
         }
         ::close(output_);
     }
@@ -62,21 +55,17 @@ class ChildProcess {
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t Pid() const { return pid_; }
-
     // The next line of output without its line end; nullopt at the end of
     // the output or when none came in time.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            const size_t end = buffer_.find('\n');
-            if (end != std::string::npos) {
-                std::string line = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                return line;
-            }
+        size_t end;
+        while ((end = buffer_.find('\n')) == std::string::npos) {
             if (!Fill(deadline)) return std::nullopt;
         }
+        std::string line = buffer_.substr(0, end);
+        buffer_.erase(0, end + 1);
+        return line;
     }
 
     // Everything until the output ends or the time is up.
@@ -84,9 +73,7 @@ class ChildProcess {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (Fill(deadline)) {
         }
-        std::string all = std::move(buffer_);
-        buffer_.clear();
-        return all;
+        return std::exchange(buffer_, {});
     }
 
     // The exit status, or nullopt when the child has not ended in time
@@ -106,8 +93,6 @@ class ChildProcess {
         }
         return exited_ ? status_ : std::nullopt;
     }
-
-    void Signal(int signal) { ::kill(pid_, signal); }
 
   private:
     bool Fill(std::chrono::steady_clock::time_point deadline) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <chrono>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,32 +17,25 @@ class ShopProcess {
     ShopProcess(const std::string& executable, const std::vector<std::string>& accounts,
                 const std::string& database = {})
         : process_(Arguments(executable, accounts, database)) {
-        const std::optional<std::string> first = process_.ReadLine(std::chrono::seconds(30));
         const std::string prefix = "quarnel-shop listening on 127.0.0.1:";
-        if (!first || first->rfind(prefix, 0) != 0) {
-            throw std::runtime_error("quarnel-shop did not start: " + first.value_or("(nothing)"));
+        const std::string first = process_.ReadLine(std::chrono::seconds(30)).value_or("");
+        if (!first.starts_with(prefix)) {
+            throw std::runtime_error("quarnel-shop did not start: " + first);
         }
-        port_ = std::stoi(first->substr(prefix.size()));
+        port_ = std::stoi(first.substr(prefix.size()));
     }
 
     int Port() const { return port_; }
     // The next request's log line ("" when none came in time).
     std::string NextLogLine() { return process_.ReadLine(std::chrono::seconds(10)).value_or(""); }
-    ChildProcess& Process() { return process_; }
 
   private:
     static std::vector<std::string> Arguments(const std::string& executable,
                                               const std::vector<std::string>& accounts,
                                               const std::string& database) {
         std::vector<std::string> argv{executable, "--listen", "127.0.0.1:0"};
-        for (const std::string& account : accounts) {
-            argv.push_back("--account");
-            argv.push_back(account);
-        }
-        if (!database.empty()) {
-            argv.push_back("--db");
-            argv.push_back(database);
-        }
+        for (const std::string& account : accounts) argv.insert(argv.end(), {"--account", account});
+        if (!database.empty()) argv.insert(argv.end(), {"--db", database});
         return argv;
     }
 

@@ -11,50 +11,38 @@
 namespace quarnel::test {
 namespace {
 
-TEST(WebshopLinkTest, ParsesHostAndPort) {
-    struct Case {
-        std::string text;
-        std::optional<std::string> host;
-        int32_t port;
+TEST(WebshopLinkTest, ParsesHostAndPortAndBuildsUrls) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"shop.example", "http://shop.example/x"},
+        {"127.0.0.1:8080", "http://127.0.0.1:8080/x"},
+        {"[::1]:81", "http://[::1]:81/x"},
+        {"shop:0", std::nullopt},
+        {"shop:65536", std::nullopt},
+        {"shop:80x", std::nullopt},
+        {"::1", std::nullopt},
+        {"user@shop", std::nullopt},
+        {"", std::nullopt},
     };
-    const std::vector<Case> cases = {
-        {"shop.example", "shop.example", 80},
-        {"127.0.0.1:8080", "127.0.0.1", 8080},
-        {"[::1]:81", "::1", 81},
-        {"shop:0", std::nullopt, 0},
-        {"shop:65536", std::nullopt, 0},
-        {"shop:80x", std::nullopt, 0},
-        {"::1", std::nullopt, 0},
-        {"user@shop", std::nullopt, 0},
-        {"", std::nullopt, 0},
-    };
-    for (const Case& c : cases) {
-        std::optional<WebshopAddress> address = ParseWebshopAddress(c.text);
-        ASSERT_EQ(address.has_value(), c.host.has_value()) << c.text;
+    for (const auto& [text, url] : cases) {
+        const std::optional<WebshopAddress> address = ParseWebshopAddress(text);
+        ASSERT_EQ(address.has_value(), url.has_value()) << text;
         if (address) {
-            EXPECT_EQ(address->host, *c.host);
-            EXPECT_EQ(address->port, c.port);
+            EXPECT_EQ(WebshopUrl(address->host, address->port, "x"), *url);
         }
     }
 }
 
 TEST(WebshopLinkTest, EnvironmentOverridesTheBuildsHost) {
-    {
-        ScopedEnv unset(kWebshopEnvironmentVariable, std::nullopt);
-        const WebshopAddress address = ConfiguredWebshopAddress();
-        EXPECT_EQ(address.host, QUARNEL_WEBSHOP_HOST);
-        EXPECT_EQ(address.port, 80);
-    }
-    {
-        ScopedEnv staging(kWebshopEnvironmentVariable, "staging.example:8081");
-        const WebshopAddress address = ConfiguredWebshopAddress();
-        EXPECT_EQ(address.host, "staging.example");
-        EXPECT_EQ(address.port, 8081);
-    }
-    {
+    const std::vector<std::pair<std::optional<std::string>, std::string>> cases = {
+        {std::nullopt, std::string(QUARNEL_WEBSHOP_HOST) + ":80"},
+        {"staging.example:8081", "staging.example:8081"},
         // Never the build's shop by mistake: an unusable value stays the host.
-        ScopedEnv broken(kWebshopEnvironmentVariable, "staging.example:port");
-        EXPECT_EQ(ConfiguredWebshopAddress().host, "staging.example:port");
+        {"staging.example:port", "staging.example:port:80"},
+    };
+    for (const auto& [value, expected] : cases) {
+        ScopedEnv env(kWebshopEnvironmentVariable, value);
+        const WebshopAddress got = ConfiguredWebshopAddress();
+        EXPECT_EQ(got.host + ":" + std::to_string(got.port), expected);
     }
 }
 

@@ -1,0 +1,264 @@
+// Port detection: on synthesized device-change notifications and a fake
+// serial-port table, and on the Linux serial-port table with port arrivals
+// and removals from the virtual scanners' folder.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <cstring>
+
+#include "FakeRegistry.h"
+#include "VirtualScannerFixture.h"
+#include "app/modUtils.h"
+#include "platform/DeviceChange.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/linux/ComPortMapping.h"
+#include "platform/linux/UsbSerialPorts.h"
+#include "scanner/clsDeviceDetection.h"
+#include "scanner/modDeviceDetection.h"
+
+namespace quarnel::platform {
+static bool operator==(const SerialPortEntry& a, const SerialPortEntry& b) {
+    return a.deviceName == b.deviceName && a.portName == b.portName;
+}
+}  // namespace quarnel::platform
+
+namespace quarnel::test {
+namespace {
+
+using ::testing::ElementsAre;
+using namespace platform::linux_ports;
+using platform::SerialPortEntry;
+using Change = std::pair<platform::WPARAM, std::string>;
+constexpr platform::WPARAM kIn = platform::DBT_DEVICEARRIVAL;
+constexpr platform::WPARAM kOut = platform::DBT_DEVICEREMOVECOMPLETE;
+const std::string kSerialComm = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+// A notification record with any device type and any 8 name bytes.
+platform::PortNotification Record(const std::string& name, uint32_t type = 3) {
+    platform::PortNotification record{};
+    record[0] = 20;
+    record[4] = static_cast<uint8_t>(type);
+    std::memcpy(record.data() + 12, name.data(), std::min<size_t>(name.size(), 8));
+    return record;
+}
+
+class DetectionTest : public ::testing::Test {
+  protected:
+    DetectionTest() {
+        registry_->PutText(kSerialComm, "\\Device\\Serial0", "COM1");
+        registry_->PutText(kSerialComm, "\\device\\optovcm0", "COM3");
+        registry_->PutText(kSerialComm, "\\Device\\Optovcm1", "COM5");
+        detection_.StartScanning(*window_);
+        trace_.Clear();
+    }
+    platform::LRESULT Send(platform::WPARAM event, const platform::PortNotification& record) {
+        return window_->SendMessageA(platform::WM_DEVICECHANGE, event,
+                                     reinterpret_cast<platform::LPARAM>(record.data()));
+    }
+    static std::tuple<bool, int32_t, int> State(const clsDeviceDetection& detection) {
+        return {detection.DeviceDetected(), detection.Device(), detection.COMPort()};
+    }
+
+    std::shared_ptr<FakeRegistry> registry_ = std::make_shared<FakeRegistry>();
+    std::vector<platform::UINT> ownMessages_;
+    std::unique_ptr<platform::HiddenWindow> window_ = platform::CreateHiddenWindow(
+        "frmMain", [this](platform::HWND, platform::UINT msg, platform::WPARAM, platform::LPARAM) {
+            ownMessages_.push_back(msg);
+            return platform::LRESULT{42};
+        });
+    TraceCapture trace_;
+    clsDeviceDetection detection_{registry_};
+    const std::tuple<bool, int32_t, int> kNothing{false, 0, 0};
+};
+
+TEST_F(DetectionTest, NotificationsChangeTheStateAsTheTableSays) {
+    // Port detected before (or 0), event, port name, device type, port
+    // detected after (or 0). COM3XXXX has no NUL after the name; COM1 is not
+    // a scanner's port, COM9 not in the table; 7 is a configuration change,
+    // type 2 a volume.
+    // clang-format off
+    const std::tuple<int, platform::WPARAM, std::string, uint32_t, int> cases[] = {
+        {0, kIn, "COM3", 3, 3},   {0, kIn, "com5", 3, 5},  {0, kIn, "COM3XXXX", 3, 3},
+        {0, kIn, "COM1", 3, 0},   {0, kIn, "COM9", 3, 0},  {0, 7, "COM3", 3, 0},
+        {0, kIn, "COM3", 2, 0},   {0, kIn, "COM", 3, 0},   {0, kIn, "COM0", 3, 0},
+        {0, kIn, "COM259", 3, 0}, {0, kIn, "LPT3", 3, 0},  {0, kIn, "COM99999", 3, 0},
+        {0, kOut, "COM3", 3, 0},  {3, kOut, "COM5", 3, 3}, {3, kOut, "COM3", 3, 0},
+        {3, kIn, "COM5", 3, 3},   {0, kIn, "\xFF\x01\x80zz\x7F\xFE\xC3", 3, 0}};
+    // clang-format on
+    for (const auto& [before, event, name, type, after] : cases) {
+        clsDeviceDetection detection(registry_);
+        if (before != 0) detection.SetDeviceDetected(1, static_cast<uint8_t>(before));
+        auto record = Record(name, type);
+        detection.HandleWindowProc(event, reinterpret_cast<platform::LPARAM>(record.data()));
+        EXPECT_EQ(State(detection), after ? std::make_tuple(true, 1, after) : kNothing) << name;
+        EXPECT_EQ(modDeviceDetection::DeviceDetection(), &detection);  // the newest object
+    }
+    EXPECT_EQ(modDeviceDetection::DeviceDetection(), nullptr);
+}
+
+TEST_F(DetectionTest, ArrivalWritesItsEntries) {
+    auto record = Record("COM3");
+    EXPECT_EQ(Send(kIn, record), 42);
+    const std::string address = std::to_string(reinterpret_cast<intptr_t>(record.data()));
+    EXPECT_THAT(
+        trace_.Messages(),
+        ElementsAre(
+            "  Entering modDeviceDetection.WindowProc (msg = 537, wParam = 32768, lParam = " +
+                address + ")",
+            "  Entering clsDeviceDetection.HandleWindowProc (wParam = 32768, lParam = " + address +
+                ")",
+            "  Calling API RtlMoveMemory", "  Calling API RtlMoveMemory",
+            "  Entering clsDeviceDetection.GetPortDriverFromRegistry (COMPort = 3)",
+            "  Exiting clsDeviceDetection.GetPortDriverFromRegistry (=\\device\\optovcm0)",
+            "  Supported device arrived on COM port 3",
+            "  Exiting clsDeviceDetection.HandleWindowProc",
+            "  Exiting modDeviceDetection.WindowProc (=42)"));
+}
+
+TEST_F(DetectionTest, OtherMessagesPassWithoutHandling) {
+    EXPECT_EQ(window_->SendMessageA(platform::WM_MOUSEMOVE, 1, 2), 42);
+    EXPECT_TRUE(trace_.Messages().empty());
+    EXPECT_EQ(window_->SendMessageA(platform::WM_DEVICECHANGE, kIn, 0), 42);
+    detection_.SetDeviceDetected(0, 4);  // no device: ignored
+    EXPECT_EQ(State(detection_), kNothing);
+    EXPECT_EQ(ownMessages_,
+              (std::vector<platform::UINT>{platform::WM_MOUSEMOVE, platform::WM_DEVICECHANGE}));
+}
+
+TEST_F(DetectionTest, StartWritesItsEntriesAndStopRestoresTheFirstProcedure) {
+    detection_.StartScanning(*window_);  // a second start
+    EXPECT_THAT(
+        trace_.Messages(),
+        ElementsAre("  Entering clsDeviceDetection.StartScanning (Form.Name = frmMain)",
+                    "  Entering clsDeviceDetection.StopScanning", "  Calling API SetWindowLong",
+                    "  Exiting clsDeviceDetection.StopScanning", "  Calling API SetWindowLong",
+                    "Enabled device detection...", "  Exiting clsDeviceDetection.StartScanning"));
+    detection_.StopScanning();
+    trace_.Clear();
+    Send(kIn, Record("COM3"));
+    detection_.StopScanning();  // not watching: nothing happens
+    EXPECT_TRUE(trace_.Messages().empty());
+    EXPECT_EQ(ownMessages_.size(), 1u);
+}
+
+TEST_F(DetectionTest, LastKnownPort) {
+    EXPECT_EQ(detection_.GetLastKnownPort(0), 0);
+    EXPECT_EQ(detection_.GetLastKnownPort(2), 0);
+    EXPECT_EQ(detection_.GetLastKnownPort(1), 3);  // the first of two scanners
+    // A port above 255 before the scanner's ends the search; scanner
+    // entries without a port do not.
+    registry_->PutText(kSerialComm, "\\Device\\Serial0", "COM300");
+    EXPECT_EQ(detection_.GetLastKnownPort(1), 0);
+    EXPECT_TRUE(trace_.Contains("Error getting last known port: [6] Overflow (Quarnel)"));
+    *registry_ = FakeRegistry();
+    registry_->PutText(kSerialComm, "\\Device\\Optovcm0", "garbage");
+    registry_->PutText(kSerialComm, "\\Device\\Optovcm1", "COM0");
+    registry_->PutText(kSerialComm, "\\Device\\Optovcm2", "COM 12x");
+    EXPECT_EQ(detection_.GetLastKnownPort(1), 12);
+    // Without the table nothing is found.
+    *registry_ = FakeRegistry();
+    EXPECT_EQ(detection_.GetLastKnownPort(1), 0);
+    Send(kIn, Record("COM3"));
+    EXPECT_EQ(State(detection_), kNothing);
+    EXPECT_TRUE(trace_.Contains("  Exiting clsDeviceDetection.GetPortDriverFromRegistry (=)"));
+}
+
+TEST(ComPortMappingTest, DevicePathsAndNumbers) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"/dev/ttyUSB0", 1},   {"/dev/ttyUSB31", 32}, {"/dev/ttyUSB32", {}},
+        {"/dev/ttyACM0", 33},  {"/dev/ttyACM7", 40},  {"/dev/ttyS0", {}},
+        {"/dev/ttyUSB", {}},   {"/dev/ttyUSB01", {}}, {"/dev/ttyUSBx", {}},
+        {"/dev/ttyACM-1", {}}, {"ttyUSB0", {}},       {"/dev/ttyACM99999999", {}}};
+    for (const auto& [path, number] : cases) {
+        EXPECT_EQ(ComNumberForDevicePath(path), number) << path;
+        // And back; number 0 has no device.
+        EXPECT_EQ(DevicePathForComNumber(number.value_or(0)),
+                  number ? std::optional<std::string>(path) : std::nullopt);
+    }
+}
+
+TEST(UsbSerialPortsTest, NamesScannersAndOtherPorts) {
+    // clang-format off
+    EXPECT_THAT(NameUsbSerialPorts({
+        {"/dev/ttyUSB2", "ftdi_sio", "0403", "6001"}, {"/dev/ttyACM0", "cdc_acm", "065A", "a002"},
+        {"/dev/ttyUSB0", "opticon", "065a", "0009"},  {"/dev/ttyUSB1", "opticon", "065a", "0001"},
+        {"/dev/ttyACM1", "cdc_acm", "2341", "0043"},  {"/dev/ttyS0", "serial", "", ""},
+        {"/dev/ttyUSB3", "ftdi_sio", "0403", "6001"}}),
+        ElementsAre(SerialPortEntry{"\\Device\\Optovcm0", "COM1"}, SerialPortEntry{"\\Device\\opticon0", "COM2"},
+                    SerialPortEntry{"\\Device\\ftdi_sio0", "COM3"}, SerialPortEntry{"\\Device\\ftdi_sio1", "COM4"},
+                    SerialPortEntry{"\\Device\\Optovcm1", "COM33"}, SerialPortEntry{"\\Device\\cdc_acm0", "COM34"}));
+    // clang-format on
+}
+
+TEST(PortNotificationTest, RecordLayout) {
+    auto record = platform::MakePortNotification("COM7");
+    ASSERT_TRUE(record);
+    EXPECT_EQ(BytesToHex(std::vector<uint8_t>(record->begin(), record->end()), 0),
+              "140000000300000000000000434F4D3700000000");  // size, type, reserved, name
+    EXPECT_FALSE(platform::MakePortNotification("COM12345"));
+    EXPECT_TRUE(platform::MakePortNotification("COM1234"));
+}
+
+TEST_F(VirtualScannerTest, FolderListsPortFilesOnly) {
+    for (const char* port : {"COM12", "COM7", "COM300"}) Plug(port, "");
+    for (const char* name : {"notes.txt", ".COM8.scanner.tmp12", "com9.scanner", "COMX.scanner"})
+        WriteFileBytes(dir_.File(name), "");
+    EXPECT_THAT(VirtualPortEntries(dir_.Path()),
+                ElementsAre(SerialPortEntry{"\\Device\\OptovcmVirtual7", "COM7"},
+                            SerialPortEntry{"\\Device\\OptovcmVirtual12", "COM12"},
+                            SerialPortEntry{"\\Device\\OptovcmVirtual300", "COM300"}));
+    EXPECT_TRUE(VirtualPortEntries(dir_.File("missing")).empty());
+}
+
+class NotificationSourceTest : public VirtualScannerTest {
+  protected:
+    // Waits until the source has something, then dispatches it.
+    bool DispatchWithin(int milliseconds) {
+        pollfd watched{source_->FileDescriptor(), POLLIN, 0};
+        if (poll(&watched, 1, milliseconds) <= 0) return false;
+        source_->Dispatch();
+        return true;
+    }
+
+    std::vector<Change> received_;
+    std::unique_ptr<platform::HiddenWindow> window_ = platform::CreateHiddenWindow(
+        "frmMain",
+        [this](platform::HWND, platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
+            if (msg == platform::WM_DEVICECHANGE && l != 0)
+                received_.emplace_back(w, reinterpret_cast<const char*>(l) + 12);
+            return platform::LRESULT{0};
+        });
+    std::unique_ptr<platform::DeviceNotificationSource> source_ =
+        platform::OpenDeviceNotifications(*window_);
+};
+
+// The system's serial-port table, seen through the registry, lists the
+// virtual scanner; the notifications reach the detection.
+TEST_F(NotificationSourceTest, PlugAndUnplugReachTheDetection) {
+    clsDeviceDetection detection(platform::OpenUserRegistry(platform::SystemSerialPortTable()));
+    detection.StartScanning(*window_);
+    ASSERT_GE(source_->FileDescriptor(), 0);
+    source_->Dispatch();  // no change yet: nothing sent
+    EXPECT_TRUE(received_.empty());
+
+    ASSERT_EQ(RunVscan(dir_.Path(), "plug COM7 --battery low 8712345678906"), 0);
+    ASSERT_TRUE(DispatchWithin(5000));
+    EXPECT_EQ(detection.COMPort(), 7);
+    EXPECT_EQ(detection.GetLastKnownPort(1), 7);
+    ASSERT_EQ(RunVscan(dir_.Path(), "scan COM7 Q0002"), 0);  // a rewrite is no arrival
+    ASSERT_TRUE(DispatchWithin(5000));
+    ASSERT_EQ(RunVscan(dir_.Path(), "unplug COM7"), 0);
+    ASSERT_TRUE(DispatchWithin(5000));
+    EXPECT_FALSE(detection.DeviceDetected());
+    EXPECT_THAT(received_, ElementsAre(Change{kIn, "COM7"}, Change{kOut, "COM7"}));
+}
+
+TEST_F(NotificationSourceTest, PortsWhoseNameDoesNotFitAreNotAnnounced) {
+    for (const char* port : {"COM12345678", "COM300"}) Plug(port, "");
+    ASSERT_TRUE(DispatchWithin(5000));
+    EXPECT_THAT(received_, ElementsAre(Change{kIn, "COM300"}));
+}
+
+}  // namespace
+}  // namespace quarnel::test
