@@ -185,7 +185,11 @@ int32_t clsOPN2001::ReadData(bool Clear) {
             }
         }
         trace::RaisingEvent("BarcodesRead");
-        if (barcodesRead_) barcodesRead_(m_objReadSession);
+        // Copies: the handler may start another read-out or release this
+        // object while it runs.
+        BarcodesReadHandler handler = barcodesRead_;
+        std::shared_ptr<clsReadSession> session = m_objReadSession;
+        if (handler) handler(session);
     } catch (...) {
         trace::Error("Error while reading scanned data: ");
         return -1;

@@ -107,6 +107,9 @@ void AddBarcodes(ScannerFile& file, const Arguments& args) {
             throw Failure{"a barcode holds 1 to 44 characters: " + text, 2};
         for (char c : text)
             if (c < 0x20 || c > 0x7E) throw Failure{"not a printable barcode: " + text, 2};
+        // The scanner file trims its lines, so outer blanks would be lost.
+        if (text.front() == ' ' || text.back() == ' ')
+            throw Failure{"a barcode cannot begin or end with a blank: '" + text + "'", 2};
         file.records.emplace_back(Barcode{now, code ? *code : GuessSymbology(text), text});
     }
 }
