@@ -54,17 +54,21 @@ int32_t AddQuantity(int32_t running, double value) {
 }  // namespace
 
 std::shared_ptr<clsOrder> clsReadSession::ToOrder() const {
+    // Held outside the handler, so that a failed order is released (with its
+    // trace entries) after the error entry.
+    std::shared_ptr<clsOrder> order;
     try {
-        return BuildOrder();
+        order = std::make_shared<clsOrder>();
+        BuildOrder(*order);
+        return order;
     } catch (...) {
         trace::Error("Error generating order from barcode data: ");
         return nullptr;
     }
 }
 
-std::shared_ptr<clsOrder> clsReadSession::BuildOrder() const {
-    auto order = std::make_shared<clsOrder>();
-    order->SetScannerID(deviceID_);
+void clsReadSession::BuildOrder(clsOrder& order) const {
+    order.SetScannerID(deviceID_);
     trace::Entering("clsReadSession.ToOrder");
 
     std::string pending;
@@ -78,7 +82,7 @@ std::shared_ptr<clsOrder> clsReadSession::BuildOrder() const {
             line->SetQuantity(running);
             running = 0;
         }
-        order->AddLine(std::move(line));
+        order.AddLine(std::move(line));
     };
 
     if (barcodes_.Count() > kMaxCountedRows) RaiseError(ErrNo::Overflow);
@@ -95,7 +99,7 @@ std::shared_ptr<clsOrder> clsReadSession::BuildOrder() const {
             auto line = std::make_shared<clsOrderLine>();
             line->SetProductID(pending);
             line->SetQuantity(running);
-            order->AddLine(std::move(line));
+            order.AddLine(std::move(line));
             running = 0;
             pending.clear();
         }
@@ -104,7 +108,6 @@ std::shared_ptr<clsOrder> clsReadSession::BuildOrder() const {
     if (!pending.empty()) addPendingLine();
 
     trace::Exiting("clsReadSession.ToOrder");
-    return order;
 }
 
 }  // namespace quarnel

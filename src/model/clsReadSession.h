@@ -44,7 +44,7 @@ class clsReadSession {
 
   private:
     void WriteFile(const std::string& filename) const;
-    std::shared_ptr<clsOrder> BuildOrder() const;
+    void BuildOrder(clsOrder& order) const;
 
     const DateTime sessionDate_;
     std::string deviceID_;

@@ -41,7 +41,7 @@ std::string RequestTarget(const std::string& objectName) {
 
 // "http://host:port" when the server name is a valid host, "" otherwise.
 std::string Origin(const std::string& serverName, uint16_t port) {
-    if (serverName.empty()) return {};
+    if (serverName.empty() || serverName.find('\0') != std::string::npos) return {};
     std::string host = serverName;
     if (host.find(':') != std::string::npos && host.front() != '[') host = "[" + host + "]";
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), curl_url_cleanup);
