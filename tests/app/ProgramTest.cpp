@@ -1,18 +1,13 @@
 // Runs the quarnel program itself in a private, empty home folder.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <random>
 #include <thread>
 
+#include "ChildProcess.h"
 #include "TestSupport.h"
-
-extern char** environ;
 
 namespace quarnel {
 namespace {
@@ -25,27 +20,20 @@ class ProgramTest : public ::testing::Test {
         program_ = program;
     }
 
-    // Starts quarnel with the given argument in the empty home, waits until
-    // the trace shows the start entry, then asks it to end with SIGTERM.
-    int RunUntilStarted(const std::string& argument) {
+    // Starts quarnel with the given arguments in the empty home, waits until
+    // the trace shows the start entry, then asks it to end; its exit status.
+    std::optional<int> RunUntilStarted(std::vector<std::string> argv) {
         test::ScopedEnv home("HOME", dir.Path());
         test::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
         test::ScopedEnv data("XDG_DATA_HOME", std::nullopt);
-        std::vector<char*> argv = {program_.data()};
-        std::string arg = argument;
-        if (!arg.empty()) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        EXPECT_EQ(::posix_spawn(&pid, program_.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        argv.insert(argv.begin(), program_);
+        test::ChildProcess quarnel(argv);
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (Trace().find("Starting Quarnel") == std::string::npos &&
                std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        ::kill(pid, SIGTERM);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return status;
+        return quarnel.Terminate(std::chrono::seconds(30));
     }
 
     std::string Trace() const {
@@ -57,8 +45,7 @@ class ProgramTest : public ::testing::Test {
 };
 
 TEST_F(ProgramTest, ExtendedRunWritesStartAndExitEntries) {
-    int status = RunUntilStarted("extended");
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(RunUntilStarted({"extended"}), 0);
     std::string trace = Trace();
     ASSERT_GT(trace.size(), 40u) << trace;
     EXPECT_EQ(trace.substr(0, 2), "\r\n");
@@ -77,7 +64,7 @@ TEST_F(ProgramTest, CorruptRegistryStoreStartsWithDefaultsAndIsKept) {
     const std::string store = dir.File(".config/Quarnel/registry.sqlite3");
     test::WriteFileBytes(store, garbage);
 
-    RunUntilStarted("");
+    RunUntilStarted({});
     std::string trace = Trace();
     EXPECT_NE(trace.find("\tStarting Quarnel\r\n"), std::string::npos) << trace;
     EXPECT_NE(trace.find("\tError opening the settings store: "), std::string::npos) << trace;

@@ -97,60 +97,47 @@ TEST_F(RegistryTest, WriteChoosesExpandSzByPercentSigns) {
     EXPECT_TRUE(fake->HasKey("HKCU\\Software\\New"));
 }
 
+// "number|description|source" of the failure the call raises.
+template <typename Call>
+std::string Raised(Call call) {
+    try {
+        call();
+    } catch (const QuarnelError& e) {
+        return std::to_string(e.Number()) + "|" + e.Description() + "|" + e.Source();
+    }
+    return "nothing raised";
+}
+
 TEST_F(RegistryTest, DwordWritesOnlyNumbersAndOtherTypesFail) {
     clsRegistry reg = At("K", "n");
     reg.SetValueType(REG_DWORD);
     reg.SetValue(int32_t{-2});
     EXPECT_EQ(fake->Find("HKCU\\K", "n")->data, (std::vector<uint8_t>{0xFE, 0xFF, 0xFF, 0xFF}));
     reg.SetValueType(REG_BINARY);
-    try {
-        reg.SetValue(std::string("x"));
-        FAIL();
-    } catch (const QuarnelError& e) {
-        EXPECT_EQ(e.Number(), -2147194455);
-        EXPECT_EQ(
-            e.Description(),
-            "Failed to set registry value Key: '-2147483647',Section: 'K',Key: 'n' to value: '-2'");
-        EXPECT_EQ(e.Source(), Source());
-    }
+    EXPECT_EQ(Raised([&] { reg.SetValue(std::string("x")); }),
+              "-2147194455|Failed to set registry value Key: '-2147483647',Section: 'K',Key: 'n' "
+              "to value: '-2'|" +
+                  Source());
 }
 
 TEST_F(RegistryTest, FailuresRaise26001WithTheirTexts) {
     fake->failWrites = true;
     clsRegistry reg = At("A\\B", "v");
     reg.SetValueType(REG_SZ);
-    try {
-        reg.SetValue(std::string("x"));
-        FAIL();
-    } catch (const QuarnelError& e) {
-        EXPECT_EQ(e.Number(), 26001);
-        EXPECT_EQ(e.Description(),
-                  "Failed to set registry value Key: '-2147483647',Section: 'A\\B',Key: 'v' to "
-                  "value: ''");
-    }
-    try {
-        reg.CreateKey();
-        FAIL();
-    } catch (const QuarnelError& e) {
-        EXPECT_EQ(e.Description(), "Failed to create registry Key: 'A\\B");
-    }
+    const std::string source = "|" + Source();
+    EXPECT_EQ(Raised([&] { reg.SetValue(std::string("x")); }),
+              "26001|Failed to set registry value Key: '-2147483647',Section: 'A\\B',Key: 'v' to "
+              "value: ''" +
+                  source);
+    EXPECT_EQ(Raised([&] { reg.CreateKey(); }),
+              "26001|Failed to create registry Key: 'A\\B" + source);
     fake->failWrites = false;
-    try {
-        reg.DeleteValue();
-        FAIL();
-    } catch (const QuarnelError& e) {
-        EXPECT_EQ(e.Description(),
-                  "Failed to open key '-2147483647',Section: 'A\\B' for delete access");
-    }
+    EXPECT_EQ(Raised([&] { reg.DeleteValue(); }),
+              "26001|Failed to open key '-2147483647',Section: 'A\\B' for delete access" + source);
     EXPECT_TRUE(reg.CreateKey());
-    try {
-        reg.DeleteValue();
-        FAIL();
-    } catch (const QuarnelError& e) {
-        EXPECT_EQ(e.Number(), 26001);
-        EXPECT_EQ(e.Description(),
-                  "Failed to delete registry Key: '-2147483647',Section: 'A\\B',Key: 'v");
-    }
+    EXPECT_EQ(
+        Raised([&] { reg.DeleteValue(); }),
+        "26001|Failed to delete registry Key: '-2147483647',Section: 'A\\B',Key: 'v" + source);
     EXPECT_EQ(fake->OpenHandles(), 0u);
 }
 

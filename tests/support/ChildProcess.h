@@ -94,6 +94,12 @@ class ChildProcess {
         return exited_ ? status_ : std::nullopt;
     }
 
+    // Asks the child to end with SIGTERM; its exit status as Wait gives it.
+    std::optional<int> Terminate(std::chrono::milliseconds timeout) {
+        if (!exited_) ::kill(pid_, SIGTERM);
+        return Wait(timeout);
+    }
+
   private:
     bool Fill(std::chrono::steady_clock::time_point deadline) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
