@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "FakeRegistry.h"
 #include "TestSupport.h"
 #include "app/ErrorInfo.h"
+#include "platform/SerialPortTable.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {
 namespace {
 
 using namespace platform;
+
+bool FileExistsOnDisk(const std::string& path) {
+    return !test::ReadFileBytes(path).empty();
+}
 
 constexpr const char* kKey = "HKCU\\Software\\Hollinde\\Quarnel";
 constexpr const char* kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -154,6 +161,32 @@ TEST_F(SettingsTest, UnconvertibleValuesFallBackWithProblems) {
               (std::vector<std::string>{
                   "Error reading setting 'QuantityPositioning': [6] Overflow (Quarnel)",
                   "Error reading setting 'AutoSaveBarcodes': [13] Type mismatch (Quarnel)"}));
+}
+
+TEST(SettingsOnThisPlatform, RoundTripAndAutostartEntry) {
+    test::TempDir dir;
+    test::ScopedEnv config("XDG_CONFIG_HOME", dir.Path());
+    const std::string entry = dir.File("autostart/Quarnel.desktop");
+    auto open = [] {
+        return std::make_unique<clsSettings>(OpenUserRegistry(EmptySerialPortTable()),
+                                             "/data/Quarnel", "/opt/quarnel/bin/quarnel");
+    };
+    auto settings = open();
+    settings->SetDebtor("100");
+    settings->SetOrdersFolder("%HOME%/Orders/");
+    settings->Save();
+    EXPECT_NE(test::ReadFileBytes(entry).find("\nExec=/opt/quarnel/bin/quarnel\n"),
+              std::string::npos);
+
+    settings = open();
+    EXPECT_EQ(settings->Debtor(), "100");
+    EXPECT_EQ(settings->OrdersFolder(), std::string(std::getenv("HOME")) + "/Orders/");
+    EXPECT_TRUE(settings->Autorun());
+    EXPECT_FALSE(settings->AutorunChanged());
+    settings->SetAutorun(false);
+    settings->Save();
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    EXPECT_FALSE(open()->Autorun());
 }
 
 }  // namespace
