@@ -13,10 +13,6 @@ namespace {
 
 using namespace platform;
 
-bool FileExistsOnDisk(const std::string& path) {
-    return !test::ReadFileBytes(path).empty();
-}
-
 constexpr const char* kKey = "HKCU\\Software\\Hollinde\\Quarnel";
 constexpr const char* kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
