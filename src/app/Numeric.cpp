@@ -12,6 +12,18 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Whole numbers of up to nine digits, the common case of quantities, are
+// read without building the general form.
+std::optional<double> PlainWholeNumber(std::string_view text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int32_t value = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 }  // namespace
 
 std::optional<double> ParseNumeric(std::string_view text) {
@@ -19,6 +31,7 @@ std::optional<double> ParseNumeric(std::string_view text) {
 }
 
 std::optional<double> ParseNumeric(std::string_view text, platform::Language language) {
+    if (std::optional<double> plain = PlainWholeNumber(text)) return plain;
     const bool commaDecimal = language == platform::Language::Dutch;
     size_t begin = text.find_first_not_of(' ');
     if (begin == std::string_view::npos) return std::nullopt;

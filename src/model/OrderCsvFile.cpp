@@ -86,6 +86,7 @@ void clsOrder::ReadCsv(const std::string& filename) {
         if (!reader.ReadLine(line)) return;
     }
     // The line read last is the header and is skipped unexamined.
+    const platform::Language language = platform::UserLanguage();
     while (reader.ReadLine(line)) {
         if (line.empty() || reader.LastLineTooLong()) continue;
         const size_t separator = line.find(';');
@@ -93,7 +94,7 @@ void clsOrder::ReadCsv(const std::string& filename) {
             line.find(';', separator + 1) != std::string::npos) {
             continue;
         }
-        std::optional<double> value = ParseNumeric(std::string_view(line).substr(separator + 1));
+        std::optional<double> value = ParseNumeric(std::string_view(line).substr(separator + 1), language);
         if (!value) continue;
         const double quantity = std::floor(*value);
         if (quantity < std::numeric_limits<int32_t>::min() ||

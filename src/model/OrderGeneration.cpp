@@ -31,9 +31,9 @@ int32_t QuantityPositioning() {
 
 // The value of a quantity barcode; nothing for a product barcode. The "Q"
 // is case-sensitive.
-std::optional<double> QuantityValue(const std::string& barcode) {
+std::optional<double> QuantityValue(const std::string& barcode, platform::Language language) {
     if (barcode.size() != 5 || barcode[0] != 'Q') return std::nullopt;
-    return ParseNumeric(std::string_view(barcode).substr(1));
+    return ParseNumeric(std::string_view(barcode).substr(1), language);
 }
 
 // running + value, rounded to the nearest integer with halves to the even
@@ -86,9 +86,10 @@ void clsReadSession::BuildOrder(clsOrder& order) const {
     };
 
     if (barcodes_.Count() > kMaxCountedRows) RaiseError(ErrNo::Overflow);
+    const platform::Language language = platform::UserLanguage();
     for (const std::shared_ptr<clsBarcode>& barcode : barcodes_.Items()) {
         const std::string& text = barcode->barcode_;
-        if (std::optional<double> value = QuantityValue(text)) {
+        if (std::optional<double> value = QuantityValue(text, language)) {
             if (QuantityPositioning() == kQuantityAfterProduct && pending.empty()) continue;
             running = AddQuantity(running, *value);
             continue;

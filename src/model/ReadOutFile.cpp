@@ -81,16 +81,22 @@ void clsReadSession::WriteFile(const std::string& filename) const {
 
     if (barcodes_.Count() > kMaxCountedRows) RaiseError(ErrNo::Overflow);
     std::string row;
+    // Symbologies repeat from row to row: convert and pad each run once.
+    const std::string* lastSymbology = nullptr;
+    std::string paddedSymbology;
     for (const std::shared_ptr<clsBarcode>& barcode : barcodes_.Items()) {
+        if (lastSymbology == nullptr || *lastSymbology != barcode->symbology_) {
+            lastSymbology = &barcode->symbology_;
+            // Padded or cut to the width in the file's one-byte characters.
+            paddedSymbology = Utf8ToAnsi(barcode->symbology_);
+            paddedSymbology.resize(kSymbologyWidth, ' ');
+        }
         row.clear();
         AppendTimeStamp(row, barcode->timeStamp_, sep);
         row += '\t';
+        row += paddedSymbology;
+        row += '\t';
         file.WriteBytes(row);
-        // Padded or cut to the width in the file's one-byte characters.
-        std::string symbology = Utf8ToAnsi(barcode->symbology_);
-        symbology.resize(kSymbologyWidth, ' ');
-        file.WriteBytes(symbology);
-        file.WriteBytes("\t");
         file.Write(barcode->barcode_);
         file.EndLine();
     }
