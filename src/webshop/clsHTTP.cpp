@@ -83,30 +83,45 @@ int32_t clsHTTP::GetFieldIndex(const std::string& name, bool add) {
     return index;
 }
 
-std::string clsHTTP::URLEncode(const std::string& data) {
+namespace {
+
+// Appends data URL-encoded from its Windows-1252 bytes.
+void AppendURLEncoded(std::string& out, const std::string& data) {
     static const char* const kHex = "0123456789ABCDEF";
-    const std::string bytes = Utf8ToAnsi(data);
-    std::string encoded;
-    encoded.reserve(bytes.size() * 3);
-    for (unsigned char b : bytes) {
+    for (unsigned char b : Utf8ToAnsi(data)) {
         if (IsKept(b)) {
-            encoded += static_cast<char>(b);
+            out += static_cast<char>(b);
         } else {
-            encoded += '%';
-            encoded += kHex[b >> 4];
-            encoded += kHex[b & 0x0F];
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 0x0F];
         }
     }
+}
+
+}  // namespace
+
+std::string clsHTTP::URLEncode(const std::string& data) {
+    std::string encoded;
+    encoded.reserve(data.size() * 3);
+    AppendURLEncoded(encoded, data);
     return encoded;
 }
 
 std::string clsHTTP::FormString(bool hidePassword) const {
+    size_t size = 0;
+    for (const auto& [name, value] : fields_) size += name.size() + value.size() + 2;
     std::string form;
+    form.reserve(size + size / 8);
     for (const auto& [name, value] : fields_) {
         if (!form.empty()) form += '&';
-        form += URLEncode(name);
+        AppendURLEncoded(form, name);
         form += '=';
-        form += hidePassword && IsPasswordField(name) ? kHiddenPassword : URLEncode(value);
+        if (hidePassword && IsPasswordField(name)) {
+            form += kHiddenPassword;
+        } else {
+            AppendURLEncoded(form, value);
+        }
     }
     return form;
 }
