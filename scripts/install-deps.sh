@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
   libsqlite3-dev sqlite3
-  libcurl4-openssl-dev curl
+  libcurl4-openssl-dev curl xdg-utils
   libudev-dev
   libcpp-httplib-dev
   libgtest-dev libgmock-dev
