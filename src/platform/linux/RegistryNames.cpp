@@ -59,15 +59,6 @@ std::optional<KeyPath> SplitKeyPath(std::string_view path) {
     }
 }
 
-std::string JoinKeyPath(const KeyPath& path) {
-    std::string joined;
-    for (const auto& key : path) {
-        if (!joined.empty()) joined += '\\';
-        joined += key;
-    }
-    return joined;
-}
-
 bool StartsWithPath(const KeyPath& path, const KeyPath& prefix) {
     if (path.size() < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i) {

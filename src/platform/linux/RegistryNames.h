@@ -21,9 +21,6 @@ bool SameName(std::string_view a, std::string_view b);
 // name, a leading "\" or a key name longer than 255 characters is not.
 std::optional<KeyPath> SplitKeyPath(std::string_view path);
 
-// The keys joined with "\".
-std::string JoinKeyPath(const KeyPath& path);
-
 // True when path begins with prefix, keys compared without regard to case.
 bool StartsWithPath(const KeyPath& path, const KeyPath& prefix);
 
