@@ -29,8 +29,9 @@ class UrlOpener {
 };
 
 // The desktop's opener. It waits up to waitLimit for the opener program to
-// report; one still running then is taken as showing the page.
+// report; one still running then is taken as showing the page. The wait
+// blocks the caller, so it is kept short.
 std::shared_ptr<UrlOpener> SystemUrlOpener(
-    std::chrono::milliseconds waitLimit = std::chrono::seconds(10));
+    std::chrono::milliseconds waitLimit = std::chrono::seconds(3));
 
 }  // namespace quarnel::platform
