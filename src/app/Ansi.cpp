@@ -34,14 +34,14 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+}  // namespace
+
 bool IsAscii(std::string_view text) {
     for (char c : text) {
         if (static_cast<uint8_t>(c) >= 0x80) return false;
     }
     return true;
 }
-
-}  // namespace
 
 std::string Utf8ToAnsi(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);

@@ -7,6 +7,9 @@
 
 namespace quarnel {
 
+// True when every byte is below 0x80: such text is the same in both encodings.
+bool IsAscii(std::string_view text);
+
 // UTF-8 to Windows-1252. Characters the code page lacks, and malformed
 // UTF-8 sequences, become "?".
 std::string Utf8ToAnsi(std::string_view utf8);

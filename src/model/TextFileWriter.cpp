@@ -11,13 +11,6 @@ namespace {
 
 constexpr size_t kFlushSize = 64 * 1024;
 
-bool IsAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 TextFileWriter::TextFileWriter(const std::string& path) {

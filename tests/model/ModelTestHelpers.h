@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "OrderBuilder.h"
 #include "TestSupport.h"
 #include "model/clsOrder.h"
 #include "model/clsReadSession.h"
@@ -30,25 +31,11 @@ inline std::shared_ptr<clsReadSession> MakeSession(const std::vector<std::string
     return session;
 }
 
-using Lines = std::vector<std::pair<std::string, int32_t>>;
-
 inline Lines LinesOf(const clsOrder& order) {
     Lines lines;
     for (int32_t i = 1; i <= order.CountLines(); ++i)
         lines.emplace_back(order.Line(i)->ProductID(), order.Line(i)->Quantity());
     return lines;
-}
-
-inline std::shared_ptr<clsOrder> MakeOrder(const Lines& lines, const std::string& scannerID = "") {
-    auto order = std::make_shared<clsOrder>();
-    order->SetScannerID(scannerID);
-    for (const auto& [productID, quantity] : lines) {
-        auto line = std::make_shared<clsOrderLine>();
-        line->SetProductID(productID);
-        line->SetQuantity(quantity);
-        order->AddLine(line);
-    }
-    return order;
 }
 
 // The trace's messages, each ended by a line feed, with folder written as "<dir>".

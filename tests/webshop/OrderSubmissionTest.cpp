@@ -21,13 +21,13 @@ class OrderSubmissionTest : public ::testing::Test {
 
 TEST_F(OrderSubmissionTest, PostsTheFormAndOpensTheOrderPage) {
     LoopbackServer server(HttpReply("orderid:2024-17"));
-    auto order = MakeOrder("S1", {{"4711", 3}, {"0815", 0}});
+    auto order = MakeOrder({{"4711", 3}, {"0815", 0}}, "S1");
     std::string message = "unchanged";
     EXPECT_EQ(order->SendToWebshop(message, Link(server.Port())), 0);
     EXPECT_EQ(message, "unchanged");
     EXPECT_EQ(order->OrderNr(), "2024-17");
     // Without a scanner there is no sid; quantities below 1 are sent empty.
-    EXPECT_EQ(MakeOrder("", {{"A B", -2}})->SendToWebshop(message, Link(server.Port())), 0);
+    EXPECT_EQ(MakeOrder({{"A B", -2}})->SendToWebshop(message, Link(server.Port())), 0);
 
     ASSERT_EQ(server.Requests().size(), 2u);
     const auto [head, body] = server.Requests()[0];
@@ -56,7 +56,7 @@ TEST_F(OrderSubmissionTest, RepliesGiveResultAndMessage) {
     for (const auto& [reply, result, expectedMessage, orderNr] : cases) {
         SCOPED_TRACE(reply);
         LoopbackServer server(reply);
-        auto order = MakeOrder("S1", {{"4711", 1}});
+        auto order = MakeOrder({{"4711", 1}}, "S1");
         std::string message = "old";
         EXPECT_EQ(order->SendToWebshop(message, Link(server.Port())), result);
         EXPECT_EQ(message, expectedMessage);
@@ -68,10 +68,10 @@ TEST_F(OrderSubmissionTest, RepliesGiveResultAndMessage) {
 TEST_F(OrderSubmissionTest, OrdersTheShopCannotTakeAreNotSent) {
     LoopbackServer server(HttpReply("orderid:1"));
     std::string message = "old";
-    EXPECT_EQ(MakeOrder("S1", {})->SendToWebshop(message, Link(server.Port())), 3);
+    EXPECT_EQ(MakeOrder({}, "S1")->SendToWebshop(message, Link(server.Port())), 3);
     EXPECT_EQ(message, "old");
     // More lines than the counter holds.
-    auto order = MakeOrder("S1", std::vector<std::pair<std::string, int32_t>>(32768, {"4711", 1}));
+    auto order = MakeOrder(Lines(32768, {"4711", 1}), "S1");
     TraceCapture trace(false, true);
     EXPECT_EQ(order->SendToWebshop(message, Link(server.Port())), 5);
     EXPECT_EQ(message, "");
@@ -82,7 +82,7 @@ TEST_F(OrderSubmissionTest, OrdersTheShopCannotTakeAreNotSent) {
 TEST_F(OrderSubmissionTest, AcceptedOrderStaysAcceptedWhenNoBrowserOpens) {
     LoopbackServer server(HttpReply("orderid:5"));
     opener_ = std::make_shared<FakeUrlOpener>(platform::SE_ERR_NOASSOC);
-    auto order = MakeOrder("S1", {{"4711", 1}});
+    auto order = MakeOrder({{"4711", 1}}, "S1");
     std::string message = "old";
     EXPECT_EQ(order->SendToWebshop(message, Link(server.Port())), 4);
     EXPECT_EQ(order->OrderNr(), "5");
@@ -91,7 +91,7 @@ TEST_F(OrderSubmissionTest, AcceptedOrderStaysAcceptedWhenNoBrowserOpens) {
 
 TEST_F(OrderSubmissionTest, TraceFramesTheSubmissionWithoutPassword) {
     LoopbackServer server(HttpReply("message:Ongeldige inlog"));
-    auto order = MakeOrder("", {{"4711", 1}});
+    auto order = MakeOrder({{"4711", 1}});
     TraceCapture trace;
     std::string message;
     order->SendToWebshop(message, Link(server.Port()));

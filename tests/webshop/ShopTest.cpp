@@ -40,7 +40,7 @@ class ShopTest : public ::testing::Test {
 
 TEST_F(ShopTest, AcceptsOrdersAndShowsEachOnlyToItsDebtor) {
     StartShop();
-    auto order = MakeOrder("S1", {{"4711", 3}, {"0815", 0}, {"<b>&", 12}});
+    auto order = MakeOrder({{"4711", 3}, {"0815", 0}, {"<b>&", 12}}, "S1");
     ASSERT_EQ(Send(*order), 0);
     EXPECT_EQ(order->OrderNr(), "1");
     const std::string page = Request(shop_->Port(), OrderPageTarget(), {}, "GET");
@@ -50,7 +50,7 @@ TEST_F(ShopTest, AcceptsOrdersAndShowsEachOnlyToItsDebtor) {
           "<td class=\"product\">0815</td><td class=\"quantity\"></td>"}) {
         EXPECT_NE(page.find(part), std::string::npos) << part << "\n" << page;
     }
-    auto second = MakeOrder("", {{"1", 1}});
+    auto second = MakeOrder({{"1", 1}});
     ASSERT_EQ(Send(*second, {"200", "piet", "geheim"}), 0);
     EXPECT_EQ(second->OrderNr(), "2");
     EXPECT_NE(Request(shop_->Port(), OrderPageTarget(), {}, "GET").find("<h1>Bestelling 2</h1>"),
@@ -127,9 +127,9 @@ TEST_F(ShopTest, KeepsOrdersInItsDatabase) {
     const std::string database = dir.File("shop.db");
     StartShop(database);
     // Windows-1252 on the wire, UTF-8 in the shop.
-    ASSERT_EQ(Send(*MakeOrder("S1", {{"4711", 3}, {"caf\xC3\xA9 \xE2\x82\xAC", 0}})), 0);
+    ASSERT_EQ(Send(*MakeOrder({{"4711", 3}, {"caf\xC3\xA9 \xE2\x82\xAC", 0}}, "S1")), 0);
     StartShop(database);
-    auto order = MakeOrder("", {{"9", 9}});
+    auto order = MakeOrder({{"9", 9}});
     ASSERT_EQ(Send(*order), 0);
     EXPECT_EQ(order->OrderNr(), "2");
     shop_.reset();
@@ -148,7 +148,7 @@ TEST_F(ShopTest, OrderPageShowsInAHeadlessBrowser) {
                      << " (scripts/install-deps.sh installs it where the system offers it)";
     }
     StartShop();
-    ASSERT_EQ(Send(*MakeOrder("S1", {{"4711", 3}, {"0815", 0}})), 0);
+    ASSERT_EQ(Send(*MakeOrder({{"4711", 3}, {"0815", 0}}, "S1")), 0);
     TempDir profile;
     ChildProcess browser({chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                           "--no-first-run", "--disable-background-networking",

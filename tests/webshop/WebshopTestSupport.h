@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeUrlOpener.h"
+#include "OrderBuilder.h"
 #include "TestSupport.h"
 #include "model/clsOrder.h"
 #include "platform/linux/CurlHttp.h"
@@ -130,19 +131,6 @@ inline std::string Request(int port, const std::string& target, const Fields& fi
     std::string reply = http.SendRequest(target, method, "", reload);
     http.CloseHTTP();
     return reply;
-}
-
-inline std::unique_ptr<clsOrder> MakeOrder(
-    const std::string& scannerID, const std::vector<std::pair<std::string, int32_t>>& lines) {
-    auto order = std::make_unique<clsOrder>();
-    order->SetScannerID(scannerID);
-    for (const auto& [product, quantity] : lines) {
-        auto line = std::make_shared<clsOrderLine>();
-        line->SetProductID(product);
-        line->SetQuantity(quantity);
-        order->AddLine(line);
-    }
-    return order;
 }
 
 }  // namespace quarnel::test
