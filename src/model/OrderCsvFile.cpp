@@ -78,11 +78,11 @@ bool clsOrder::LoadFromCSV(const std::string& filename) {
 void clsOrder::ReadCsv(const std::string& filename) {
     Clear();
     TextLineReader reader(filename, kMaxLineLength);
-    std::string line;
+    std::string_view line;
     if (!reader.ReadLine(line)) return;
     if (IsScannerLine(line)) {
         // An overlong identifier is not taken; the line still counts as the "sid:" line.
-        if (!reader.LastLineTooLong()) scannerID_ = AnsiToUtf8(std::string_view(line).substr(4));
+        if (!reader.LastLineTooLong()) scannerID_ = AnsiToUtf8(line.substr(4));
         if (!reader.ReadLine(line)) return;
     }
     // The line read last is the header and is skipped unexamined.
@@ -90,11 +90,11 @@ void clsOrder::ReadCsv(const std::string& filename) {
     while (reader.ReadLine(line)) {
         if (line.empty() || reader.LastLineTooLong()) continue;
         const size_t separator = line.find(';');
-        if (separator == std::string::npos || separator == 0 ||
-            line.find(';', separator + 1) != std::string::npos) {
+        if (separator == std::string_view::npos || separator == 0 ||
+            line.find(';', separator + 1) != std::string_view::npos) {
             continue;
         }
-        std::optional<double> value = ParseNumeric(std::string_view(line).substr(separator + 1), language);
+        std::optional<double> value = ParseNumeric(line.substr(separator + 1), language);
         if (!value) continue;
         const double quantity = std::floor(*value);
         if (quantity < std::numeric_limits<int32_t>::min() ||
@@ -102,7 +102,7 @@ void clsOrder::ReadCsv(const std::string& filename) {
             RaiseError(ErrNo::Overflow);
         }
         auto orderLine = std::make_shared<clsOrderLine>();
-        orderLine->SetProductID(AnsiToUtf8(std::string_view(line).substr(0, separator)));
+        orderLine->SetProductID(AnsiToUtf8(line.substr(0, separator)));
         orderLine->SetQuantity(static_cast<int32_t>(quantity));
         AddLine(std::move(orderLine));
     }

@@ -3,8 +3,10 @@
 // LF each end a line. Failures raise the matching error.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quarnel {
@@ -20,17 +22,28 @@ class TextLineReader {
 
     // The next line's bytes without its line end; false at the end of the
     // file. A file that ends with a line end has no empty line after it.
-    bool ReadLine(std::string& line);
+    // The view stays valid until the next call.
+    bool ReadLine(std::string_view& line);
     bool LastLineTooLong() const { return tooLong_; }
+    // What the reader holds in memory for lines that cross a chunk.
+    size_t CarryCapacity() const { return carry_.capacity(); }
 
   private:
     bool Fill();
+    void Carry(const char* begin, size_t length);
+    size_t FindLineEnd();
+    std::ptrdiff_t Find(char c) const;
 
     std::FILE* file_ = nullptr;
     size_t maxLineLength_;
     std::vector<char> chunk_;
     size_t pos_ = 0;
     size_t end_ = 0;
+    // Where the next CR and LF lie in the chunk (end_ if none); below the
+    // read position when not yet searched.
+    std::ptrdiff_t nextCr_ = -1;
+    std::ptrdiff_t nextLf_ = -1;
+    std::string carry_;    // the start of a line that crosses the end of a chunk
     bool skipLf_ = false;  // the last line ended in CR: an LF right after it belongs to it
     bool tooLong_ = false;
 };
