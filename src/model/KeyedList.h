@@ -53,15 +53,27 @@ class KeyedList {
         size_t at = items_.size();
         if (before) at = Find(*before);
         if (after) at = Find(*after) + 1;
-        if (key) keySet_.insert(*key);
+        const bool keyed = key || !keys_.empty();
+        if (keyed) keys_.resize(items_.size());
         items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
-        keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(at), std::move(key));
+        if (keyed) {
+            if (key) keySet_.insert(*key);
+            keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(at), std::move(key));
+        }
+    }
+
+    // Appends without a key.
+    void Append(std::shared_ptr<T> item) {
+        items_.push_back(std::move(item));
+        if (!keys_.empty()) keys_.emplace_back();
     }
 
     void Remove(const ListIndex& index) {
         size_t at = Find(index);
-        if (keys_[at]) keySet_.erase(*keys_[at]);
-        keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(at));
+        if (!keys_.empty()) {
+            if (keys_[at]) keySet_.erase(*keys_[at]);
+            keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(at));
+        }
         // Released after the list is consistent again, since the record's
         // destruction may write to the trace log.
         std::shared_ptr<T> removed = std::move(items_[at]);
@@ -70,7 +82,14 @@ class KeyedList {
 
     // Removes every record, last position first.
     void Clear() {
-        while (!items_.empty()) Remove(Count());
+        while (!items_.empty()) {
+            if (!keys_.empty()) {
+                if (keys_.back()) keySet_.erase(*keys_.back());
+                keys_.pop_back();
+            }
+            std::shared_ptr<T> removed = std::move(items_.back());
+            items_.pop_back();
+        }
     }
 
   private:
@@ -89,7 +108,8 @@ class KeyedList {
     }
 
     std::vector<std::shared_ptr<T>> items_;
-    std::vector<std::optional<std::string>> keys_;  // parallel to items_
+    // Parallel to items_ once any record has a key; empty before that.
+    std::vector<std::optional<std::string>> keys_;
     std::unordered_set<std::string> keySet_;
 };
 

@@ -48,11 +48,15 @@ void clsOrder::AddLine(std::shared_ptr<clsOrderLine> item, std::optional<int32_t
     if (TraceEnabled(true)) {
         trace::Entering("clsOrder.AddLine", TraceArgs({{"Item.ProductID", item->productID_}}));
     }
-    std::optional<ListIndex> beforeIndex;
-    std::optional<ListIndex> afterIndex;
-    if (before) beforeIndex = *before;
-    if (after) afterIndex = *after;
-    lines_.Add(std::move(item), std::nullopt, beforeIndex, afterIndex);
+    if (before || after) {
+        std::optional<ListIndex> beforeIndex;
+        std::optional<ListIndex> afterIndex;
+        if (before) beforeIndex = *before;
+        if (after) afterIndex = *after;
+        lines_.Add(std::move(item), std::nullopt, beforeIndex, afterIndex);
+    } else {
+        lines_.Append(std::move(item));
+    }
     trace::Exiting("clsOrder.AddLine");
 }
 

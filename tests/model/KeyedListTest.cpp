@@ -59,5 +59,24 @@ TEST(KeyedListTest, RaisesForBadPositionsKeysAndDuplicates) {
     EXPECT_EQ(Contents(list), "bX");
 }
 
+TEST(KeyedListTest, KeysStayWithTheirRecordsAmongUnkeyedOnes) {
+    KeyedList<std::string> list;
+    list.Append(std::make_shared<std::string>("a"));
+    list.Append(std::make_shared<std::string>("c"));
+    list.Add(std::make_shared<std::string>("b"), "k", 2);
+    list.Append(std::make_shared<std::string>("d"));
+    list.Add(std::make_shared<std::string>("X"), std::nullopt, "k");
+    EXPECT_EQ(Contents(list), "aXbcd");
+    EXPECT_EQ(*list.Item("k"), "b");
+    list.Remove(1);
+    EXPECT_EQ(*list.Item("k"), "b");
+    list.Remove("k");
+    EXPECT_FALSE(list.HasKey("k"));
+    EXPECT_EQ(Contents(list), "Xcd");
+    list.Clear();
+    list.Add(std::make_shared<std::string>("e"), "k");
+    EXPECT_EQ(*list.Item("k"), "e");
+}
+
 }  // namespace
 }  // namespace quarnel
