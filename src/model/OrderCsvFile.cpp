@@ -101,7 +101,7 @@ void clsOrder::ReadCsv(const std::string& filename) {
             quantity > std::numeric_limits<int32_t>::max()) {
             RaiseError(ErrNo::Overflow);
         }
-        auto orderLine = std::make_shared<clsOrderLine>();
+        std::shared_ptr<clsOrderLine> orderLine = linePool_.Make();
         orderLine->SetProductID(AnsiToUtf8(line.substr(0, separator)));
         orderLine->SetQuantity(static_cast<int32_t>(quantity));
         AddLine(std::move(orderLine));

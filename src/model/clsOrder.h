@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/KeyedList.h"
+#include "model/RecordPool.h"
 #include "model/clsOrderLine.h"
 
 namespace quarnel {
@@ -53,6 +54,7 @@ class clsOrder {
     std::string orderNr_;
     std::string scannerID_;
     KeyedList<clsOrderLine> lines_;
+    RecordPool<clsOrderLine> linePool_;  // for the lines the order makes itself
 };
 
 }  // namespace quarnel
