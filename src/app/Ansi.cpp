@@ -37,10 +37,10 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 bool IsAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<uint8_t>(c) >= 0x80) return false;
-    }
-    return true;
+    // Without an early exit the compiler can test many bytes at once.
+    uint8_t all = 0;
+    for (char c : text) all |= static_cast<uint8_t>(c);
+    return all < 0x80;
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {

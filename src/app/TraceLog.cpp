@@ -11,7 +11,6 @@ namespace quarnel {
 
 namespace {
 
-bool g_extendedLogging = false;
 std::shared_ptr<const TraceSettings> g_traceSettings;
 
 void AppendFile(const std::string& path, const std::string& bytes) {
@@ -23,22 +22,24 @@ void AppendFile(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-bool ExtendedLogging() {
-    return g_extendedLogging;
+namespace trace_internal {
+
+bool extendedLogging = false;
+
+bool Wanted(bool detail) {
+    if (!g_traceSettings) return false;
+    if (detail) return extendedLogging;
+    return extendedLogging || g_traceSettings->TraceEvents();
 }
 
+}  // namespace trace_internal
+
 void SetExtendedLogging(bool on) {
-    g_extendedLogging = on;
+    trace_internal::extendedLogging = on;
 }
 
 void SetTraceSettings(std::shared_ptr<const TraceSettings> settings) {
     g_traceSettings = std::move(settings);
-}
-
-bool TraceEnabled(bool detail) {
-    if (!g_traceSettings) return false;
-    if (detail) return g_extendedLogging;
-    return g_extendedLogging || g_traceSettings->TraceEvents();
 }
 
 std::string FormatTraceLine(const DateTime& when, std::string_view message, bool detail) {
@@ -64,7 +65,7 @@ void WriteTrace(std::string_view message, bool detail, bool blankLine) {
         if (!settings) return;
         const std::string traceFile = settings->TraceFile();
         if (traceFile.empty()) return;
-        if (detail ? !g_extendedLogging : !(settings->TraceEvents() || g_extendedLogging)) return;
+        if (detail ? !ExtendedLogging() : !(settings->TraceEvents() || ExtendedLogging())) return;
 
         size_t lastSeparator = traceFile.rfind(platform::PathSeparator());
         if (lastSeparator == std::string::npos) return;
@@ -98,8 +99,6 @@ std::string TraceArgs(std::initializer_list<std::pair<std::string_view, std::str
     return args;
 }
 
-namespace trace {
-
 namespace {
 
 std::string Concat(std::initializer_list<std::string_view> parts) {
@@ -109,6 +108,12 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 }
 
 }  // namespace
+
+void trace_internal::WriteDetail(std::initializer_list<std::string_view> parts) {
+    if (TraceEnabled(true)) WriteTrace(Concat(parts), true);
+}
+
+namespace trace {
 
 void Event(std::string_view message) {
     WriteTrace(message, false);
@@ -124,53 +129,6 @@ void DetailError(std::string_view what) {
 
 void Detail(std::string_view message) {
     WriteTrace(message, true);
-}
-
-void Entering(std::string_view where, std::string_view args) {
-    if (!TraceEnabled(true)) return;
-    WriteTrace(
-        args.empty() ? Concat({"Entering ", where}) : Concat({"Entering ", where, " (", args, ")"}),
-        true);
-}
-
-void Exiting(std::string_view where) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Exiting ", where}), true);
-}
-
-void ExitingWith(std::string_view where, std::string_view result) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Exiting ", where, " (=", result, ")"}), true);
-}
-
-void Handling(std::string_view where) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Handling ", where}), true);
-}
-
-void PropertyGet(std::string_view name, std::string_view value) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Property Get ", name, " (=", value, ")"}), true);
-}
-
-void PropertyLet(std::string_view name, std::string_view value) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Property Let ", name, " (", value, ")"}), true);
-}
-
-void Initializing(std::string_view className) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Initializing ", className, " object"}), true);
-}
-
-void Terminating(std::string_view className) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Terminating ", className, " object"}), true);
-}
-
-void CallingApi(std::string_view name) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Calling API ", name, "..."}), true);
-}
-
-void ApiResult(std::string_view name, std::string_view result) {
-    if (TraceEnabled(true)) WriteTrace(Concat({name, " = ", result}), true);
-}
-
-void RaisingEvent(std::string_view name) {
-    if (TraceEnabled(true)) WriteTrace(Concat({"Raising event ", name}), true);
 }
 
 }  // namespace trace

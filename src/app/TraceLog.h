@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,9 +22,20 @@ class TraceSettings {
     virtual bool TraceEvents() const = 0;
 };
 
+namespace trace_internal {
+// The flag behind ExtendedLogging, read inline so that a detail entry costs
+// a single test while extended logging is off.
+extern bool extendedLogging;
+bool Wanted(bool detail);
+// Writes a detail entry made of the parts, if detail entries are wanted.
+void WriteDetail(std::initializer_list<std::string_view> parts);
+}  // namespace trace_internal
+
 // The process-wide extended-logging flag: detail entries are written only
 // while it is on. Never stored.
-bool ExtendedLogging();
+inline bool ExtendedLogging() {
+    return trace_internal::extendedLogging;
+}
 void SetExtendedLogging(bool on);
 
 // Installs the shared settings object the log reads; nullptr stops tracing.
@@ -38,7 +50,10 @@ std::string FormatTraceLine(const DateTime& when, std::string_view message, bool
 
 // Whether an entry of that kind would be written now, so that callers can
 // skip building expensive messages.
-bool TraceEnabled(bool detail);
+inline bool TraceEnabled(bool detail) {
+    if (detail && !ExtendedLogging()) return false;
+    return trace_internal::Wanted(detail);
+}
 
 // Values inside entries are plain text.
 std::string TraceValue(bool value);
@@ -71,26 +86,55 @@ void DetailError(std::string_view what);
 // Detail entry with a free message, for lines that follow no pattern.
 void Detail(std::string_view message);
 
+// The detail entries below cost one test while extended logging is off.
+
 // "Entering " + where, and " (" + args + ")" when args is not empty.
-void Entering(std::string_view where, std::string_view args = {});
+inline void Entering(std::string_view where, std::string_view args = {}) {
+    if (!ExtendedLogging()) return;
+    if (args.empty()) {
+        trace_internal::WriteDetail({"Entering ", where});
+    } else {
+        trace_internal::WriteDetail({"Entering ", where, " (", args, ")"});
+    }
+}
 // "Exiting " + where.
-void Exiting(std::string_view where);
+inline void Exiting(std::string_view where) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Exiting ", where});
+}
 // "Exiting " + where + " (=" + result + ")".
-void ExitingWith(std::string_view where, std::string_view result);
+inline void ExitingWith(std::string_view where, std::string_view result) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Exiting ", where, " (=", result, ")"});
+}
 // "Handling " + where.
-void Handling(std::string_view where);
+inline void Handling(std::string_view where) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Handling ", where});
+}
 // "Property Get " + name + " (=" + value + ")".
-void PropertyGet(std::string_view name, std::string_view value);
+inline void PropertyGet(std::string_view name, std::string_view value) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Property Get ", name, " (=", value, ")"});
+}
 // "Property Let " + name + " (" + value + ")".
-void PropertyLet(std::string_view name, std::string_view value);
+inline void PropertyLet(std::string_view name, std::string_view value) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Property Let ", name, " (", value, ")"});
+}
 // "Initializing " / "Terminating " + className + " object".
-void Initializing(std::string_view className);
-void Terminating(std::string_view className);
+inline void Initializing(std::string_view className) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Initializing ", className, " object"});
+}
+inline void Terminating(std::string_view className) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Terminating ", className, " object"});
+}
 // "Calling API " + name + "..." and the result line name + " = " + result.
-void CallingApi(std::string_view name);
-void ApiResult(std::string_view name, std::string_view result);
+inline void CallingApi(std::string_view name) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Calling API ", name, "..."});
+}
+inline void ApiResult(std::string_view name, std::string_view result) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({name, " = ", result});
+}
 // "Raising event " + name.
-void RaisingEvent(std::string_view name);
+inline void RaisingEvent(std::string_view name) {
+    if (ExtendedLogging()) trace_internal::WriteDetail({"Raising event ", name});
+}
 
 }  // namespace trace
 

@@ -203,7 +203,8 @@ TEST_F(ToOrderTest, FailuresReturnNothing) {
     Settings()->SetQuantityPositioning(1);
     EXPECT_EQ(MakeSession({"P1", "P2", "Q9e09"})->ToOrder(), nullptr);
     std::string text = TraceText(detail);
-    EXPECT_LT(text.find("Error generating order"), text.find("Terminating clsOrder object")) << text;
+    EXPECT_LT(text.find("Error generating order"), text.find("Terminating clsOrder object"))
+        << text;
 }
 
 }  // namespace
