@@ -1,7 +1,9 @@
 #include "model/TextLineReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "app/ErrorInfo.h"
@@ -11,6 +13,26 @@ namespace quarnel {
 namespace {
 
 constexpr size_t kChunkSize = 64 * 1024;
+
+// The first CR or LF in [p, stop), or stop. Lines are short, so eight bytes
+// are tested at a time: a byte equal to c turns into a zero byte of w ^ c,
+// and the lowest zero byte of a word is found exactly by the borrow test.
+const char* FindLineEnd(const char* p, const char* stop) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHighBits = 0x8080808080808080;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; stop - p >= 8; p += 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            const uint64_t cr = word ^ (kOnes * '\r');
+            const uint64_t lf = word ^ (kOnes * '\n');
+            const uint64_t hit = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighBits;
+            if (hit != 0) return p + std::countr_zero(hit) / 8;
+        }
+    }
+    while (p != stop && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
 
 }  // namespace
 
@@ -31,26 +53,7 @@ bool TextLineReader::Fill() {
     pos_ = 0;
     end_ = std::fread(chunk_.data(), 1, chunk_.size(), file_);
     if (end_ == 0 && std::ferror(file_)) throw ErrorFromErrno(errno);
-    nextCr_ = -1;
-    nextLf_ = -1;
     return end_ > 0;
-}
-
-size_t TextLineReader::FindLineEnd() {
-    // Each kind of line end is searched with memchr and the hit kept, so
-    // that every byte is scanned at most once per kind even in a file
-    // that uses only one of them.
-    const auto pos = static_cast<std::ptrdiff_t>(pos_);
-    if (nextCr_ < pos) nextCr_ = Find('\r');
-    if (nextLf_ < pos) nextLf_ = Find('\n');
-    return static_cast<size_t>(std::min(nextCr_, nextLf_));
-}
-
-std::ptrdiff_t TextLineReader::Find(char c) const {
-    const void* hit = std::memchr(chunk_.data() + pos_, c, end_ - pos_);
-    const size_t at =
-        hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - chunk_.data()) : end_;
-    return static_cast<std::ptrdiff_t>(at);
 }
 
 void TextLineReader::Carry(const char* begin, size_t length) {
@@ -77,15 +80,23 @@ bool TextLineReader::ReadLine(std::string_view& line) {
         }
         started = true;
         const char* begin = chunk_.data() + pos_;
-        const size_t lineEnd = FindLineEnd();
-        const size_t length = lineEnd - pos_;
-        pos_ = lineEnd;
-        if (lineEnd == end_) {
+        const char* stop = chunk_.data() + end_;
+        const char* lineEnd = FindLineEnd(begin, stop);
+        const auto length = static_cast<size_t>(lineEnd - begin);
+        pos_ += length;
+        if (lineEnd == stop) {
             Carry(begin, length);
             continue;
         }
-        skipLf_ = chunk_[lineEnd] == '\r';
         ++pos_;
+        if (*lineEnd == '\r') {
+            // Take the LF of a CR LF now when it is in this chunk.
+            if (pos_ == end_) {
+                skipLf_ = true;
+            } else if (chunk_[pos_] == '\n') {
+                ++pos_;
+            }
+        }
         if (carry_.empty() && length <= maxLineLength_) {
             // The whole line lies in this chunk: hand it out in place.
             line = std::string_view(begin, length);

@@ -3,7 +3,6 @@
 // LF each end a line. Failures raise the matching error.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -31,18 +30,12 @@ class TextLineReader {
   private:
     bool Fill();
     void Carry(const char* begin, size_t length);
-    size_t FindLineEnd();
-    std::ptrdiff_t Find(char c) const;
 
     std::FILE* file_ = nullptr;
     size_t maxLineLength_;
     std::vector<char> chunk_;
     size_t pos_ = 0;
     size_t end_ = 0;
-    // Where the next CR and LF lie in the chunk (end_ if none); below the
-    // read position when not yet searched.
-    std::ptrdiff_t nextCr_ = -1;
-    std::ptrdiff_t nextLf_ = -1;
     std::string carry_;    // the start of a line that crosses the end of a chunk
     bool skipLf_ = false;  // the last line ended in CR: an LF right after it belongs to it
     bool tooLong_ = false;
