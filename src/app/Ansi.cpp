@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace quarnel {
 
@@ -37,10 +38,21 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 bool IsAscii(std::string_view text) {
-    // Without an early exit the compiler can test many bytes at once.
-    uint8_t all = 0;
-    for (char c : text) all |= static_cast<uint8_t>(c);
-    return all < 0x80;
+    // Texts here are short: eight bytes at a time, the last eight
+    // overlapping the ones before.
+    auto word = [&text](size_t at) {
+        uint64_t bytes;
+        std::memcpy(&bytes, text.data() + at, 8);
+        return bytes;
+    };
+    uint64_t all = 0;
+    if (text.size() >= 8) {
+        for (size_t i = 0; i + 8 <= text.size(); i += 8) all |= word(i);
+        all |= word(text.size() - 8);
+    } else {
+        for (char c : text) all |= static_cast<uint8_t>(c);
+    }
+    return (all & 0x8080808080808080) == 0;
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {
