@@ -87,13 +87,13 @@ void clsOrder::ReadCsv(const std::string& filename) {
     }
     // The line read last is the header and is skipped unexamined.
     const platform::Language language = platform::UserLanguage();
+    std::string converted;
     while (reader.ReadLine(line)) {
         if (line.empty() || reader.LastLineTooLong()) continue;
         const size_t separator = line.find(';');
-        if (separator == std::string_view::npos || separator == 0 ||
-            line.find(';', separator + 1) != std::string_view::npos) {
-            continue;
-        }
+        if (separator == std::string_view::npos || separator == 0) continue;
+        // A second ';' makes the quantity fail the numeric test, so lines
+        // with more than two fields are skipped here too.
         std::optional<double> value = ParseNumeric(line.substr(separator + 1), language);
         if (!value) continue;
         const double quantity = std::floor(*value);
@@ -102,7 +102,10 @@ void clsOrder::ReadCsv(const std::string& filename) {
             RaiseError(ErrNo::Overflow);
         }
         std::shared_ptr<clsOrderLine> orderLine = linePool_.Make();
-        orderLine->SetProductID(AnsiToUtf8(line.substr(0, separator)));
+        // Most identifiers are plain ASCII and are taken straight from the line.
+        std::string_view productID = line.substr(0, separator);
+        if (!IsAscii(productID)) productID = converted = AnsiToUtf8(productID);
+        orderLine->SetProductID(productID);
         orderLine->SetQuantity(static_cast<int32_t>(quantity));
         AddLine(std::move(orderLine));
     }

@@ -42,18 +42,23 @@ void clsOrder::Clear() {
     trace::Exiting("clsOrder.Clear");
 }
 
-void clsOrder::AddLine(std::shared_ptr<clsOrderLine> item, std::optional<int32_t> before,
-                       std::optional<int32_t> after) {
+void clsOrder::InsertLine(std::shared_ptr<clsOrderLine> item, const std::optional<int32_t>& before,
+                          const std::optional<int32_t>& after) {
+    std::optional<ListIndex> beforeIndex;
+    std::optional<ListIndex> afterIndex;
+    if (before) beforeIndex = *before;
+    if (after) afterIndex = *after;
+    lines_.Add(std::move(item), std::nullopt, beforeIndex, afterIndex);
+}
+
+void clsOrder::AddLine(std::shared_ptr<clsOrderLine> item, const std::optional<int32_t>& before,
+                       const std::optional<int32_t>& after) {
     if (!item) RaiseError(ErrNo::InvalidProcedureCall);
     if (TraceEnabled(true)) {
         trace::Entering("clsOrder.AddLine", TraceArgs({{"Item.ProductID", item->productID_}}));
     }
     if (before || after) {
-        std::optional<ListIndex> beforeIndex;
-        std::optional<ListIndex> afterIndex;
-        if (before) beforeIndex = *before;
-        if (after) afterIndex = *after;
-        lines_.Add(std::move(item), std::nullopt, beforeIndex, afterIndex);
+        InsertLine(std::move(item), before, after);
     } else {
         lines_.Append(std::move(item));
     }

@@ -33,8 +33,9 @@ class clsOrder {
     void Clear();
     // Appends, or inserts before or after the given position; lines for the
     // same product are never merged.
-    void AddLine(std::shared_ptr<clsOrderLine> item, std::optional<int32_t> before = std::nullopt,
-                 std::optional<int32_t> after = std::nullopt);
+    void AddLine(std::shared_ptr<clsOrderLine> item,
+                 const std::optional<int32_t>& before = std::nullopt,
+                 const std::optional<int32_t>& after = std::nullopt);
     // Whether a line is stored under that key; lines are added without keys.
     bool HasLine(const std::string& productID) const;
     void RemoveLine(int32_t index);
@@ -47,6 +48,9 @@ class clsOrder {
     int32_t SendToWebshop(std::string& retMessage, const WebshopLink& link);
 
   private:
+    // Kept apart from AddLine, which mostly appends.
+    void InsertLine(std::shared_ptr<clsOrderLine> item, const std::optional<int32_t>& before,
+                    const std::optional<int32_t>& after);
     int32_t PostOrder(std::string& retInfo, const WebshopLink& link);
     void WriteCsv(const std::string& filename) const;
     void ReadCsv(const std::string& filename);

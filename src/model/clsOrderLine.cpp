@@ -17,9 +17,9 @@ const std::string& clsOrderLine::ProductID() const {
     return productID_;
 }
 
-void clsOrderLine::SetProductID(std::string value) {
+void clsOrderLine::SetProductID(std::string_view value) {
     trace::PropertyLet("clsOrderLine.ProductID", value);
-    productID_ = std::move(value);
+    productID_.assign(value);
 }
 
 int32_t clsOrderLine::Quantity() const {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quarnel {
 
@@ -14,7 +15,7 @@ class clsOrderLine {
     clsOrderLine& operator=(const clsOrderLine&) = delete;
 
     const std::string& ProductID() const;
-    void SetProductID(std::string value);
+    void SetProductID(std::string_view value);
     // 0 means that no quantity was given.
     int32_t Quantity() const;
     void SetQuantity(int32_t value);

@@ -126,7 +126,9 @@ TEST(OrderCsvLoadTest, AppliesTheReadingRules) {
         {"sId: a \r\n", " a ", {}},
         {"4711;3\r\n0815;2\r\n", "", {{"0815", 2}}},
         // Skipped: one field, three fields, empty product, text quantity, empty line.
-        {"h\r\n4711\r\n4711;2;x\r\n;5\r\n4711;abc\r\n\r\n4711;2.9\r\n", "", {{"4711", 2}}},
+        {"h\r\n4711\r\n4711;2;x\r\n4711;2;\r\n;5\r\n4711;abc\r\n\r\n4711;2.9\r\n",
+         "",
+         {{"4711", 2}}},
         {"h\r\nA;-0.5\r\n b ; 1e2 \r\nC;+7\r\n", "", {{"A", -1}, {" b ", 100}, {"C", 7}}},
         // CR LF, lone CR and lone LF each end a line.
         {"h\r1;1\r2;2", "", {{"1", 1}, {"2", 2}}},
