@@ -12,9 +12,9 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Whole numbers of up to nine digits, the common case of quantities, are
-// read without building the general form.
-std::optional<double> PlainWholeNumber(std::string_view text) {
+}  // namespace
+
+std::optional<int32_t> PlainWholeNumber(std::string_view text) {
     if (text.empty() || text.size() > 9) return std::nullopt;
     int32_t value = 0;
     for (char c : text) {
@@ -24,14 +24,12 @@ std::optional<double> PlainWholeNumber(std::string_view text) {
     return value;
 }
 
-}  // namespace
-
 std::optional<double> ParseNumeric(std::string_view text) {
     return ParseNumeric(text, platform::UserLanguage());
 }
 
 std::optional<double> ParseNumeric(std::string_view text, platform::Language language) {
-    if (std::optional<double> plain = PlainWholeNumber(text)) return plain;
+    if (std::optional<int32_t> plain = PlainWholeNumber(text)) return *plain;
     const bool commaDecimal = language == platform::Language::Dutch;
     size_t begin = text.find_first_not_of(' ');
     if (begin == std::string_view::npos) return std::nullopt;

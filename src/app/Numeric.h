@@ -2,6 +2,7 @@
 // (quantity barcodes, order files, stored settings).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace quarnel {
 std::optional<double> ParseNumeric(std::string_view text);
 // The same for a given language, for loops that test many numbers.
 std::optional<double> ParseNumeric(std::string_view text, platform::Language language);
+
+// Up to nine plain digits, the common form of quantities, read without
+// floating point; nothing for any other text, which may still be numeric.
+std::optional<int32_t> PlainWholeNumber(std::string_view text);
 
 inline bool IsNumeric(std::string_view text) {
     return ParseNumeric(text).has_value();

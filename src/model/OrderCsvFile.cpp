@@ -25,6 +25,20 @@ bool IsScannerLine(std::string_view line) {
     return StartsWithIgnoreCase(line, "sid:");
 }
 
+// The quantity field rounded down; nothing for a line to skip. A number
+// beyond the range of a quantity raises 6.
+std::optional<int32_t> CsvQuantity(std::string_view text, platform::Language language) {
+    if (std::optional<int32_t> whole = PlainWholeNumber(text)) return whole;
+    std::optional<double> value = ParseNumeric(text, language);
+    if (!value) return std::nullopt;
+    const double quantity = std::floor(*value);
+    if (quantity < std::numeric_limits<int32_t>::min() ||
+        quantity > std::numeric_limits<int32_t>::max()) {
+        RaiseError(ErrNo::Overflow);
+    }
+    return static_cast<int32_t>(quantity);
+}
+
 }  // namespace
 
 bool clsOrder::SaveAsCSV(const std::string& filename) const {
@@ -94,19 +108,14 @@ void clsOrder::ReadCsv(const std::string& filename) {
         if (separator == std::string_view::npos || separator == 0) continue;
         // A second ';' makes the quantity fail the numeric test, so lines
         // with more than two fields are skipped here too.
-        std::optional<double> value = ParseNumeric(line.substr(separator + 1), language);
-        if (!value) continue;
-        const double quantity = std::floor(*value);
-        if (quantity < std::numeric_limits<int32_t>::min() ||
-            quantity > std::numeric_limits<int32_t>::max()) {
-            RaiseError(ErrNo::Overflow);
-        }
+        std::optional<int32_t> quantity = CsvQuantity(line.substr(separator + 1), language);
+        if (!quantity) continue;
         std::shared_ptr<clsOrderLine> orderLine = linePool_.Make();
         // Most identifiers are plain ASCII and are taken straight from the line.
         std::string_view productID = line.substr(0, separator);
         if (!IsAscii(productID)) productID = converted = AnsiToUtf8(productID);
         orderLine->SetProductID(productID);
-        orderLine->SetQuantity(static_cast<int32_t>(quantity));
+        orderLine->SetQuantity(*quantity);
         AddLine(std::move(orderLine));
     }
 }
