@@ -21,33 +21,39 @@ std::string LongSessionDate(const DateTime& d, platform::Language language) {
            Pad(d.minute, 2) + sep + Pad(d.second, 2);
 }
 
-void AppendTwoDigits(std::string& out, int value) {
-    if (value < 0 || value > 99) {
-        out += Pad(value, 2);
-        return;
-    }
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
+bool IsTwoDigits(int value) {
+    return value >= 0 && value <= 99;
 }
 
-// "yyyy-mm-dd hh:nn:ss"; built by hand since it runs once per barcode.
+char* PutTwoDigits(char* at, int value) {
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+    return at + 2;
+}
+
+// "yyyy-mm-dd hh:nn:ss"; built in place since it runs once per barcode.
 void AppendTimeStamp(std::string& out, const DateTime& t, const std::string& sep) {
-    if (t.year >= 0 && t.year <= 9999) {
-        AppendTwoDigits(out, t.year / 100);
-        AppendTwoDigits(out, t.year % 100);
-    } else {
-        out += Pad(t.year, 4);
+    const bool plain = t.year >= 0 && t.year <= 9999 && IsTwoDigits(t.month) &&
+                       IsTwoDigits(t.day) && IsTwoDigits(t.hour) && IsTwoDigits(t.minute) &&
+                       IsTwoDigits(t.second) && sep.size() == 1;
+    if (!plain) {
+        out += Pad(t.year, 4) + "-" + Pad(t.month, 2) + "-" + Pad(t.day, 2) + " " + Pad(t.hour, 2) +
+               sep + Pad(t.minute, 2) + sep + Pad(t.second, 2);
+        return;
     }
-    out += '-';
-    AppendTwoDigits(out, t.month);
-    out += '-';
-    AppendTwoDigits(out, t.day);
-    out += ' ';
-    AppendTwoDigits(out, t.hour);
-    out += sep;
-    AppendTwoDigits(out, t.minute);
-    out += sep;
-    AppendTwoDigits(out, t.second);
+    char text[19];
+    char* at = PutTwoDigits(PutTwoDigits(text, t.year / 100), t.year % 100);
+    *at++ = '-';
+    at = PutTwoDigits(at, t.month);
+    *at++ = '-';
+    at = PutTwoDigits(at, t.day);
+    *at++ = ' ';
+    at = PutTwoDigits(at, t.hour);
+    *at++ = sep[0];
+    at = PutTwoDigits(at, t.minute);
+    *at++ = sep[0];
+    PutTwoDigits(at, t.second);
+    out.append(text, sizeof text);
 }
 
 }  // namespace

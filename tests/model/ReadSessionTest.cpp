@@ -70,16 +70,22 @@ TEST(ReadSessionTest, SavesTheReadOutFileByteForByte) {
     session->AddBarcode(MakeBarcode("4711", "EAN-13"));
     session->AddBarcode(MakeBarcode("caf\xC3\xA9", "Code 128 long"));
     session->AddBarcode(MakeBarcode("Q0003", ""));
+    for (int year : {987, 12345}) {
+        session->AddBarcode(MakeBarcode("7", "EAN-8"));
+        session->Barcode(session->CountBarcodes())->SetTimeStamp(DateTime{year, 1, 2, 3, 4, 5});
+    }
     const std::string path = dir.File("out.txt");
     WriteFileBytes(path, std::string(5000, 'x'));
     ASSERT_TRUE(session->SaveToFile(path));
     EXPECT_EQ(ReadFileBytes(path),
-              "3 Barcode(s) read on Saturday 05 December 2026 at 17:29:16 from unknown device.\r\n"
+              "5 Barcode(s) read on Saturday 05 December 2026 at 17:29:16 from unknown device.\r\n"
               "\r\n" +
                   kColumns +
                   "2026-12-05 17:29:16\tEAN-13   \t4711\r\n"
                   "2026-12-05 17:29:16\tCode 128 \tcaf\xE9\r\n"
-                  "2026-12-05 17:29:16\t         \tQ0003\r\n");
+                  "2026-12-05 17:29:16\t         \tQ0003\r\n"
+                  "0987-01-02 03:04:05\tEAN-8    \t7\r\n"
+                  "12345-01-02 03:04:05\tEAN-8    \t7\r\n");
 
     // Clear keeps the date and the device; the header follows the user's language.
     session->SetDeviceID("OPN 7");
