@@ -34,7 +34,9 @@ void Unpoison([[maybe_unused]] void* memory, [[maybe_unused]] size_t size) {
 
 }  // namespace
 
-SlotPool::SlotPool(size_t slotSize) : slotSize_(RoundUp(slotSize)) {}
+void SlotPool::FixSlotSize(size_t size) {
+    slotSize_ = RoundUp(size);
+}
 
 void* SlotPool::Allocate() {
     ++live_;

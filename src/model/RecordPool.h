@@ -15,11 +15,16 @@ namespace quarnel {
 
 class SlotPool {
   public:
-    explicit SlotPool(size_t slotSize);
+    SlotPool() = default;
     SlotPool(const SlotPool&) = delete;
     SlotPool& operator=(const SlotPool&) = delete;
 
-    size_t SlotSize() const { return slotSize_; }
+    // Whether objects of that size come from the pool; the first size
+    // asked about fixes the size of the slots.
+    bool Takes(size_t size) {
+        if (slotSize_ == 0) FixSlotSize(size);
+        return size <= slotSize_;
+    }
     void* Allocate();
     void Deallocate(void* slot);
     // Called by the owner instead of delete: the pool frees itself once its
@@ -28,12 +33,13 @@ class SlotPool {
 
   private:
     ~SlotPool();
+    void FixSlotSize(size_t size);
 
     struct FreeSlot {
         FreeSlot* next;
     };
 
-    size_t slotSize_;
+    size_t slotSize_ = 0;
     std::vector<std::unique_ptr<std::byte[]>> blocks_;
     size_t usedInLastBlock_ = 0;
     FreeSlot* free_ = nullptr;
@@ -74,8 +80,7 @@ class PoolAllocator {
     friend class PoolAllocator;
 
     bool FromPool(size_t count) const {
-        return count == 1 && sizeof(T) <= pool_->SlotSize() &&
-               alignof(T) <= alignof(std::max_align_t);
+        return count == 1 && alignof(T) <= alignof(std::max_align_t) && pool_->Takes(sizeof(T));
     }
 
     SlotPool* pool_;
@@ -95,8 +100,7 @@ class RecordPool {
     }
 
   private:
-    // Room for the record and the shared pointer's counts beside it.
-    SlotPool* pool_ = new SlotPool(sizeof(T) + 4 * sizeof(void*));
+    SlotPool* pool_ = new SlotPool();
 };
 
 }  // namespace quarnel
