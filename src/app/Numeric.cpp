@@ -14,14 +14,15 @@ bool IsDigit(char c) {
 
 }  // namespace
 
-std::optional<int32_t> PlainWholeNumber(std::string_view text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    int32_t value = 0;
+bool PlainWholeNumber(std::string_view text, int32_t& value) {
+    if (text.empty() || text.size() > 9) return false;
+    int32_t digits = 0;
     for (char c : text) {
-        if (!IsDigit(c)) return std::nullopt;
-        value = value * 10 + (c - '0');
+        if (!IsDigit(c)) return false;
+        digits = digits * 10 + (c - '0');
     }
-    return value;
+    value = digits;
+    return true;
 }
 
 std::optional<double> ParseNumeric(std::string_view text) {
@@ -29,7 +30,7 @@ std::optional<double> ParseNumeric(std::string_view text) {
 }
 
 std::optional<double> ParseNumeric(std::string_view text, platform::Language language) {
-    if (std::optional<int32_t> plain = PlainWholeNumber(text)) return *plain;
+    if (int32_t plain = 0; PlainWholeNumber(text, plain)) return plain;
     const bool commaDecimal = language == platform::Language::Dutch;
     size_t begin = text.find_first_not_of(' ');
     if (begin == std::string_view::npos) return std::nullopt;

@@ -18,8 +18,9 @@ std::optional<double> ParseNumeric(std::string_view text);
 std::optional<double> ParseNumeric(std::string_view text, platform::Language language);
 
 // Up to nine plain digits, the common form of quantities, read without
-// floating point; nothing for any other text, which may still be numeric.
-std::optional<int32_t> PlainWholeNumber(std::string_view text);
+// floating point; false for any other text, which may still be numeric.
+// (No std::optional here: returning one stalls on reading it back.)
+bool PlainWholeNumber(std::string_view text, int32_t& value);
 
 inline bool IsNumeric(std::string_view text) {
     return ParseNumeric(text).has_value();

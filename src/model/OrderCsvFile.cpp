@@ -25,18 +25,19 @@ bool IsScannerLine(std::string_view line) {
     return StartsWithIgnoreCase(line, "sid:");
 }
 
-// The quantity field rounded down; nothing for a line to skip. A number
+// The quantity field rounded down; false for a line to skip. A number
 // beyond the range of a quantity raises 6.
-std::optional<int32_t> CsvQuantity(std::string_view text, platform::Language language) {
-    if (std::optional<int32_t> whole = PlainWholeNumber(text)) return whole;
+bool CsvQuantity(std::string_view text, platform::Language language, int32_t& quantity) {
+    if (PlainWholeNumber(text, quantity)) return true;
     std::optional<double> value = ParseNumeric(text, language);
-    if (!value) return std::nullopt;
-    const double quantity = std::floor(*value);
-    if (quantity < std::numeric_limits<int32_t>::min() ||
-        quantity > std::numeric_limits<int32_t>::max()) {
+    if (!value) return false;
+    const double rounded = std::floor(*value);
+    if (rounded < std::numeric_limits<int32_t>::min() ||
+        rounded > std::numeric_limits<int32_t>::max()) {
         RaiseError(ErrNo::Overflow);
     }
-    return static_cast<int32_t>(quantity);
+    quantity = static_cast<int32_t>(rounded);
+    return true;
 }
 
 }  // namespace
@@ -108,14 +109,14 @@ void clsOrder::ReadCsv(const std::string& filename) {
         if (separator == std::string_view::npos || separator == 0) continue;
         // A second ';' makes the quantity fail the numeric test, so lines
         // with more than two fields are skipped here too.
-        std::optional<int32_t> quantity = CsvQuantity(line.substr(separator + 1), language);
-        if (!quantity) continue;
+        int32_t quantity = 0;
+        if (!CsvQuantity(line.substr(separator + 1), language, quantity)) continue;
         std::shared_ptr<clsOrderLine> orderLine = linePool_.Make();
         // Most identifiers are plain ASCII and are taken straight from the line.
         std::string_view productID = line.substr(0, separator);
         if (!IsAscii(productID)) productID = converted = AnsiToUtf8(productID);
         orderLine->SetProductID(productID);
-        orderLine->SetQuantity(*quantity);
+        orderLine->SetQuantity(quantity);
         AddLine(std::move(orderLine));
     }
 }
