@@ -63,8 +63,34 @@ void TextLineReader::Carry(const char* begin, size_t length) {
 }
 
 bool TextLineReader::ReadLine(std::string_view& line) {
-    carry_.clear();
     tooLong_ = false;
+    // Most lines start and end inside the chunk and are handed out in place.
+    if (pos_ != end_ && !skipLf_) {
+        const char* begin = chunk_.data() + pos_;
+        const char* lineEnd = FindLineEnd(begin, chunk_.data() + end_);
+        const auto length = static_cast<size_t>(lineEnd - begin);
+        if (lineEnd != chunk_.data() + end_ && length <= maxLineLength_) {
+            PassLineEnd(lineEnd);
+            line = std::string_view(begin, length);
+            return true;
+        }
+    }
+    return ReadLineAcrossChunks(line);
+}
+
+void TextLineReader::PassLineEnd(const char* lineEnd) {
+    pos_ = static_cast<size_t>(lineEnd - chunk_.data()) + 1;
+    if (*lineEnd != '\r') return;
+    // Take the LF of a CR LF now when it is in this chunk.
+    if (pos_ == end_) {
+        skipLf_ = true;
+    } else if (chunk_[pos_] == '\n') {
+        ++pos_;
+    }
+}
+
+bool TextLineReader::ReadLineAcrossChunks(std::string_view& line) {
+    carry_.clear();
     bool started = false;
     while (true) {
         if (pos_ == end_ && !Fill()) {
@@ -82,28 +108,13 @@ bool TextLineReader::ReadLine(std::string_view& line) {
         const char* begin = chunk_.data() + pos_;
         const char* stop = chunk_.data() + end_;
         const char* lineEnd = FindLineEnd(begin, stop);
-        const auto length = static_cast<size_t>(lineEnd - begin);
-        pos_ += length;
+        Carry(begin, static_cast<size_t>(lineEnd - begin));
         if (lineEnd == stop) {
-            Carry(begin, length);
+            pos_ = end_;
             continue;
         }
-        ++pos_;
-        if (*lineEnd == '\r') {
-            // Take the LF of a CR LF now when it is in this chunk.
-            if (pos_ == end_) {
-                skipLf_ = true;
-            } else if (chunk_[pos_] == '\n') {
-                ++pos_;
-            }
-        }
-        if (carry_.empty() && length <= maxLineLength_) {
-            // The whole line lies in this chunk: hand it out in place.
-            line = std::string_view(begin, length);
-        } else {
-            Carry(begin, length);
-            line = carry_;
-        }
+        PassLineEnd(lineEnd);
+        line = carry_;
         return true;
     }
 }

@@ -29,6 +29,8 @@ class TextLineReader {
 
   private:
     bool Fill();
+    bool ReadLineAcrossChunks(std::string_view& line);
+    void PassLineEnd(const char* lineEnd);
     void Carry(const char* begin, size_t length);
 
     std::FILE* file_ = nullptr;
