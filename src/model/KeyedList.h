@@ -62,6 +62,10 @@ class KeyedList {
         }
     }
 
+    // Makes room for that many records in all, so that appending them
+    // does not move the list.
+    void Reserve(size_t count) { items_.reserve(count); }
+
     // Appends without a key.
     void Append(std::shared_ptr<T> item) {
         items_.push_back(std::move(item));

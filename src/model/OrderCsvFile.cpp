@@ -1,5 +1,6 @@
 // The order CSV file: an optional "sid:" line, a header line and one
 // "ProductID;Quantity" line per order line.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -20,6 +21,8 @@ namespace {
 // No real order line comes near this; longer lines are not kept in memory
 // and count as malformed.
 constexpr size_t kMaxLineLength = 64 * 1024;
+// Room made in advance at most; larger orders grow as they load.
+constexpr size_t kMaxReservedLines = 1 << 20;
 
 bool IsScannerLine(std::string_view line) {
     return StartsWithIgnoreCase(line, "sid:");
@@ -100,6 +103,8 @@ void clsOrder::ReadCsv(const std::string& filename) {
         if (!reader.LastLineTooLong()) scannerID_ = AnsiToUtf8(line.substr(4));
         if (!reader.ReadLine(line)) return;
     }
+    // Every order line takes four bytes at least ("a;1" and a line end).
+    lines_.Reserve(std::min(reader.FileSize() / 4, kMaxReservedLines));
     // The line read last is the header and is skipped unexamined.
     const platform::Language language = platform::UserLanguage();
     std::string converted;

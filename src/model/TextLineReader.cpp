@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "app/ErrorInfo.h"
 
 namespace quarnel {
@@ -43,6 +45,10 @@ TextLineReader::TextLineReader(const std::string& path, size_t maxLineLength)
         if (errno == ENOENT) RaiseError(ErrNo::FileNotFound);
         throw ErrorFromErrno(errno);
     }
+    struct stat status {};
+    if (fstat(fileno(file_), &status) == 0 && status.st_size > 0) {
+        fileSize_ = static_cast<size_t>(status.st_size);
+    }
 }
 
 TextLineReader::~TextLineReader() {
@@ -62,6 +68,17 @@ void TextLineReader::Carry(const char* begin, size_t length) {
     carry_.append(begin, std::min(length, room));
 }
 
+inline void TextLineReader::PassLineEnd(const char* lineEnd) {
+    pos_ = static_cast<size_t>(lineEnd - chunk_.data()) + 1;
+    if (*lineEnd != '\r') return;
+    // Take the LF of a CR LF now when it is in this chunk.
+    if (pos_ == end_) {
+        skipLf_ = true;
+    } else if (chunk_[pos_] == '\n') {
+        ++pos_;
+    }
+}
+
 bool TextLineReader::ReadLine(std::string_view& line) {
     tooLong_ = false;
     // Most lines start and end inside the chunk and are handed out in place.
@@ -76,17 +93,6 @@ bool TextLineReader::ReadLine(std::string_view& line) {
         }
     }
     return ReadLineAcrossChunks(line);
-}
-
-void TextLineReader::PassLineEnd(const char* lineEnd) {
-    pos_ = static_cast<size_t>(lineEnd - chunk_.data()) + 1;
-    if (*lineEnd != '\r') return;
-    // Take the LF of a CR LF now when it is in this chunk.
-    if (pos_ == end_) {
-        skipLf_ = true;
-    } else if (chunk_[pos_] == '\n') {
-        ++pos_;
-    }
 }
 
 bool TextLineReader::ReadLineAcrossChunks(std::string_view& line) {

@@ -24,6 +24,8 @@ class TextLineReader {
     // The view stays valid until the next call.
     bool ReadLine(std::string_view& line);
     bool LastLineTooLong() const { return tooLong_; }
+    // The size of the file when it was opened.
+    size_t FileSize() const { return fileSize_; }
     // What the reader holds in memory for lines that cross a chunk.
     size_t CarryCapacity() const { return carry_.capacity(); }
 
@@ -35,6 +37,7 @@ class TextLineReader {
 
     std::FILE* file_ = nullptr;
     size_t maxLineLength_;
+    size_t fileSize_ = 0;
     std::vector<char> chunk_;
     size_t pos_ = 0;
     size_t end_ = 0;
