@@ -4,22 +4,9 @@
 
 namespace quarnel {
 
-clsOrderLine::clsOrderLine() {
-    trace::Initializing("clsOrderLine");
-}
-
-clsOrderLine::~clsOrderLine() {
-    trace::Terminating("clsOrderLine");
-}
-
 const std::string& clsOrderLine::ProductID() const {
     trace::PropertyGet("clsOrderLine.ProductID", productID_);
     return productID_;
-}
-
-void clsOrderLine::SetProductID(std::string_view value) {
-    trace::PropertyLet("clsOrderLine.ProductID", value);
-    productID_.assign(value);
 }
 
 int32_t clsOrderLine::Quantity() const {
@@ -28,11 +15,6 @@ int32_t clsOrderLine::Quantity() const {
         trace::Detail("Property Get clsOrderLine.Quantity (" + TraceValue(quantity_) + ")");
     }
     return quantity_;
-}
-
-void clsOrderLine::SetQuantity(int32_t value) {
-    if (TraceEnabled(true)) trace::PropertyLet("clsOrderLine.Quantity", TraceValue(value));
-    quantity_ = value;
 }
 
 }  // namespace quarnel
