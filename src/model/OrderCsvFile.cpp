@@ -21,8 +21,9 @@ namespace {
 // No real order line comes near this; longer lines are not kept in memory
 // and count as malformed.
 constexpr size_t kMaxLineLength = 64 * 1024;
-// Room made in advance at most; larger orders grow as they load.
-constexpr size_t kMaxReservedLines = 1 << 20;
+// Room made in advance at most: an order with more lines cannot be saved or
+// sent, and a larger file grows the list only as valid lines turn up.
+constexpr size_t kMaxReservedLines = kMaxCountedRows;
 
 bool IsScannerLine(std::string_view line) {
     return StartsWithIgnoreCase(line, "sid:");
