@@ -117,7 +117,7 @@ void clsOrder::ReadCsv(const std::string& filename) {
         // with more than two fields are skipped here too.
         int32_t quantity = 0;
         if (!CsvQuantity(line.substr(separator + 1), language, quantity)) continue;
-        std::shared_ptr<clsOrderLine> orderLine = linePool_.Make();
+        std::shared_ptr<clsOrderLine> orderLine = NewLine();
         // Most identifiers are plain ASCII and are taken straight from the line.
         std::string_view productID = line.substr(0, separator);
         if (!IsAscii(productID)) productID = converted = AnsiToUtf8(productID);

@@ -71,14 +71,22 @@ void clsReadSession::BuildOrder(clsOrder& order) const {
     order.SetScannerID(deviceID_);
     trace::Entering("clsReadSession.ToOrder");
 
+    // Read when first needed, so that converting an empty session needs no
+    // settings, and then kept: it cannot change during the conversion.
+    std::optional<int32_t> positioning;
+    auto positionedAt = [&positioning](int32_t mode) {
+        if (!positioning) positioning = QuantityPositioning();
+        return *positioning == mode;
+    };
+
     std::string pending;
     int32_t running = 0;
     // Adds the line of the pending product; only positioning 1 gives it the
     // running quantity.
     auto addPendingLine = [&] {
-        auto line = std::make_shared<clsOrderLine>();
+        std::shared_ptr<clsOrderLine> line = order.NewLine();
         line->SetProductID(pending);
-        if (running > 0 && QuantityPositioning() == kQuantityAfterProduct) {
+        if (running > 0 && positionedAt(kQuantityAfterProduct)) {
             line->SetQuantity(running);
             running = 0;
         }
@@ -90,14 +98,14 @@ void clsReadSession::BuildOrder(clsOrder& order) const {
     for (const std::shared_ptr<clsBarcode>& barcode : barcodes_.Items()) {
         const std::string& text = barcode->barcode_;
         if (std::optional<double> value = QuantityValue(text, language)) {
-            if (QuantityPositioning() == kQuantityAfterProduct && pending.empty()) continue;
+            if (positionedAt(kQuantityAfterProduct) && pending.empty()) continue;
             running = AddQuantity(running, *value);
             continue;
         }
         if (!pending.empty()) addPendingLine();
         pending = text;
-        if (QuantityPositioning() == kQuantityBeforeProduct && running > 0) {
-            auto line = std::make_shared<clsOrderLine>();
+        if (positionedAt(kQuantityBeforeProduct) && running > 0) {
+            std::shared_ptr<clsOrderLine> line = order.NewLine();
             line->SetProductID(pending);
             line->SetQuantity(running);
             order.AddLine(std::move(line));

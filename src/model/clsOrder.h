@@ -28,6 +28,9 @@ class clsOrder {
     void SetScannerID(std::string value) { scannerID_ = std::move(value); }
 
     std::shared_ptr<clsOrderLine> Line(int32_t index) const;
+    // A new, empty line made from the order's own pool, which is faster for
+    // large orders than a line made on its own; it is not added.
+    std::shared_ptr<clsOrderLine> NewLine() { return linePool_.Make(); }
     int32_t CountLines() const;
     // Removes every line and empties OrderNr and ScannerID.
     void Clear();
