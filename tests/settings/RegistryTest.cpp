@@ -124,7 +124,7 @@ TEST_F(RegistryTest, FailuresRaise26001WithTheirTexts) {
     fake->failWrites = true;
     clsRegistry reg = At("A\\B", "v");
     reg.SetValueType(REG_SZ);
-    const std::string source = "|" + Source();
+    const std::string source = std::string("|").append(Source());
     EXPECT_EQ(Raised([&] { reg.SetValue(std::string("x")); }),
               "26001|Failed to set registry value Key: '-2147483647',Section: 'A\\B',Key: 'v' to "
               "value: ''" +

@@ -196,10 +196,11 @@ void Show(const Arguments& args, const std::string& path) {
         symbology.resize(std::max<size_t>(symbology.size(), 18), ' ');
         std::cout << "  " << FormatClock(b.scanned) << "  " << symbology << "  " << b.text << "\n";
     }
-    for (const auto& o : file.overrides)
-        std::cout << "Requested " << (o.skipWork ? "failure: " : "result: ") << o.function
-                  << (o.argument ? " " + std::to_string(*o.argument) : "") << " = " << o.result
-                  << "\n";
+    for (const auto& o : file.overrides) {
+        std::cout << "Requested " << (o.skipWork ? "failure: " : "result: ") << o.function;
+        if (o.argument) std::cout << " " << *o.argument;
+        std::cout << " = " << o.result << "\n";
+    }
 }
 
 }  // namespace
