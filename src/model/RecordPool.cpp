@@ -39,11 +39,11 @@ void SlotPool::FixSlotSize(size_t size) {
 }
 
 void* SlotPool::Allocate() {
-    ++live_;
     if (free_ != nullptr) {
         FreeSlot* slot = free_;
         Unpoison(slot, slotSize_);
         free_ = slot->next;
+        ++live_;
         return slot;
     }
     if (blocks_.empty() || usedInLastBlock_ == kSlotsPerBlock) {
@@ -54,6 +54,7 @@ void* SlotPool::Allocate() {
     }
     std::byte* slot = blocks_.back().get() + slotSize_ * usedInLastBlock_++;
     Unpoison(slot, slotSize_);
+    ++live_;
     return slot;
 }
 
