@@ -17,22 +17,22 @@
 #include "scanner/clsDeviceDetection.h"
 #include "scanner/modDeviceDetection.h"
 
-namespace quarnel::platform {
-static bool operator==(const SerialPortEntry& a, const SerialPortEntry& b) {
-    return a.deviceName == b.deviceName && a.portName == b.portName;
-}
-}  // namespace quarnel::platform
-
 namespace quarnel::test {
 namespace {
 
 using ::testing::ElementsAre;
 using namespace platform::linux_ports;
-using platform::SerialPortEntry;
 using Change = std::pair<platform::WPARAM, std::string>;
 constexpr platform::WPARAM kIn = platform::DBT_DEVICEARRIVAL;
 constexpr platform::WPARAM kOut = platform::DBT_DEVICEREMOVECOMPLETE;
 const std::string kSerialComm = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+// "driver=port" for each entry.
+std::vector<std::string> Texts(const std::vector<platform::SerialPortEntry>& entries) {
+    std::vector<std::string> texts;
+    for (const auto& entry : entries) texts.push_back(entry.deviceName + "=" + entry.portName);
+    return texts;
+}
 
 // A notification record with any device type and any 8 name bytes.
 platform::PortNotification Record(const std::string& name, uint32_t type = 3) {
@@ -116,17 +116,17 @@ TEST_F(DetectionTest, ArrivalWritesItsEntries) {
             "  Exiting modDeviceDetection.WindowProc (=42)"));
 }
 
-TEST_F(DetectionTest, OtherMessagesPassWithoutHandling) {
+// Start and stop chain the form's own procedure, which still gets every
+// message.
+TEST_F(DetectionTest, WindowProcedureChain) {
+    // Other messages pass unhandled; a change without a record, and a
+    // detection of no device, change nothing.
     EXPECT_EQ(window_->SendMessageA(platform::WM_MOUSEMOVE, 1, 2), 42);
     EXPECT_TRUE(trace_.Messages().empty());
     EXPECT_EQ(window_->SendMessageA(platform::WM_DEVICECHANGE, kIn, 0), 42);
-    detection_.SetDeviceDetected(0, 4);  // no device: ignored
+    detection_.SetDeviceDetected(0, 4);
     EXPECT_EQ(State(detection_), kNothing);
-    EXPECT_EQ(ownMessages_,
-              (std::vector<platform::UINT>{platform::WM_MOUSEMOVE, platform::WM_DEVICECHANGE}));
-}
-
-TEST_F(DetectionTest, StartWritesItsEntriesAndStopRestoresTheFirstProcedure) {
+    trace_.Clear();
     detection_.StartScanning(*window_);  // a second start
     EXPECT_THAT(
         trace_.Messages(),
@@ -139,7 +139,9 @@ TEST_F(DetectionTest, StartWritesItsEntriesAndStopRestoresTheFirstProcedure) {
     Send(kIn, Record("COM3"));
     detection_.StopScanning();  // not watching: nothing happens
     EXPECT_TRUE(trace_.Messages().empty());
-    EXPECT_EQ(ownMessages_.size(), 1u);
+    EXPECT_EQ(ownMessages_,
+              (std::vector<platform::UINT>{platform::WM_MOUSEMOVE, platform::WM_DEVICECHANGE,
+                                           platform::WM_DEVICECHANGE}));
 }
 
 TEST_F(DetectionTest, LastKnownPort) {
@@ -180,14 +182,13 @@ TEST(ComPortMappingTest, DevicePathsAndNumbers) {
 
 TEST(UsbSerialPortsTest, NamesScannersAndOtherPorts) {
     // clang-format off
-    EXPECT_THAT(NameUsbSerialPorts({
+    EXPECT_THAT(Texts(NameUsbSerialPorts({
         {"/dev/ttyUSB2", "ftdi_sio", "0403", "6001"}, {"/dev/ttyACM0", "cdc_acm", "065A", "a002"},
         {"/dev/ttyUSB0", "opticon", "065a", "0009"},  {"/dev/ttyUSB1", "opticon", "065a", "0001"},
         {"/dev/ttyACM1", "cdc_acm", "2341", "0043"},  {"/dev/ttyS0", "serial", "", ""},
-        {"/dev/ttyUSB3", "ftdi_sio", "0403", "6001"}}),
-        ElementsAre(SerialPortEntry{"\\Device\\Optovcm0", "COM1"}, SerialPortEntry{"\\Device\\opticon0", "COM2"},
-                    SerialPortEntry{"\\Device\\ftdi_sio0", "COM3"}, SerialPortEntry{"\\Device\\ftdi_sio1", "COM4"},
-                    SerialPortEntry{"\\Device\\Optovcm1", "COM33"}, SerialPortEntry{"\\Device\\cdc_acm0", "COM34"}));
+        {"/dev/ttyUSB3", "ftdi_sio", "0403", "6001"}})),
+        ElementsAre("\\Device\\Optovcm0=COM1", "\\Device\\opticon0=COM2", "\\Device\\ftdi_sio0=COM3",
+                    "\\Device\\ftdi_sio1=COM4", "\\Device\\Optovcm1=COM33", "\\Device\\cdc_acm0=COM34"));
     // clang-format on
 }
 
@@ -204,10 +205,9 @@ TEST_F(VirtualScannerTest, FolderListsPortFilesOnly) {
     for (const char* port : {"COM12", "COM7", "COM300"}) Plug(port, "");
     for (const char* name : {"notes.txt", ".COM8.scanner.tmp12", "com9.scanner", "COMX.scanner"})
         WriteFileBytes(dir_.File(name), "");
-    EXPECT_THAT(VirtualPortEntries(dir_.Path()),
-                ElementsAre(SerialPortEntry{"\\Device\\OptovcmVirtual7", "COM7"},
-                            SerialPortEntry{"\\Device\\OptovcmVirtual12", "COM12"},
-                            SerialPortEntry{"\\Device\\OptovcmVirtual300", "COM300"}));
+    EXPECT_THAT(Texts(VirtualPortEntries(dir_.Path())),
+                ElementsAre("\\Device\\OptovcmVirtual7=COM7", "\\Device\\OptovcmVirtual12=COM12",
+                            "\\Device\\OptovcmVirtual300=COM300"));
     EXPECT_TRUE(VirtualPortEntries(dir_.File("missing")).empty());
 }
 

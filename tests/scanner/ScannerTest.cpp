@@ -3,9 +3,7 @@
 // binding to the virtual scanner library; the scanner's date-time forms; the
 // virtual scanner's file and its tool.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "Symbologies.h"
@@ -24,7 +22,6 @@ using namespace quarnel::vscan;
 
 const DateTime kWorkedExample{2013, 4, 23, 7, 47, 28};
 const std::string kStamp = " 72 F3 DD 0D";  // kWorkedExample
-const std::string kPacket = "12 08 38 37 31 32 33 34 35 36 37 38 39 30 36" + kStamp;
 const std::string kOneBarcode = "barcode = 2013-04-23 07:47:28 | 8 | 1\n";
 const DateTime kBefore{2001, 2, 3, 4, 5, 6};
 
@@ -41,7 +38,7 @@ std::pair<bool, DateTime> Clock(clsOPN2001& scanner) {
     return {result, clock};
 }
 
-TEST(ScannerTimeTest, PackedTimeStamps) {
+TEST(ScannerTimeTest, PackedTimeStampsAndClockBytes) {
     EXPECT_EQ(DecodeTimeStamp(0xEF, 0xBB, 0xFF, 0x3F), (DateTime{2063, 12, 31, 23, 59, 59}));
     // Minute 60, second 60, 31 April, month 13, hour 24, day 0, month 0.
     const uint8_t invalid[][4] = {{0x73, 0xC3, 0xDD, 0x0D}, {0xF2, 0xF3, 0xDD, 0x0D},
@@ -49,9 +46,7 @@ TEST(ScannerTimeTest, PackedTimeStamps) {
                                   {0x72, 0xFC, 0x5D, 0x0D}, {0x72, 0xF3, 0x81, 0x0D},
                                   {0x00, 0x00, 0x04, 0x00}};
     for (const auto& b : invalid) EXPECT_FALSE(DecodeTimeStamp(b[0], b[1], b[2], b[3])) << +b[0];
-}
 
-TEST(ScannerTimeTest, ClockBytesOfADateTime) {
     EXPECT_EQ(ToClockBytes(DateTime{2026, 12, 5, 17, 29, 16}), (ClockBytes{16, 29, 17, 5, 12, 26}));
     EXPECT_EQ(ToClockBytes(DateTime{2255, 1, 1, 0, 0, 0}), (ClockBytes{0, 0, 0, 1, 1, 255}));
     EXPECT_FALSE(ToClockBytes(DateTime{1999, 12, 31, 23, 59, 59}));
@@ -68,7 +63,8 @@ TEST_F(ScannerTest, DecodesPackets) {
     // session's date). Length 3 leaves no data; it must not read as "data up
     // to the end".
     const std::tuple<std::string, std::string, std::string, std::optional<DateTime>> cases[] = {
-        {kPacket, "8712345678906", "EAN-13", kWorkedExample},
+        {"12 08 38 37 31 32 33 34 35 36 37 38 39 30 36" + kStamp, "8712345678906", "EAN-13",
+         kWorkedExample},
         {"05 08 73 C3 DD 0D", "", "EAN-13", std::nullopt},
         {"09 08 41 00 42 43" + kStamp, "ABC", "EAN-13", kWorkedExample},
         {"03 08 41 42 43 44 45", "", "EAN-13", DateTime{2002, 5, 16, 16, 48, 0}},
@@ -84,26 +80,12 @@ TEST_F(ScannerTest, DecodesPackets) {
     }
 }
 
-TEST_F(ScannerTest, ReadOutOfThreePacketsWithTheSecondRefused) {
-    auto scanner = Connected(
-        "barcode = 2013-04-23 07:47:28 | 8 | 8712345678906\n"
-        "barcode = 2013-04-23 07:47:29 | 6 | Q0002\n"
-        "barcode = 2013-04-23 07:47:30 | 1 | ABC\n"
-        "fail csp2GetPacket 1 = -1\n");
-    EXPECT_EQ(scanner->ReadBarcodes(true), 2);
-    ASSERT_EQ(raised_.size(), 1u);
-    auto session = raised_[0];
-    EXPECT_EQ(session, scanner->ReadSession());
-    ASSERT_EQ(session->CountBarcodes(), 2);
-    EXPECT_EQ(session->Barcode(1)->Barcode() + "," + session->Barcode(2)->Barcode() + "," +
-                  session->Barcode(2)->Symbology() + "," + session->DeviceID(),
-              "8712345678906,ABC,Code 39,0000000000000000");
-    EXPECT_EQ(StoredRecords("COM3"), 0);
-    EXPECT_THAT(ScannerTrace(), Contains("  Calling API csp2ClearData").Times(1));
-}
-
-TEST_F(ScannerTest, ReadOutWritesItsEntriesInOrder) {
-    auto scanner = Connected("packet = " + kPacket + "\n");
+// The detail line also shows the virtual scanner's packet byte for byte.
+// Read-outs that find no data keep the previous session.
+TEST_F(ScannerTest, ReadOutsWriteTheirEntriesInOrder) {
+    auto scanner = Connected("barcode = 2013-04-23 07:47:28 | 8 | 8712345678906\n");
+    EXPECT_EQ(scanner->ReadBarcodes(false), 1);  // keeps the scanner's data
+    trace_.Clear();
     ASSERT_EQ(scanner->ReadBarcodes(true), 1);
     EXPECT_THAT(
         ScannerTrace(),
@@ -118,12 +100,6 @@ TEST_F(ScannerTest, ReadOutWritesItsEntriesInOrder) {
             "  csp2GetCodeType = 6", "  Exiting clsOPN2001.GetSymbology (=EAN-13)",
             "  Calling API csp2ClearData", "  Raising event BarcodesRead",
             "  Exiting clsOPN2001.ReadData (=1)", "  Exiting clsOPN2001.ReadBarcodes (=1)"));
-}
-
-TEST_F(ScannerTest, ReadOutsWithoutDataKeepThePreviousSession) {
-    auto scanner = Connected(kOneBarcode);
-    EXPECT_EQ(scanner->ReadBarcodes(false), 1);  // keeps the scanner's data
-    EXPECT_EQ(scanner->ReadBarcodes(true), 1);
     // The scanner is empty now; then it answers with an error.
     EXPECT_EQ(scanner->ReadBarcodes(true), 0);
     Plug("COM3", "fail csp2DataAvailable = -7\n");
@@ -154,33 +130,39 @@ TEST_F(ScannerTest, HandlerMayReadAgainOrReleaseTheScanner) {
     EXPECT_FALSE(scanner);
 }
 
-TEST_F(ScannerTest, ReadOutsThatFindNoPacketOrFail) {
-    // Added to one barcode: no packets (the event still hands out the empty
-    // session); more packets than a 16-bit counter; second packets whose
-    // length puts the time stamp outside them (the session keeps the first);
-    // nothing but a failing event handler. Only a complete read clears the
-    // scanner.
+TEST_F(ScannerTest, ReadOutsWithRefusedMissingOrFailingPackets) {
+    // Added to one barcode: a refused packet between two good ones; no
+    // packets (the event still hands out the empty session); more packets
+    // than a 16-bit counter; second packets whose length puts the time stamp
+    // outside them (the session keeps the first); nothing but a failing event
+    // handler. Only a complete read clears the scanner, with one call.
     const std::string outside = "scanned data: [9] Subscript out of range";
-    const std::tuple<std::string, int32_t, int, int, std::string> cases[] = {
-        {"fail csp2ReadData = 0\n", 0, 0, 1, "Raising event BarcodesRead"},
-        {"result csp2ReadData = 32768\n", -1, 0, 1, "scanned data: [6] Overflow (Quarnel)"},
-        {"packet = 3C 08 41\n", -1, 1, 2, outside},
-        {"packet = 32 08 41" + kStamp + "\n", -1, 1, 2, outside},
-        {"packet = 02 08 41 42\n", -1, 1, 2, outside},
-        {"packet = 00\n", -1, 1, 2, outside},
-        {"", -1, 1, 0, "scanned data: [61] Disk full (Quarnel)"}};
-    for (const auto& [file, result, count, stored, line] : cases) {
+    const std::tuple<std::string, int32_t, std::string, int, std::string> cases[] = {
+        {"barcode = 2013-04-23 07:47:29 | 6 | Q0002\nbarcode = 2013-04-23 07:47:30 | 1 | ABC\n"
+         "fail csp2GetPacket 1 = -1\n",
+         2, "1,ABC", 0, "csp2GetPacket = -1"},
+        {"fail csp2ReadData = 0\n", 0, "", 1, "Raising event BarcodesRead"},
+        {"result csp2ReadData = 32768\n", -1, "", 1, "scanned data: [6] Overflow (Quarnel)"},
+        {"packet = 3C 08 41\n", -1, "1", 2, outside},
+        {"packet = 32 08 41" + kStamp + "\n", -1, "1", 2, outside},
+        {"packet = 02 08 41 42\n", -1, "1", 2, outside},
+        {"packet = 00\n", -1, "1", 2, outside},
+        {"", -1, "1", 0, "scanned data: [61] Disk full (Quarnel)"}};
+    for (const auto& [file, result, barcodes, stored, line] : cases) {
         raised_.clear();
         auto scanner = Connected(kOneBarcode + file);
         if (file.empty())
             scanner->SetBarcodesReadHandler([](auto&) { RaiseError(ErrNo::DiskFull); });
         EXPECT_EQ(scanner->ReadBarcodes(true), result) << file;
         EXPECT_EQ(raised_.size(), result < 0 ? 0u : 1u);
-        EXPECT_EQ(scanner->ReadSession()->CountBarcodes(), count);
-        EXPECT_EQ(StoredRecords("COM3"), stored);
+        std::string read;
+        for (int i = 1; i <= scanner->ReadSession()->CountBarcodes(); ++i)
+            read += (i > 1 ? "," : "") + scanner->ReadSession()->Barcode(i)->Barcode();
+        EXPECT_EQ(read, barcodes);
+        EXPECT_EQ(StoredRecords(), stored);
         EXPECT_TRUE(TraceHas(line));
-        EXPECT_EQ(TraceHas("csp2ClearData"), stored == 0);
-        EXPECT_EQ(TraceHas("csp2GetPacket"), count > 0);
+        EXPECT_EQ(std::ranges::count(ScannerTrace(), "  Calling API csp2ClearData"), stored == 0);
+        EXPECT_EQ(TraceHas("csp2GetPacket"), !barcodes.empty());
     }
 }
 
@@ -207,12 +189,16 @@ TEST_F(ScannerTest, DeviceInformationWithFailingQueries) {
 
 TEST_F(ScannerTest, ConnectRules) {
     Plug("COM3", kOneBarcode);
+    Plug("COM4", "fail csp2InitEx = 5\n");
+    Plug("COM5", std::string("\x00\xFF\x01garbage\n=\n", 13));
     auto scanner = NewScanner();
     EXPECT_EQ(scanner->ReadBarcodes(true), 0);  // not connected
     EXPECT_THROW(scanner->ReadSession(), QuarnelError);
     EXPECT_FALSE(scanner->Disconnect());
     EXPECT_FALSE(TraceHas("Calling API"));
-    EXPECT_FALSE(scanner->Connect(9));  // no scanner on COM9
+    // No scanner on COM9; a refusing and a corrupt one.
+    for (int port : {9, 4, 5}) EXPECT_FALSE(scanner->Connect(port)) << port;
+    EXPECT_TRUE(TraceHas("csp2InitEx = 5"));
     EXPECT_FALSE(TraceHas("csp2Interrogate"));
     ASSERT_TRUE(scanner->Connect(3));
     trace_.Clear();
@@ -225,25 +211,6 @@ TEST_F(ScannerTest, ConnectRules) {
     scanner.reset();  // disconnects
     EXPECT_THAT(ScannerTrace(), Contains("  Disconnecting OPN-2001"));
     EXPECT_EQ(ScannerTrace().back(), "  Exiting clsOPN2001.Disconnect (=True)");
-}
-
-TEST_F(ScannerTest, ConnectFailsOnARefusingOrCorruptScanner) {
-    Plug("COM3", "fail csp2InitEx = 5\n");
-    Plug("COM4", "identity = not hex\n");
-    Plug("COM5", std::string("\x00\xFF\x01garbage\n=\n", 13));
-    auto scanner = NewScanner();
-    for (int port : {3, 4, 5}) EXPECT_FALSE(scanner->Connect(port)) << port;
-    EXPECT_TRUE(TraceHas("csp2InitEx = 5"));
-}
-
-TEST_F(ScannerTest, ScannerFileCorruptedWhileConnectedFailsEveryOperation) {
-    auto scanner = Connected(kOneBarcode);
-    Plug("COM3", "barcode = 2013-04-23 07:47:28 | 8\n");
-    EXPECT_EQ(scanner->ReadBarcodes(true), 0);
-    EXPECT_EQ(Param(*scanner, 2), std::make_pair(false, 0));
-    EXPECT_EQ(Clock(*scanner), std::make_pair(false, kBefore));
-    EXPECT_FALSE(scanner->SetDefaults());
-    EXPECT_TRUE(scanner->Disconnect());
 }
 
 TEST_F(ScannerTest, LibraryThatCannotBeBoundFailsEveryOperation) {
@@ -276,38 +243,18 @@ TEST_F(ScannerTest, LibraryThatCannotBeBoundFailsEveryOperation) {
     EXPECT_FALSE(NewScanner()->Connect(3));
 }
 
-TEST_F(ScannerTest, DllVersion) {
-    auto scanner = Connected("");
+TEST_F(ScannerTest, VersionParametersAndClock) {
+    auto scanner = Connected("clock-bytes = 00 3B 17 1F 0C 0D\n");
     EXPECT_EQ(scanner->GetDLLVersion(), "Virtual 1.0");
-    EXPECT_THAT(ScannerTrace(),
-                ElementsAre("  Entering clsOPN2001.GetDLLVersion",
-                            "  Calling API csp2GetDLLVersion...", "  csp2GetDLLVersion = 0",
-                            "  Exiting clsOPN2001.GetDLLVersion (=Virtual 1.0)"));
-    EXPECT_EQ(Connected("result csp2GetDllVersion = 2\n")->GetDLLVersion(), "");  // a failure
-}
-
-TEST_F(ScannerTest, ParametersAndFactoryDefaults) {
-    auto scanner = Connected("");
+    EXPECT_TRUE(trace_.Contains("  Calling API csp2GetDLLVersion..."));
     EXPECT_EQ(Param(*scanner, 2), std::make_pair(true, 1));
     EXPECT_TRUE(scanner->SetParam(2, 0));
-    EXPECT_THAT(ReadFileBytes(PortFile("COM3")), HasSubstr("param 2 = 0"));
+    EXPECT_THAT(ReadFileBytes(dir_.File("COM3.scanner")), HasSubstr("param 2 = 0"));
     EXPECT_EQ(Param(*scanner, 2), std::make_pair(true, 0));
     EXPECT_TRUE(scanner->SetDefaults());
     EXPECT_EQ(Param(*scanner, 2), std::make_pair(true, 1));
     EXPECT_EQ(Param(*scanner, 99), std::make_pair(false, 0));  // unknown to the scanner
-    EXPECT_EQ(Param(*Connected("result csp2GetParam 2 = 1\n"), 2), std::make_pair(false, 0));
-}
-
-TEST_F(ScannerTest, Clock) {
-    EXPECT_EQ(Clock(*Connected("clock-bytes = 00 3B 17 1F 0C 0D\n")),
-              std::make_pair(true, DateTime{2013, 12, 31, 23, 59, 0}));
-    EXPECT_EQ(Clock(*Connected("clock-bytes = 00 3B 17 1F 0D 0D\n")),  // month 13
-              std::make_pair(false, kBefore));
-    auto refusing = Connected("fail csp2SetTime = -3\nfail csp2GetTime = -3\n");
-    EXPECT_FALSE(refusing->SetDateTime(DateTime{2026, 12, 5, 17, 29, 16}));
-    EXPECT_EQ(Clock(*refusing), std::make_pair(false, kBefore));
-
-    auto scanner = Connected("clock-bytes = 00 00 00 01 01 0D\n");
+    EXPECT_EQ(Clock(*scanner), std::make_pair(true, DateTime{2013, 12, 31, 23, 59, 0}));
     const DateTime wanted{2026, 12, 5, 17, 29, 16};
     ASSERT_TRUE(scanner->SetDateTime(wanted));
     auto [read, clock] = Clock(*scanner);  // running from there
@@ -317,35 +264,21 @@ TEST_F(ScannerTest, Clock) {
     trace_.Clear();
     EXPECT_FALSE(scanner->SetDateTime(DateTime{1999, 12, 31, 23, 59, 59}));
     EXPECT_FALSE(TraceHas("csp2SetTime"));
+
+    scanner.reset();  // the library holds a single connection
+    EXPECT_EQ(Clock(*Connected("clock-bytes = 00 3B 17 1F 0D 0D\n")),  // month 13
+              std::make_pair(false, kBefore));
+    scanner = Connected(
+        "result csp2GetDllVersion = 2\nresult csp2GetParam 2 = 1\nfail csp2SetTime = -3\n"
+        "fail csp2GetTime = -3\nfail csp2SetDefaults = -1\n");
+    EXPECT_EQ(scanner->GetDLLVersion(), "");
+    EXPECT_EQ(Param(*scanner, 2), std::make_pair(false, 0));
+    EXPECT_FALSE(scanner->SetDateTime(wanted));
+    EXPECT_EQ(Clock(*scanner), std::make_pair(false, kBefore));
+    EXPECT_FALSE(scanner->SetDefaults());
 }
 
 // The virtual scanner.
-
-TEST(ScannerFileTest, WrittenFileReadsBackTheSame) {
-    ScannerFile file;
-    file.identity = {0, 1, 2, 3, 0x0A, 0x0B, 0xFE, 0xFF};
-    file.software = "2.1b";
-    file.status = kBatteryLow;
-    file.clockOffset = -3600;
-    file.clockBytes = std::array<uint8_t, 6>{0, 0x3B, 0x17, 0x1F, 0x0C, 0x0D};
-    file.params[7] = 200;
-    file.records.emplace_back(Barcode{{2013, 4, 23, 7, 47, 28}, 8, "8712345678906"});
-    file.records.emplace_back(RawPacket{{0x02, 0x08, 0x41}});
-    file.records.emplace_back(Barcode{{2063, 12, 31, 23, 59, 59}, 6, "a | b"});
-    file.overrides.push_back({"csp2GetPacket", 1, -1, true});
-    file.overrides.push_back({"csp2GetDllVersion", std::nullopt, 2, false});
-
-    std::string error;
-    std::string text = FormatScannerFile(file, "COM7");
-    auto read = ParseScannerFile(text, error);
-    ASSERT_TRUE(read) << error;
-    EXPECT_EQ(FormatScannerFile(*read, "COM7"), text);
-}
-
-TEST(ScannerFileTest, BarcodePacketHasTheScannersLayout) {
-    auto packet = EncodePacket(Barcode{{2013, 4, 23, 7, 47, 28}, 8, "8712345678906"});
-    EXPECT_EQ(HexBytes(packet.data(), packet.size(), true), kPacket);
-}
 
 TEST(ScannerFileTest, GarbageIsRejected) {
     const std::string barcode = "barcode = 2013-04-23 07:47:28 | ";
@@ -366,14 +299,10 @@ TEST(ScannerFileTest, GarbageIsRejected) {
 }
 
 TEST(SymbologiesTest, NamesAndCodes) {
-    EXPECT_EQ(SymbologyCode("ean13"), 8);
     EXPECT_EQ(SymbologyCode("8"), 8);
-    EXPECT_EQ(SymbologyName(8), "EAN-13");
-    EXPECT_EQ(SymbologyCode("code 39"), 1);
-    EXPECT_FALSE(SymbologyCode("qr") || SymbologyCode("999") || SymbologyName(0));
+    EXPECT_FALSE(SymbologyCode("999") || SymbologyName(0));
     for (int id = 1; id <= 16; ++id)  // fits the program's buffer with its NUL
         EXPECT_LT(SymbologyName(id).value_or("no name, and too long").size(), 20u) << id;
-    EXPECT_EQ(GuessSymbology("8712345678906"), 8);
     EXPECT_EQ(GuessSymbology("12345670"), 9);
     EXPECT_EQ(GuessSymbology("Q0002"), 6);
 }

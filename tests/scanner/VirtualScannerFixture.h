@@ -16,15 +16,15 @@
 namespace quarnel::test {
 
 // Runs quarnel-vscan on folder dir; its exit status. Its output goes to
-// *output when given.
+// *output when given (otherwise nowhere, so the folder sees no extra file).
 inline int RunVscan(const std::string& dir, const std::string& arguments,
                     std::string* output = nullptr) {
     const char* tool = std::getenv("QUARNEL_VSCAN");
     if (tool == nullptr) ADD_FAILURE() << "QUARNEL_VSCAN is not set";
     const std::string out = output ? dir + "/.vscan-output" : "/dev/null";
-    std::string command = std::string(tool ? tool : "false") + " --dir '" + dir + "' " + arguments +
-                          " >'" + out + "' 2>&1";
-    int status = std::system(command.c_str());
+    int status = std::system((std::string(tool ? tool : "false") + " --dir '" + dir + "' " +
+                              arguments + " >'" + out + "' 2>&1")
+                                 .c_str());
     if (output != nullptr) *output = ReadFileBytes(out);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -34,15 +34,13 @@ class VirtualScannerTest : public ::testing::Test {
     // Writes the scanner file of port; an empty text is a scanner with
     // every default.
     void Plug(const std::string& port, const std::string& text) {
-        WriteFileBytes(PortFile(port), text);
+        WriteFileBytes(platform::virtual_ports::FileOfPort(dir_.Path(), port), text);
     }
-    std::string PortFile(const std::string& port) const {
-        return platform::virtual_ports::FileOfPort(dir_.Path(), port);
-    }
-    // The barcodes and packets the scanner file holds; -1 when unreadable.
-    int StoredRecords(const std::string& port) const {
-        std::string error;
-        auto file = vscan::ParseScannerFile(ReadFileBytes(PortFile(port)), error);
+    // The barcodes and packets the scanner file of COM3 holds; -1 when
+    // unreadable.
+    int StoredRecords() const {
+        std::string error, text = ReadFileBytes(dir_.File("COM3.scanner"));
+        auto file = vscan::ParseScannerFile(text, error);
         return file ? static_cast<int>(file->records.size()) : -1;
     }
 
@@ -50,8 +48,7 @@ class VirtualScannerTest : public ::testing::Test {
     std::unique_ptr<clsOPN2001> NewScanner(
         std::shared_ptr<platform::ScannerLibrary> library = platform::SystemScannerLibrary()) {
         auto scanner = std::make_unique<clsOPN2001>(std::move(library));
-        scanner->SetBarcodesReadHandler(
-            [this](const std::shared_ptr<clsReadSession>& session) { raised_.push_back(session); });
+        scanner->SetBarcodesReadHandler([this](auto& session) { raised_.push_back(session); });
         return scanner;
     }
     // A scanner object connected to a scanner on COM3 with file text; the
