@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -25,12 +25,11 @@ struct FakePorts : SerialPortTable {
 class RegistryTest : public ::testing::Test {
   protected:
     std::string StorePath() const { return dir.File("Quarnel/registry.sqlite3"); }
-    std::string AutostartFolder() const { return dir.File("autostart"); }
-    std::string EntryFile(const std::string& name) const {
-        return AutostartFolder() + "/" + name + ".desktop";
+    std::string Autostart(const std::string& file = "") const {
+        return dir.File("autostart/" + file);
     }
     std::unique_ptr<SqliteRegistry> Open() const {
-        return std::make_unique<SqliteRegistry>(StorePath(), AutostartFolder(), ports);
+        return std::make_unique<SqliteRegistry>(StorePath(), Autostart(), ports);
     }
 
     TempDir dir;
@@ -38,17 +37,8 @@ class RegistryTest : public ::testing::Test {
     std::unique_ptr<SqliteRegistry> registry = Open();
 };
 
-// What reading one value answers; only the status after a failure.
-struct Value {
-    int32_t status = ERROR_SUCCESS;
-    uint32_t type = REG_NONE;
-    std::string data;
-    bool operator==(const Value&) const = default;
-};
-inline void PrintTo(const Value& value, std::ostream* out) {
-    *out << "{" << value.status << ", " << value.type << ", "
-         << ::testing::PrintToString(value.data) << "}";
-}
+// What reading one value answers: status, type and data (none after a failure).
+using Value = std::tuple<int32_t, uint32_t, std::string>;
 
 inline const uint8_t* Bytes(const std::string& data) {
     return reinterpret_cast<const uint8_t*>(data.data());
@@ -70,8 +60,7 @@ inline int32_t Put(RegistryApi& registry, const std::string& key, const std::str
     int32_t status = registry.RegCreateKeyExA(HKEY_CURRENT_USER, key, "", 0, KEY_ALL_ACCESS_0x3F,
                                               &handle, nullptr);
     if (status != ERROR_SUCCESS) return status;
-    status = registry.RegSetValueExA(handle, name, type, Bytes(data),
-                                     static_cast<uint32_t>(data.size()));
+    status = registry.RegSetValueExA(handle, name, type, Bytes(data), data.size());
     registry.RegCloseKey(handle);
     return status;
 }
@@ -79,16 +68,14 @@ inline int32_t Put(RegistryApi& registry, const std::string& key, const std::str
 inline Value Get(RegistryApi& registry, HKEY hive, const std::string& key,
                  const std::string& name) {
     HKEY handle = 0;
-    Value value;
-    value.status = registry.RegOpenKeyExA(hive, key, 0, KEY_QUERY_VALUE, &handle);
-    if (value.status != ERROR_SUCCESS) return value;
+    int32_t status = registry.RegOpenKeyExA(hive, key, 0, KEY_QUERY_VALUE, &handle);
+    if (status != ERROR_SUCCESS) return {status, REG_NONE, ""};
     uint8_t data[4096];
-    uint32_t size = sizeof data;
-    value.status = registry.RegQueryValueExA(handle, name, &value.type, data, &size);
+    uint32_t type = REG_NONE, size = sizeof data;
+    status = registry.RegQueryValueExA(handle, name, &type, data, &size);
     registry.RegCloseKey(handle);
-    if (value.status != ERROR_SUCCESS) return {value.status, REG_NONE, ""};
-    value.data.assign(reinterpret_cast<char*>(data), size);
-    return value;
+    if (status != ERROR_SUCCESS) return {status, REG_NONE, ""};
+    return {status, type, std::string(reinterpret_cast<char*>(data), size)};
 }
 
 // The names RegEnumValueA lists.
@@ -98,11 +85,10 @@ inline std::vector<std::string> List(RegistryApi& registry, HKEY hive, const std
     if (registry.RegOpenKeyExA(hive, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
         return names;
     char name[300];
-    for (uint32_t index = 0;; ++index) {
-        uint32_t size = sizeof name;
-        if (registry.RegEnumValueA(handle, index, name, &size) != ERROR_SUCCESS) break;
+    for (uint32_t size = sizeof name;
+         registry.RegEnumValueA(handle, names.size(), name, &size) == ERROR_SUCCESS;
+         size = sizeof name)
         names.emplace_back(name, size);
-    }
     registry.RegCloseKey(handle);
     return names;
 }

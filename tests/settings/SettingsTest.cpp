@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "FakeRegistry.h"
 #include "TestSupport.h"
@@ -16,45 +17,51 @@ using namespace platform;
 constexpr const char* kKey = "HKCU\\Software\\Hollinde\\Quarnel";
 constexpr const char* kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
+// Every property, "|"-separated, in the order of the getters.
+std::string Dump(const clsSettings& s) {
+    std::ostringstream out;
+    out << s.QuantityPositioning() << '|' << s.AutoSaveBarcodes() << '|' << s.AutoSaveOrders()
+        << '|' << s.BarcodesFolder() << '|' << s.OrdersFolder() << '|' << s.LastFolder() << '|'
+        << s.TraceEvents() << '|' << s.TraceFile() << '|' << s.Debtor() << '|' << s.User() << '|'
+        << s.Password() << '|' << s.Autorun() << '|' << s.AutorunChanged();
+    return out.str();
+}
+
 class SettingsTest : public ::testing::Test {
   protected:
     std::unique_ptr<clsSettings> Load() {
         return std::make_unique<clsSettings>(fake, "/data/Quarnel", "/opt/quarnel/bin/quarnel");
     }
-    std::string Stored(const char* key, const char* name) {
-        const auto* value = fake->Find(key, name);
-        if (value == nullptr) return "<missing>";
-        std::string text(value->data.begin(), value->data.end());
-        if (!text.empty() && text.back() == '\0') text.pop_back();
+    // The values under a key as "name=data" lines, the terminator dropped.
+    std::string Stored(const char* key) {
+        std::string text;
+        if (const auto* values = fake->Values(key))
+            for (const auto& value : *values) {
+                std::string data(value.data.begin(), value.data.end());
+                if (!data.empty() && data.back() == '\0') data.pop_back();
+                text += value.name + "=" + data + "\n";
+            }
         return text;
     }
     std::shared_ptr<test::FakeRegistry> fake = std::make_shared<test::FakeRegistry>();
 };
 
-TEST_F(SettingsTest, FirstRunHasDefaultsAndRegistersAutostartOnSave) {
+TEST_F(SettingsTest, FirstRunHasDefaultsAndRegistersAutostartOnASuccessfulSave) {
     auto settings = Load();
-    EXPECT_EQ(settings->QuantityPositioning(), 1);
-    EXPECT_FALSE(settings->AutoSaveBarcodes());
-    EXPECT_TRUE(settings->AutoSaveOrders());
-    EXPECT_EQ(settings->BarcodesFolder(), "/data/Quarnel/Barcodes/");
-    EXPECT_EQ(settings->OrdersFolder(), "/data/Quarnel/Orders/");
-    EXPECT_EQ(settings->LastFolder(), "");
-    EXPECT_TRUE(settings->TraceEvents());
-    EXPECT_EQ(settings->TraceFile(), "/data/Quarnel/Trace.log");
-    EXPECT_EQ(settings->Debtor(), "");
-    EXPECT_TRUE(settings->Autorun());
-    EXPECT_TRUE(settings->AutorunChanged());
+    EXPECT_EQ(Dump(*settings),
+              "1|0|1|/data/Quarnel/Barcodes/|/data/Quarnel/Orders/||1|"
+              "/data/Quarnel/Trace.log||||1|1");
     EXPECT_TRUE(settings->LoadProblems().empty());
     EXPECT_FALSE(fake->HasKey(kKey));  // nothing written before Save
-
+    fake->failWrites = true;
+    EXPECT_THROW(settings->Save(), QuarnelError);
+    EXPECT_FALSE(fake->HasKey(kKey) || fake->HasKey(kRun));
+    fake->failWrites = false;
     settings->Save();
-    EXPECT_EQ(Stored(kRun, "Quarnel"), "/opt/quarnel/bin/quarnel");
-    EXPECT_EQ(Stored(kKey, "AutoRun"), "1");
-    EXPECT_EQ(Stored(kKey, "QuantityPositioning"), "1");
-    EXPECT_EQ(Stored(kKey, "Zq8#Lm2!"), "");
+    EXPECT_EQ(Stored(kRun), "Quarnel=/opt/quarnel/bin/quarnel\n");
 }
 
-TEST_F(SettingsTest, SaveAndReloadRoundTrip) {
+TEST_F(SettingsTest, SaveWritesEveryValueInOrderAndReloadReadsThemBack) {
     auto settings = Load();
     settings->SetQuantityPositioning(0);
     settings->SetAutoSaveBarcodes(true);
@@ -68,46 +75,32 @@ TEST_F(SettingsTest, SaveAndReloadRoundTrip) {
     settings->SetPassword("  p\xC3\xA9ss  ");
     settings->SetAutorun(false);
     settings->Save();
-    EXPECT_EQ(Stored(kKey, "Zq8#Lm2!"), "  p\xE9ss  ");
-    EXPECT_EQ(Stored(kKey, "AutoSaveOrders"), "0");
-
-    auto again = Load();
-    EXPECT_EQ(again->QuantityPositioning(), 0);
-    EXPECT_TRUE(again->AutoSaveBarcodes());
-    EXPECT_FALSE(again->AutoSaveOrders());
-    EXPECT_EQ(again->BarcodesFolder(), "/scans/");
-    EXPECT_EQ(again->OrdersFolder(), "/data/Quarnel/Orders/");
-    EXPECT_EQ(again->LastFolder(), "/last");
-    EXPECT_FALSE(again->TraceEvents());
-    EXPECT_EQ(again->TraceFile(), "/tmp/t.log");
-    EXPECT_EQ(again->User(), "jan");
-    EXPECT_EQ(again->Password(), "  p\xC3\xA9ss  ");
-    EXPECT_FALSE(again->Autorun());
-    EXPECT_FALSE(again->AutorunChanged());
+    EXPECT_EQ(Stored(kKey),
+              "QuantityPositioning=0\nAutoSaveBarcodes=1\nAutoSaveOrders=0\n"
+              "BarcodesFolder=/scans/\nOrdersFolder=/data/Quarnel/Orders/\nLastFolder=/last\n"
+              "TraceEvents=0\nTraceFile=/tmp/t.log\nDebtor=100\nUser=jan\n"
+              "Zq8#Lm2!=  p\xE9ss  \nAutoRun=0\n");
+    EXPECT_EQ(Dump(*Load()),
+              "0|1|0|/scans/|/data/Quarnel/Orders/|/last|0|/tmp/t.log|100|jan|"
+              "  p\xC3\xA9ss  |0|0");
 }
 
-TEST_F(SettingsTest, StoredFormsAreInterpreted) {
-    test::ScopedEnv temp("TEMP", "/var/tmp");
-    fake->PutText(kKey, "AutoSaveOrders", "0");
+TEST_F(SettingsTest, StoredFormsAreInterpretedAndUnconvertibleOnesFallBack) {
+    fake->Put(kKey, "AutoSaveOrders", REG_DWORD, {0, 0, 0, 0});
     fake->PutText(kKey, "BarcodesFolder", "");
-    fake->Put(kKey, "TraceEvents", REG_DWORD, {1, 0, 0, 0});
+    fake->PutText(kKey, "TraceEvents", "False");
     fake->Put(kKey, "Debtor", REG_DWORD, {5, 0, 0, 0});
-    fake->PutText(kKey, "OrdersFolder", "%TEMP%/Orders/", REG_EXPAND_SZ);
     fake->PutText(kKey, "LastFolder", "50%/x");
-    fake->PutText(kKey, "QuantityPositioning", "7");
+    fake->PutText(kKey, "QuantityPositioning", "1e20");
+    fake->PutText(kKey, "AutoSaveBarcodes", "abc");
     auto settings = Load();
-    EXPECT_FALSE(settings->AutoSaveOrders());
-    EXPECT_EQ(settings->BarcodesFolder(), "/data/Quarnel/Barcodes/");
-    EXPECT_TRUE(settings->TraceEvents());
-    EXPECT_EQ(settings->Debtor(), "5");
-    EXPECT_EQ(settings->OrdersFolder(), "/var/tmp/Orders/");
-    EXPECT_EQ(settings->LastFolder(), "50%/x");
-    EXPECT_EQ(settings->QuantityPositioning(), 7);
-
-    settings->SetOrdersFolder("%TEMP%/Orders/");
-    settings->Save();
-    EXPECT_EQ(fake->Find(kKey, "OrdersFolder")->type, REG_EXPAND_SZ);
-    EXPECT_EQ(fake->Find(kKey, "LastFolder")->type, REG_SZ);
+    EXPECT_EQ(Dump(*settings),
+              "1|0|0|/data/Quarnel/Barcodes/|/data/Quarnel/Orders/|50%/x|0|"
+              "/data/Quarnel/Trace.log|5|||1|1");
+    EXPECT_EQ(settings->LoadProblems(),
+              (std::vector<std::string>{
+                  "Error reading setting 'QuantityPositioning': [6] Overflow (Quarnel)",
+                  "Error reading setting 'AutoSaveBarcodes': [13] Type mismatch (Quarnel)"}));
 }
 
 TEST_F(SettingsTest, AutorunFollowsTheExactlyNamedRunValue) {
@@ -115,48 +108,21 @@ TEST_F(SettingsTest, AutorunFollowsTheExactlyNamedRunValue) {
     fake->PutText(kRun, "quarnel", "/elsewhere");
     fake->PutText(kKey, "AutoRun", "0");
     auto settings = Load();
-    EXPECT_FALSE(settings->Autorun());
-    EXPECT_FALSE(settings->AutorunChanged());
-    settings->SetAutorun(false);
-    EXPECT_FALSE(settings->AutorunChanged());
+    EXPECT_FALSE(settings->Autorun() || settings->AutorunChanged());
     settings->Save();
-    EXPECT_EQ(Stored(kRun, "quarnel"), "/elsewhere");
+    EXPECT_EQ(Stored(kRun), "quarnel=/elsewhere\n");
 
-    // Registered under the exact name pointing elsewhere: kept as it is.
+    // Registered under the exact name pointing elsewhere: kept until switched off.
     fake = std::make_shared<test::FakeRegistry>();
     fake->PutText(kRun, "Quarnel", "/elsewhere");
-    fake->PutText(kKey, "AutoRun", "1");
     settings = Load();
     EXPECT_TRUE(settings->Autorun());
     EXPECT_FALSE(settings->AutorunChanged());
     settings->Save();
-    EXPECT_EQ(Stored(kRun, "Quarnel"), "/elsewhere");
-
-    // Switched off: the entry goes.
+    EXPECT_EQ(Stored(kRun), "Quarnel=/elsewhere\n");
     settings->SetAutorun(false);
     settings->Save();
-    EXPECT_EQ(Stored(kRun, "Quarnel"), "<missing>");
-}
-
-TEST_F(SettingsTest, SaveStopsAtTheFirstFailingValue) {
-    auto settings = Load();
-    fake->failWrites = true;
-    EXPECT_THROW(settings->Save(), QuarnelError);
-    EXPECT_FALSE(fake->HasKey(kKey));
-}
-
-TEST_F(SettingsTest, UnconvertibleValuesFallBackWithProblems) {
-    fake->PutText(kKey, "AutoSaveBarcodes", "abc");
-    fake->PutText(kKey, "QuantityPositioning", "1e20");
-    fake->PutText(kKey, "TraceEvents", "True");
-    auto settings = Load();
-    EXPECT_FALSE(settings->AutoSaveBarcodes());
-    EXPECT_EQ(settings->QuantityPositioning(), 1);
-    EXPECT_TRUE(settings->TraceEvents());
-    EXPECT_EQ(settings->LoadProblems(),
-              (std::vector<std::string>{
-                  "Error reading setting 'QuantityPositioning': [6] Overflow (Quarnel)",
-                  "Error reading setting 'AutoSaveBarcodes': [13] Type mismatch (Quarnel)"}));
+    EXPECT_EQ(Stored(kRun), "");
 }
 
 TEST(SettingsOnThisPlatform, RoundTripAndAutostartEntry) {
@@ -168,21 +134,16 @@ TEST(SettingsOnThisPlatform, RoundTripAndAutostartEntry) {
                                              "/data/Quarnel", "/opt/quarnel/bin/quarnel");
     };
     auto settings = open();
-    settings->SetDebtor("100");
     settings->SetOrdersFolder("%HOME%/Orders/");
     settings->Save();
     EXPECT_NE(test::ReadFileBytes(entry).find("\nExec=/opt/quarnel/bin/quarnel\n"),
               std::string::npos);
-
     settings = open();
-    EXPECT_EQ(settings->Debtor(), "100");
     EXPECT_EQ(settings->OrdersFolder(), std::string(std::getenv("HOME")) + "/Orders/");
-    EXPECT_TRUE(settings->Autorun());
-    EXPECT_FALSE(settings->AutorunChanged());
+    EXPECT_TRUE(settings->Autorun() && !settings->AutorunChanged());
     settings->SetAutorun(false);
     settings->Save();
     EXPECT_FALSE(std::filesystem::exists(entry));
-    EXPECT_FALSE(open()->Autorun());
 }
 
 }  // namespace
