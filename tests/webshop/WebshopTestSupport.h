@@ -10,12 +10,10 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -23,7 +21,6 @@
 #include "FakeUrlOpener.h"
 #include "OrderBuilder.h"
 #include "TestSupport.h"
-#include "model/clsOrder.h"
 #include "platform/linux/CurlHttp.h"
 #include "webshop/WebshopLink.h"
 #include "webshop/clsHTTP.h"
@@ -38,18 +35,12 @@ inline int BindLoopback(int& port) {
         .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
     socklen_t length = sizeof address;
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        ::listen(fd, 8) != 0) {
         throw std::runtime_error("cannot bind a loopback port");
     }
     port = ntohs(address.sin_port);
     return fd;
-}
-
-// A loopback port on which nothing listens.
-inline int ClosedLoopbackPort() {
-    int port = 0;
-    ::close(BindLoopback(port));
-    return port;
 }
 
 // Records every request and answers each with the same
@@ -58,7 +49,6 @@ class LoopbackServer {
   public:
     explicit LoopbackServer(std::string reply, bool keepOpen = false)
         : listener_(BindLoopback(port_)) {
-        if (::listen(listener_, 8) != 0) throw std::runtime_error("listen failed");
         thread_ = std::thread([this, reply = std::move(reply), keepOpen] {
             // Ends when the destructor shuts the listener down.
             for (int connection;
@@ -96,7 +86,7 @@ class LoopbackServer {
     }
     int Port() const { return port_; }
     // Each request's head (up to its last line end) and body.
-    std::vector<std::pair<std::string, std::string>> Requests() const {
+    Fields Requests() const {
         std::lock_guard lock(mutex_);
         return requests_;
     }
@@ -105,7 +95,7 @@ class LoopbackServer {
     int port_ = 0;
     int listener_;
     mutable std::mutex mutex_;
-    std::vector<std::pair<std::string, std::string>> requests_;
+    Fields requests_;
     std::thread thread_;
 };
 
