@@ -71,11 +71,12 @@ TEST_F(SqliteRegistryTest, KeepsEveryTypeAsItsBytes) {
         {REG_MULTI_SZ, "a\0b\0\0"s},
         {REG_NONE, ""},
     };
+    auto name = [](uint32_t type) { return std::string("V").append(std::to_string(type)); };
     for (const auto& [type, data] : values)
-        ASSERT_EQ(Put(*registry, kKey, "V" + std::to_string(type), type, data), 0);
+        ASSERT_EQ(Put(*registry, kKey, name(type), type, data), 0);
     auto reopened = Open();
     for (const auto& [type, data] : values)
-        EXPECT_EQ(Get(*reopened, kUser, kKey, "V" + std::to_string(type)), Value(0, type, data));
+        EXPECT_EQ(Get(*reopened, kUser, kKey, name(type)), Value(0, type, data));
 }
 
 TEST_F(SqliteRegistryTest, FindsKeysAndValuesWithoutRegardToCaseButKeepsTheFirstSpelling) {

@@ -101,8 +101,9 @@ std::string Raised(Call call) {
 }
 
 TEST_F(RegistryTest, FailuresRaiseWithTheirTexts) {
-    std::string source = ExecutablePath();
-    source = "|" + source.substr(source.rfind('/') + 1) + ".cRegistry";
+    const std::string path = ExecutablePath();
+    const std::string program = path.substr(path.rfind('/') + 1);
+    const std::string source = "|" + program + ".cRegistry";
     // A DWORD takes numbers only; the failure names the value written before.
     clsRegistry dword = At("K", "n", REG_DWORD);
     dword.SetValue(int32_t{-2});
