@@ -11,7 +11,17 @@ namespace quarnel {
 
 namespace {
 
-constexpr size_t kSlotsPerBlock = 1024;
+// Blocks grow from a few slots, so that small orders stay small, to a
+// size that makes large ones cheap.
+constexpr size_t kFirstBlockSlots = 16;
+constexpr size_t kLargestBlockSlots = 1024;
+
+// Each block twice the one before, up to the largest.
+size_t SlotsInBlock(size_t index) {
+    size_t slots = kFirstBlockSlots;
+    for (size_t i = 0; i < index && slots < kLargestBlockSlots; ++i) slots *= 2;
+    return slots;
+}
 
 size_t RoundUp(size_t size) {
     const size_t align = alignof(std::max_align_t);
@@ -46,10 +56,11 @@ void* SlotPool::Allocate() {
         ++live_;
         return slot;
     }
-    if (blocks_.empty() || usedInLastBlock_ == kSlotsPerBlock) {
+    if (blocks_.empty() || usedInLastBlock_ == SlotsInBlock(blocks_.size() - 1)) {
+        const size_t bytes = slotSize_ * SlotsInBlock(blocks_.size());
         // operator new[] of std::byte is aligned for any fundamental type.
-        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(slotSize_ * kSlotsPerBlock));
-        Poison(blocks_.back().get(), slotSize_ * kSlotsPerBlock);
+        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes));
+        Poison(blocks_.back().get(), bytes);
         usedInLastBlock_ = 0;
     }
     std::byte* slot = blocks_.back().get() + slotSize_ * usedInLastBlock_++;
@@ -65,8 +76,8 @@ void SlotPool::Deallocate(void* slot) {
 }
 
 SlotPool::~SlotPool() {
-    for (const std::unique_ptr<std::byte[]>& block : blocks_) {
-        Unpoison(block.get(), slotSize_ * kSlotsPerBlock);
+    for (size_t i = 0; i < blocks_.size(); ++i) {
+        Unpoison(blocks_[i].get(), slotSize_ * SlotsInBlock(i));
     }
 }
 
