@@ -34,6 +34,8 @@ std::string DefaultDescription(int32_t number) {
             return "Path/File access error";
         case ErrNo::PathNotFound:
             return "Path not found";
+        case ErrNo::ObjectNotSet:
+            return "Object variable or With block variable not set";
         case ErrNo::DuplicateKey:
             return "This key is already associated with an element of this collection";
         default:

@@ -21,6 +21,7 @@ inline constexpr int32_t DiskFull = 61;
 inline constexpr int32_t PermissionDenied = 70;
 inline constexpr int32_t PathFileAccessError = 75;
 inline constexpr int32_t PathNotFound = 76;
+inline constexpr int32_t ObjectNotSet = 91;
 inline constexpr int32_t DuplicateKey = 457;
 }  // namespace ErrNo
 

@@ -20,12 +20,10 @@ namespace {
 constexpr int32_t kQuantityAfterProduct = 1;
 constexpr int32_t kQuantityBeforeProduct = 0;
 
-// Raised when the settings object is not there (before start-up, after exit).
-constexpr int32_t kObjectNotSet = 91;
-
 int32_t QuantityPositioning() {
     std::shared_ptr<clsSettings> settings = Settings();
-    if (!settings) RaiseError(kObjectNotSet, "Object variable or With block variable not set");
+    // Missing before start-up and after exit.
+    if (!settings) RaiseError(ErrNo::ObjectNotSet);
     return settings->QuantityPositioning();
 }
 

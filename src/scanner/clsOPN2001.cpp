@@ -17,7 +17,6 @@ constexpr int32_t kPacketSize = 50;
 constexpr int32_t kCodeTypeSize = 20;
 constexpr int32_t kSwVersionSize = 9;
 constexpr int32_t kDeviceIdSize = 8;
-constexpr int32_t kObjectNotSet = 91;
 // Barcode loops count with a signed 16-bit integer.
 constexpr int32_t kMaxPackets = 32767;
 
@@ -44,8 +43,7 @@ clsOPN2001::~clsOPN2001() {
 }
 
 std::shared_ptr<clsReadSession> clsOPN2001::ReadSession() const {
-    if (!m_objReadSession)
-        RaiseError(kObjectNotSet, "Object variable or With block variable not set");
+    if (!m_objReadSession) RaiseError(ErrNo::ObjectNotSet);
     trace::PropertyGet("clsOPN2001.ReadSession", TraceValue(m_objReadSession->SessionDate()));
     return m_objReadSession;
 }
