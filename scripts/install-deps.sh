@@ -12,6 +12,8 @@ packages=(
   libcpp-httplib-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
+  xvfb xauth trayer xdotool x11-utils imagemagick dbus-x11 fonts-dejavu-core
   chromium
 )
 

@@ -43,6 +43,10 @@ class HiddenWindow {
     virtual LRESULT SendMessageA(UINT uMsg, WPARAM wParam, LPARAM lParam) = 0;
 };
 
+// The live window with that handle, or null; how notifications that name
+// a window by handle (the tray icon's) reach it.
+HiddenWindow* WindowFromHandle(HWND hWnd);
+
 // A window whose own procedure is `procedure`.
 std::unique_ptr<HiddenWindow> CreateHiddenWindow(std::string name,
                                                  WNDPROC procedure = DefWindowProcA);

@@ -3,16 +3,29 @@
 #include "platform/HiddenWindow.h"
 
 #include <atomic>
+#include <map>
 
 #include "app/ErrorInfo.h"
 
 namespace quarnel::platform {
 namespace {
 
+// The live windows by handle. Windows are made and destroyed on the one
+// user-interface thread.
+std::map<HWND, HiddenWindow*>& LiveWindows() {
+    static std::map<HWND, HiddenWindow*> windows;
+    return windows;
+}
+
 class ProcedureWindow final : public HiddenWindow {
   public:
     ProcedureWindow(std::string name, WNDPROC procedure)
-        : handle_(NextHandle()), name_(std::move(name)), procedure_(std::move(procedure)) {}
+        : handle_(NextHandle()), name_(std::move(name)), procedure_(std::move(procedure)) {
+        LiveWindows()[handle_] = this;
+    }
+    ~ProcedureWindow() override { LiveWindows().erase(handle_); }
+    ProcedureWindow(const ProcedureWindow&) = delete;
+    ProcedureWindow& operator=(const ProcedureWindow&) = delete;
 
     HWND Handle() const override { return handle_; }
     const std::string& Name() const override { return name_; }
@@ -50,6 +63,11 @@ LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
 LRESULT CallWindowProcA(const WNDPROC& previous, HWND hWnd, UINT uMsg, WPARAM wParam,
                         LPARAM lParam) {
     return previous ? previous(hWnd, uMsg, wParam, lParam) : 0;
+}
+
+HiddenWindow* WindowFromHandle(HWND hWnd) {
+    auto found = LiveWindows().find(hWnd);
+    return found == LiveWindows().end() ? nullptr : found->second;
 }
 
 std::unique_ptr<HiddenWindow> CreateHiddenWindow(std::string name, WNDPROC procedure) {

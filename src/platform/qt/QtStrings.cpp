@@ -1,0 +1,14 @@
+#include "platform/qt/QtStrings.h"
+
+#include <cstring>
+
+#include "app/Ansi.h"
+
+namespace quarnel::qt {
+
+QString FromAnsiField(const char* field, size_t capacity) {
+    const size_t length = strnlen(field, capacity);
+    return FromUtf8(AnsiToUtf8(std::string_view(field, length)));
+}
+
+}  // namespace quarnel::qt
