@@ -121,6 +121,11 @@ TEST_F(ScannerDialogsTest, AnUnreadableBeeperStillSetsTheClockButReportsFailure)
     const std::string shown = Show();
     EXPECT_NE(shown.find("Beeper:            off"), std::string::npos) << shown;
     EXPECT_EQ(shown.find("stopped"), std::string::npos) << shown;
+
+    ASSERT_EQ(RunVscan(dir_.Path(), "recover COM3"), 0);
+    auto again = Settings(form->OPN2001());
+    Open(*again);
+    EXPECT_TRUE(again->Ctl("chkBeepOnScan").enabled);
 }
 
 TEST_F(ScannerDialogsTest, WithoutAnAnsweringScannerOkAndResetKeepTheDialogOpen) {
