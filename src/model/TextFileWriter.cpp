@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "app/Ansi.h"
 #include "app/ErrorInfo.h"
@@ -39,19 +41,28 @@ std::string TempName(const std::string& path) {
            std::to_string(counter++) + ".tmp";
 }
 
+// A link stays a link: the file it points to is the one replaced.
+std::string Target(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         std::free);
+    return resolved ? std::string(resolved.get()) : path;
+}
+
 }  // namespace
 
-TextFileWriter::TextFileWriter(const std::string& path) : path_(path) {
+TextFileWriter::TextFileWriter(const std::string& path) : path_(Target(path)) {
     struct stat existing {};
-    const bool replacing = ::stat(path.c_str(), &existing) == 0;
+    const bool replacing = ::stat(path_.c_str(), &existing) == 0;
     if (replacing) {
         if (S_ISDIR(existing.st_mode)) throw ErrorFromErrno(EISDIR);
         // Renaming would replace a file that may not be written.
-        if (::access(path.c_str(), W_OK) != 0) throw ErrorFromErrno(errno);
+        if (::access(path_.c_str(), W_OK) != 0) throw ErrorFromErrno(errno);
     }
     // A name left behind by a process with the same id is skipped.
     for (int attempt = 0; fd_ < 0; ++attempt) {
-        tempPath_ = TempName(path);
+        tempPath_ = TempName(path_);
         fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && (errno != EEXIST || attempt == 100)) throw ErrorFromErrno(errno);
     }

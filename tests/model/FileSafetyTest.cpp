@@ -143,6 +143,18 @@ TEST(FileSafetyTest, FailedWritesAndRenamesKeepTheOldFile) {
     }
 }
 
+TEST(FileSafetyTest, ALinkStaysALink) {
+    for (const SavedFile& file : Files()) {
+        SCOPED_TRACE(file.name);
+        TempDir dir;
+        WriteFileBytes(dir.File("real"), kOld);
+        std::filesystem::create_symlink(dir.File("real"), dir.File(file.name));
+        ASSERT_TRUE(file.save(dir.File(file.name)));
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(file.name)));
+        EXPECT_NE(ReadFileBytes(dir.File("real")), kOld);
+    }
+}
+
 // A small file system of its own, so that the disk really fills up.
 class SmallFileSystem {
   public:
