@@ -109,7 +109,6 @@ TEST(FileSafetyTest, FailedWritesAndRenamesKeepTheOldFile) {
     };
     const Case cases[] = {{1, ENOSPC, false, "[61] Disk full (Quarnel)"},
                           {4, ENOSPC, false, "[61] Disk full (Quarnel)"},
-                          {2, EDQUOT, false, "[61] Disk full (Quarnel)"},
                           {3, EIO, false, "[57] Device I/O error (Quarnel)"},
                           {0, EACCES, true, "[70] Permission denied (Quarnel)"}};
     TraceCapture trace(false, true);
