@@ -18,8 +18,9 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The program's folders hold the user's orders and trace: private to the user.
 void CreateOneFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(path))) {
+    if (::mkdir(path.c_str(), 0700) != 0 && !(errno == EEXIST && IsFolder(path))) {
         throw ErrorFromErrno(errno);
     }
 }

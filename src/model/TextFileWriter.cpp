@@ -1,6 +1,14 @@
 #include "model/TextFileWriter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "app/Ansi.h"
 #include "app/ErrorInfo.h"
@@ -10,19 +18,67 @@ namespace quarnel {
 namespace {
 
 constexpr size_t kFlushSize = 64 * 1024;
+// Room left in a file name for the temporary file's prefix and suffix.
+constexpr size_t kMaxTempBaseName = 200;
+
+TextFileWriter::SystemCalls DefaultCalls() {
+    return {::write, ::rename};
+}
+
+TextFileWriter::SystemCalls& Calls() {
+    static TextFileWriter::SystemCalls calls = DefaultCalls();
+    return calls;
+}
+
+// A hidden name in the target's folder, unique within this process.
+std::string TempName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.size() > kMaxTempBaseName) base.resize(kMaxTempBaseName);
+    return folder + "." + base + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + ".tmp";
+}
+
+// A link stays a link: the file it points to is the one replaced.
+std::string Target(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         std::free);
+    return resolved ? std::string(resolved.get()) : path;
+}
 
 }  // namespace
 
-TextFileWriter::TextFileWriter(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) throw ErrorFromErrno(errno);
+TextFileWriter::TextFileWriter(const std::string& path) : path_(Target(path)) {
+    struct stat existing {};
+    const bool replacing = ::stat(path_.c_str(), &existing) == 0;
+    if (replacing) {
+        if (S_ISDIR(existing.st_mode)) throw ErrorFromErrno(EISDIR);
+        // Renaming would replace a file that may not be written.
+        if (::access(path_.c_str(), W_OK) != 0) throw ErrorFromErrno(errno);
+    }
+    // A name left behind by a process with the same id is skipped.
+    for (int attempt = 0; fd_ < 0; ++attempt) {
+        tempPath_ = TempName(path_);
+        fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && (errno != EEXIST || attempt == 100)) throw ErrorFromErrno(errno);
+    }
+    if (replacing) ::fchmod(fd_, existing.st_mode & 07777);
     buffer_.reserve(kFlushSize + 256);
 }
 
 TextFileWriter::~TextFileWriter() {
-    if (file_ == nullptr) return;
-    std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    std::fclose(file_);
+    Discard();
+}
+
+void TextFileWriter::Discard() noexcept {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(tempPath_.c_str());
 }
 
 void TextFileWriter::Write(std::string_view text) {
@@ -40,21 +96,42 @@ void TextFileWriter::WriteBytes(std::string_view bytes) {
 }
 
 void TextFileWriter::Flush() {
-    if (buffer_.empty()) return;
-    size_t written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    if (written != buffer_.size() || std::fflush(file_) != 0) {
-        int error = errno;
-        buffer_.erase(0, written);
-        throw ErrorFromErrno(error);
+    size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t written = Calls().write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) throw ErrorFromErrno(written == 0 ? ENOSPC : errno);
+        done += static_cast<size_t>(written);
     }
     buffer_.clear();
 }
 
 void TextFileWriter::Close() {
+    if (fd_ < 0) RaiseError(ErrNo::InvalidProcedureCall);
     Flush();
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (std::fclose(file) != 0) throw ErrorFromErrno(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    // Some file systems report a full disk only here.
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(tempPath_.c_str());
+        throw ErrorFromErrno(error);
+    }
+    if (Calls().rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(tempPath_.c_str());
+        throw ErrorFromErrno(error);
+    }
+}
+
+TextFileWriter::ScopedSystemCalls::ScopedSystemCalls(SystemCalls calls) : previous_(Calls()) {
+    if (!calls.write) calls.write = previous_.write;
+    if (!calls.rename) calls.rename = previous_.rename;
+    Calls() = std::move(calls);
+}
+
+TextFileWriter::ScopedSystemCalls::~ScopedSystemCalls() {
+    Calls() = std::move(previous_);
 }
 
 }  // namespace quarnel

@@ -1,8 +1,17 @@
 // Writes a text file in Windows-1252 through one buffer, so that large files
 // cost few system calls. Failures raise the matching error.
+//
+// The text goes to a temporary file next to the target, which is renamed
+// over the target once it is complete: a program that dies or a disk that
+// fills up in between leaves the previous file whole. The data is not synced
+// to disk, so this protects against the program failing, not against the
+// system losing power.
 #pragma once
 
-#include <cstdio>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,10 +19,11 @@ namespace quarnel {
 
 class TextFileWriter {
   public:
-    // Creates the file or replaces its content.
+    // Creates the file or replaces it. An existing file that may not be
+    // written to raises 70, as opening it for writing would; the new file
+    // keeps its permissions.
     explicit TextFileWriter(const std::string& path);
-    // Writes out what is still buffered and closes the file, ignoring
-    // failures: after a failed operation what was written stays.
+    // Without a successful Close the target is left as it was.
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -23,13 +33,35 @@ class TextFileWriter {
     // Bytes written as they are.
     void WriteBytes(std::string_view bytes);
     void EndLine() { WriteBytes("\r\n"); }
-    // Writes out the buffer and closes the file; raises when that fails.
+    // Writes out the buffer and puts the file in place; raises when that fails.
     void Close();
+
+    // The system calls the writer makes, replaceable so that tests can fail
+    // them as a full disk or a dying program would.
+    struct SystemCalls {
+        std::function<ssize_t(int fd, const void* data, size_t size)> write;
+        std::function<int(const char* from, const char* to)> rename;
+    };
+    // Installs calls for the lifetime of the object; the defaults are the
+    // plain system calls.
+    class ScopedSystemCalls {
+      public:
+        explicit ScopedSystemCalls(SystemCalls calls);
+        ~ScopedSystemCalls();
+        ScopedSystemCalls(const ScopedSystemCalls&) = delete;
+        ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
+
+      private:
+        SystemCalls previous_;
+    };
 
   private:
     void Flush();
+    void Discard() noexcept;
 
-    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string tempPath_;
+    int fd_ = -1;
     std::string buffer_;
 };
 

@@ -16,6 +16,11 @@ char PathSeparator();
 // built on, without trailing separator.
 std::string ApplicationFolder();
 
+// Creates the application folder (and missing parents) readable by the user
+// alone, and takes the rights of others away from one that exists: it holds
+// the trace, which names the shop user. True when the folder exists afterwards.
+bool EnsureApplicationFolder();
+
 // Absolute path of the running executable ("" when it cannot be found).
 std::string ExecutablePath();
 

@@ -160,6 +160,7 @@ int32_t clsOPN2001::ReadData(bool Clear) {
         if (count > kMaxPackets) RaiseError(ErrNo::Overflow);
 
         if (count > 0) {
+            int32_t unread = 0;
             std::vector<uint8_t> packet(kPacketSize, 0);
             for (int32_t i = 0; i < count; ++i) {
                 trace::CallingApi("csp2GetPacket (lngBarcode = " + TraceValue(i) + ")");
@@ -173,11 +174,19 @@ int32_t clsOPN2001::ReadData(bool Clear) {
                     barcode->SetSymbology(GetSymbology(packet[1]));
                     barcode->SetTimeStamp(GetTimeStamp(packet, length));
                     m_objReadSession->AddBarcode(barcode);
+                } else {
+                    ++unread;
                 }
                 std::fill(packet.begin(), packet.end(), 0);
             }
             result = m_objReadSession->CountBarcodes();
-            if (Clear) {
+            // Clearing would erase the packets that could not be read: the
+            // scanner keeps everything, and a later read-out may get them.
+            if (unread > 0) {
+                trace::Event(TraceValue(unread) + " of " + TraceValue(count) +
+                             " barcode packet(s) could not be read; the scanner's data is not "
+                             "cleared");
+            } else if (Clear) {
                 trace::Detail("Calling API csp2ClearData");
                 library_->csp2ClearData();
             }

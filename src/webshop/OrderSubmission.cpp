@@ -7,6 +7,7 @@
 #include "app/modTexts.h"
 #include "model/Limits.h"
 #include "model/clsOrder.h"
+#include "webshop/ReplyText.h"
 #include "webshop/WebshopLink.h"
 #include "webshop/clsHTTP.h"
 
@@ -28,6 +29,12 @@ constexpr int32_t kNotAccepted = 5;
 constexpr int32_t kFailed = 6;
 
 constexpr int kInvalidIdentificationText = 172;
+
+// A reply whose body broke off is not interpreted: "orderid:123" cut to
+// "orderid:12" would name another order.
+constexpr int32_t kErrReplyCutShort = 12030;
+constexpr const char* kReplyCutShortText =
+    "The connection with the server was terminated before the reply was complete";
 
 // The shop answers key ":" rest.
 int32_t InterpretReply(const std::string& reply, std::string& info) {
@@ -91,7 +98,7 @@ int32_t clsOrder::SendToWebshop(std::string& retMessage, const WebshopLink& link
                     retMessage.clear();
                     break;
                 case kShopMessage:
-                    retMessage = info;
+                    retMessage = ShownReplyText(info);
                     break;
                 default:
                     break;
@@ -109,6 +116,7 @@ int32_t clsOrder::SendToWebshop(std::string& retMessage, const WebshopLink& link
 int32_t clsOrder::PostOrder(std::string& retInfo, const WebshopLink& link) {
     trace::Entering("clsOrder.PostOrder");
     int32_t code = kNoUsableReply;
+    bool cutShort = false;
     std::unique_ptr<clsHTTP> http;
     try {
         http = std::make_unique<clsHTTP>(link.http);
@@ -131,15 +139,19 @@ int32_t clsOrder::PostOrder(std::string& retInfo, const WebshopLink& link) {
         if (http->OpenHTTP(link.host, link.port)) {
             std::string method = "POST";
             reply = http->SendRequest(kWebshopSubmissionPath, method, "", true);
+            cutShort = http->ReplyCutShort();
         }
-        code = InterpretReply(reply, retInfo);
+        if (!cutShort) code = InterpretReply(reply, retInfo);
         http->CloseHTTP();
     } catch (...) {
         trace::Error("Error posting order: ");
         return kShopMessage;
     }
     http.reset();
-    trace::ExitingWith("clsOrder.PostOrder", TraceValue(code) + ", retInfo = " + retInfo);
+    // A failed exchange, not an answer of the shop: the caller's failure.
+    if (cutShort) RaiseError(kErrReplyCutShort, kReplyCutShortText);
+    trace::ExitingWith("clsOrder.PostOrder",
+                       TraceValue(code) + ", retInfo = " + ShownReplyText(retInfo));
     return code;
 }
 

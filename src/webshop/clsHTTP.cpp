@@ -6,6 +6,7 @@
 #include "app/ErrorInfo.h"
 #include "app/TextCompare.h"
 #include "app/TraceLog.h"
+#include "webshop/ReplyText.h"
 
 namespace quarnel {
 
@@ -201,6 +202,7 @@ std::string clsHTTP::SendRequest(const std::string& file, std::string& method,
     trace::ApiResult("HttpOpenRequest", Handle(request));
 
     std::string reply;
+    replyCutShort_ = false;
     if (request != 0) {
         trace::Detail("Calling API HttpSendRequest");
         if (api_->HttpSendRequestA(request, headers, body)) {
@@ -210,6 +212,7 @@ std::string clsHTTP::SendRequest(const std::string& file, std::string& method,
                 uint32_t bytesRead = 0;
                 const bool ok = api_->InternetReadFile(request, buffer, kReadSize, &bytesRead);
                 trace::ApiResult("InternetReadFile", TraceValue(ok));
+                if (!ok) replyCutShort_ = true;
                 if (!ok || bytesRead == 0) break;
                 reply.append(buffer, std::min(bytesRead, kReadSize));
             }
@@ -218,7 +221,7 @@ std::string clsHTTP::SendRequest(const std::string& file, std::string& method,
         api_->InternetCloseHandle(request);
     }
     reply = AnsiToUtf8(reply);
-    if (TraceEnabled(true)) trace::ExitingWith("clsHTTP.SendRequest", reply);
+    if (TraceEnabled(true)) trace::ExitingWith("clsHTTP.SendRequest", ShownReplyText(reply));
     return reply;
 }
 

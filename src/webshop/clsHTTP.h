@@ -37,6 +37,10 @@ class clsHTTP {
     std::string SendRequest(const std::string& file, std::string& method,
                             const std::string& referer = {}, bool reload = false);
     void CloseHTTP();
+    // True when the last SendRequest got a reply whose body broke off (the
+    // connection closed or timed out before its end): what it returned is
+    // only part of the reply.
+    bool ReplyCutShort() const { return replyCutShort_; }
 
   private:
     int32_t GetFieldIndex(const std::string& name, bool add);
@@ -46,6 +50,7 @@ class clsHTTP {
     std::shared_ptr<platform::HttpApi> api_;
     platform::HINTERNET session_ = 0;
     platform::HINTERNET connection_ = 0;
+    bool replyCutShort_ = false;
     std::vector<std::pair<std::string, std::string>> fields_;
     std::unordered_map<std::string, int32_t> fieldIndex_;  // lower-case name to position
 };

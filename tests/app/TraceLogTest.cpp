@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -6,6 +7,7 @@
 #include "TestSupport.h"
 #include "app/ErrorInfo.h"
 #include "app/TraceLog.h"
+#include "platform/Paths.h"
 
 namespace quarnel {
 namespace {
@@ -61,6 +63,11 @@ TEST(TraceLog, EntryHelpersWriteTheirPatterns) {
                                         "  Raising event BarcodesRead"}));
 }
 
+unsigned Mode(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
 TEST(TraceLog, CreatesMissingFolderAndSkipsUnusableFiles) {
     test::TempDir dir;
     TraceCapture capture(false, true);
@@ -77,6 +84,11 @@ TEST(TraceLog, CreatesMissingFolderAndSkipsUnusableFiles) {
     EXPECT_NE(bytes.find("\tCreated folder '" + dir.File("a/b") + "'\r\n"), std::string::npos)
         << bytes;
     EXPECT_LT(bytes.find("Created folder"), bytes.find("first"));
+    // The trace names the shop user: the file and the folders made for it
+    // are the user's alone.
+    EXPECT_EQ(Mode(target->file), 0600u);
+    EXPECT_EQ(Mode(dir.File("a")), 0700u);
+    EXPECT_EQ(Mode(dir.File("a/b")), 0700u);
 
     // A bare file name is never written, and an unwritable file is skipped silently.
     target->file = "Trace.log";
@@ -92,6 +104,24 @@ TEST(TraceLog, CreatesMissingFolderAndSkipsUnusableFiles) {
     SetTraceSettings(nullptr);
     WriteTrace("lost");
     EXPECT_EQ(test::ReadFileBytes(dir.File("a/b/Trace.log")), bytes);
+}
+
+TEST(ApplicationFolder, IsCreatedPrivateAndMadePrivate) {
+    test::TempDir dir;
+    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+    const std::string folder = platform::ApplicationFolder();
+    ASSERT_EQ(folder, dir.File("data/Quarnel"));
+    EXPECT_TRUE(platform::EnsureApplicationFolder());
+    EXPECT_EQ(Mode(dir.File("data")), 0700u);
+    EXPECT_EQ(Mode(folder), 0700u);
+    // A folder left open to others by an earlier version is closed.
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_TRUE(platform::EnsureApplicationFolder());
+    EXPECT_EQ(Mode(folder), 0700u);
+    // A file in its place is no folder.
+    std::filesystem::remove(folder);
+    test::WriteFileBytes(folder, "x");
+    EXPECT_FALSE(platform::EnsureApplicationFolder());
 }
 
 TEST(ErrorInfo, ErrorTextAndTheErrorEntryOnlyWhileHandling) {

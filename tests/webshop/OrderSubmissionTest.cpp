@@ -2,6 +2,7 @@
 // that answer as told.
 #include "WebshopTestSupport.h"
 #include "app/modTexts.h"
+#include "webshop/ReplyText.h"
 
 namespace quarnel::test {
 namespace {
@@ -96,6 +97,55 @@ TEST(OrderSubmissionTest, TraceFramesTheSubmissionWithoutPassword) {
     EXPECT_TRUE(trace.Contains("  Exiting clsOrder.PostOrder (=1, retInfo = )"));
     EXPECT_EQ(trace.Bytes().find("p&s"), std::string::npos);
     EXPECT_EQ(trace.Bytes().find("p%26s"), std::string::npos);
+}
+
+TEST(OrderSubmissionTest, RepliesCutShortAreFailedExchanges) {
+    // The connection closes, or stalls past the time-out, before the body is
+    // complete: "orderid:12" must not be taken for order 12.
+    const std::string cut =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 11\r\n\r\norderid:12";
+    auto opener = std::make_shared<FakeUrlOpener>();
+    for (bool stalls : {false, true}) {
+        SCOPED_TRACE(stalls);
+        LoopbackServer server(cut, stalls);
+        auto order = MakeOrder({{"4711", 1}}, "S1");
+        TraceCapture trace(false, true);
+        std::string message = "old";
+        EXPECT_EQ(Send(*order, server.Port(), message, opener), 6);
+        EXPECT_EQ(order->OrderNr(), "");
+        EXPECT_EQ(message, "old");
+        EXPECT_TRUE(trace.Contains(
+            "Error sending order to webshop: [12030] The connection with the server was "
+            "terminated before the reply was complete (Quarnel)"));
+    }
+    EXPECT_TRUE(opener->urls.empty());
+}
+
+TEST(OrderSubmissionTest, LongRepliesAreCutForTraceAndUser) {
+    // 1,200 characters, the last 200 of them two bytes long in UTF-8.
+    const std::string shopText = std::string(1000, 'm') + std::string(200, '\xE9');
+    LoopbackServer server(HttpReply("message:" + shopText));
+    auto order = MakeOrder({{"4711", 1}});
+    TraceCapture trace;
+    std::string message;
+    EXPECT_EQ(Send(*order, server.Port(), message), 5);
+    EXPECT_EQ(message, std::string(1000, 'm') + "...");
+    // The reply and the information each once, the message once more.
+    const std::string shown = "message:" + std::string(992, 'm') + "...";
+    EXPECT_TRUE(trace.Contains("  Exiting clsHTTP.SendRequest (=" + shown + ")"));
+    EXPECT_TRUE(trace.Contains("  Exiting clsOrder.PostOrder (=3, retInfo = " + message + ")"));
+    for (const std::string& line : trace.Messages()) EXPECT_LT(line.size(), 1100u);
+}
+
+TEST(ShownReplyTextTest, CutsAfterAThousandCharactersWhole) {
+    const std::string e = "\xC3\xA9";  // one character, two bytes
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", ""},
+        {std::string(1000, 'x'), std::string(1000, 'x')},
+        {std::string(1001, 'x'), std::string(1000, 'x') + "..."},
+        {std::string(999, 'x') + e + "ab", std::string(999, 'x') + e + "..."},
+        {std::string(999, 'x') + e, std::string(999, 'x') + e}};
+    for (const auto& [text, shown] : cases) EXPECT_EQ(ShownReplyText(text), shown) << text.size();
 }
 
 }  // namespace

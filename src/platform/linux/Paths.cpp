@@ -1,5 +1,8 @@
 #include "platform/Paths.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -20,6 +23,17 @@ char PathSeparator() {
 // program's own folder is not writable, so user data lives here.
 std::string ApplicationFolder() {
     return DataHome() + "/" + kAppTitle;
+}
+
+bool EnsureApplicationFolder() {
+    const std::string folder = ApplicationFolder();
+    if (!MakeFolders(folder, 0700)) return false;
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) return false;
+    if ((info.st_mode & 077) != 0 && info.st_uid == ::geteuid()) {
+        ::chmod(folder.c_str(), info.st_mode & 07700);
+    }
+    return true;
 }
 
 std::string ExecutablePath() {
