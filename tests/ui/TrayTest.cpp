@@ -198,15 +198,15 @@ TEST_F(TrayTest, OperationsWriteTheirEntries) {
     tray_->UpdateBalloon("J", 3);
     EXPECT_THAT(
         trace_.Messages(),
-        ElementsAre("  Entering clsSysTray.AddToTray (ToolTip = tip)",
-                    "  Calling API Shell_NotifyIcon (NIM_ADD)",
-                    "  Calling API Shell_NotifyIcon (NIM_SETVERSION)",
-                    "  Exiting clsSysTray.AddToTray",
-                    "  Entering clsSysTray.ShowBalloon (Title = T, Info = I, Icon = 2, "
-                    "PlaySound = False)",
-                    "  Calling API Shell_NotifyIcon", "  Exiting clsSysTray.ShowBalloon",
-                    "  Entering clsSysTray.UpdateBalloon (Info = J, Icon = 3)",
-                    "  Calling API Shell_NotifyIcon", "  Exiting clsSysTray.UpdateBalloon"));
+        ElementsAre(
+            "  Initializing clsSysTray object", "  Entering clsSysTray.AddToTray (ToolTip = tip)",
+            "  Calling API Shell_NotifyIcon (NIM_ADD)",
+            "  Calling API Shell_NotifyIcon (NIM_SETVERSION)", "  Exiting clsSysTray.AddToTray",
+            "  Entering clsSysTray.ShowBalloon (Title = T, Info = I, Icon = 2, "
+            "PlaySound = False)",
+            "  Calling API Shell_NotifyIcon", "  Exiting clsSysTray.ShowBalloon",
+            "  Entering clsSysTray.UpdateBalloon (Info = J, Icon = 3)",
+            "  Calling API Shell_NotifyIcon", "  Exiting clsSysTray.UpdateBalloon"));
 }
 
 }  // namespace
