@@ -1,6 +1,7 @@
 // The main window's polling of detection, its tray menu, the dialogs it
 // opens and the way it ends.
 #include "MainWindowFixture.h"
+#include "app/ErrorInfo.h"
 
 namespace quarnel::test {
 namespace {
@@ -150,6 +151,18 @@ TEST_F(PollingTest, ARemovalWhileTheRunWaitsForTheUserReleasesTheScanner) {
     EXPECT_EQ(shell_->calls.back().data.hIcon, platform::kIconScannerError);
 }
 
+TEST_F(PollingTest, AnExitWhileTheRunWaitsForTheUserLetsTheRunEndQuietly) {
+    Plug(kOneBarcode);
+    Start("extended", "wrong");
+    Settings()->SetAutoSaveOrders(false);
+    desktop_->msgBoxAnswers = {platform::vbYes};
+    desktop_->whileMsgBox = [&](const FakeDesktop::MsgBoxCall&) { window_->Unload(); };
+    Choose("mnuReadData");
+    EXPECT_EQ(desktop_->unloadedCount, 1);
+    EXPECT_EQ(Trace().back(), "Exiting Quarnel");
+    EXPECT_EQ(desktop_->saveRequests.size(), 1u);  // the run went on to its end
+}
+
 TEST_F(PollingTest, TheMenuShowsWhatTheKeysAndTheScannerAllow) {
     Plug("");
     Start("");
@@ -220,6 +233,19 @@ TEST_F(PollingTest, TheDialogItemsOpenTheirDialogsWithTheScanner) {
     Leave();
     window_->mnuScannerSetup_Click();
     EXPECT_EQ(dialogs_->calls.size(), 4u);
+}
+
+TEST_F(PollingTest, AFailingDialogIsTracedAndTheProgramGoesOn) {
+    class FailingDialogs : public FakeDialogLauncher {
+        void ShowAbout() override { throw QuarnelError(ErrNo::OutOfMemory, "Out of memory"); }
+    };
+    dialogs_ = std::make_shared<FailingDialogs>();
+    Start();
+    Mark();
+    Choose("mnuAbout");
+    EXPECT_TRUE(NewTraceHas("Error handling mnuAbout: [7] Out of memory (Quarnel)"));
+    Choose("mnuOptions");
+    EXPECT_THAT(dialogs_->calls, ElementsAre("Options"));
 }
 
 TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
