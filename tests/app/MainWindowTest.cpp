@@ -65,6 +65,7 @@ TEST_F(PollingTest, AScannerPresentAtStartIsConnectedButNotRead) {
     EXPECT_EQ(FakeShell::Text(shell_->calls[0].data.szTip), kConnectedTip);
     ASSERT_TRUE(window_->OPN2001());
     EXPECT_TRUE(window_->OPN2001()->Connected());
+    EXPECT_THAT(desktop_->RunningTimers(), ElementsAre(std::chrono::milliseconds(250)));
     Mark();
     for (int i = 0; i < 3; ++i) desktop_->Tick();
     EXPECT_TRUE(shell_->calls.empty());
@@ -269,6 +270,7 @@ TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
     EXPECT_FALSE(sourceAlive);
     EXPECT_EQ(desktop_->WatchCount(), 0u);
     EXPECT_EQ(desktop_->unloadedCount, 1);
+    EXPECT_TRUE(desktop_->RunningTimers().empty());
     window_->Unload();
     desktop_->Tick();
     EXPECT_EQ(desktop_->unloadedCount, 1);
