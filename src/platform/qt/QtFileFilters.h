@@ -7,8 +7,8 @@
 namespace quarnel::qt {
 
 // "CSV files|*.csv|All files|*.*" → {"CSV files (*.csv)", "All files (*.*)"}.
-// Patterns separated by ";" become one filter with several patterns; a
-// description that already ends with its patterns in brackets is kept as is.
+// Patterns separated by ";" become one filter with several patterns; patterns
+// in brackets at the end of a description are replaced by the real ones.
 // A trailing description without pattern is dropped.
 QStringList NameFilters(const std::string& filter);
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/frmMain.h"
@@ -84,6 +85,13 @@ int RunProgram(int argc, char** argv) {
     std::error_code ignored;
     std::filesystem::create_directories(platform::ApplicationFolder(), ignored);
 
+    // Installed before anything is traced, so that a signal never kills the
+    // program halfway; it is acted on once the loop runs.
+    std::optional<ProgramStop> stop;
+    StopSignals stopSignals([&stop] {
+        if (stop) stop->Request();
+    });
+
     auto registry = platform::OpenUserRegistry(platform::SystemSerialPortTable());
     auto desktop = std::make_shared<QtDesktop>();
     MainWindowServices services;
@@ -101,10 +109,9 @@ int RunProgram(int argc, char** argv) {
                                          platform::ExecutablePath()};
     std::unique_ptr<frmMain> window = Main(commandLine, environment, std::move(services));
 
-    ProgramStop stop(*window);
-    StopSignals stopSignals([&stop] { stop.Request(); });
+    stop.emplace(*window);
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
-                     [&stop](QSessionManager&) { stop.Request(); });
+                     [&stop](QSessionManager&) { stop->Request(); });
 
     // A window whose loading failed early may already be unloaded; the loop
     // then ends at once.

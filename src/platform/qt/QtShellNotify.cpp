@@ -31,6 +31,7 @@ QtShellNotify::QtShellNotify() : QtShellNotify(Options{}) {}
 
 QtShellNotify::QtShellNotify(Options options)
     : options_(std::move(options)),
+      icon_(this),
       notifications_(std::make_unique<DesktopNotifications>([this] { OnBalloonClicked(); },
                                                             [this] { OnBalloonDismissed(); })) {
     balloonTimer_.setSingleShot(true);
