@@ -12,12 +12,13 @@ root=$PWD
 source scripts/lib/session.sh
 
 build=${QUARNEL_BUILD_DIR:-build}
+case $build in /*) ;; *) build=$root/$build ;; esac
 echo "== Installing what is missing and building ($build, Release)"
 bash scripts/install-deps.sh || fail "installing the packages failed"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null || fail "configuring the build failed"
 cmake --build "$build" -j"$(nproc)" --target quarnel quarnel-shop quarnel-vscan quarnel-reg \
   csp2-virtual >/dev/null || fail "building failed"
-bin() { echo "$root/$build/$1"; }
+bin() { echo "$build/$1"; }
 
 work=$(mktemp -d -t quarnel-demo.XXXXXX)
 shots=$(mktemp -d -t quarnel-demo-screenshots.XXXXXX)
@@ -36,7 +37,7 @@ export SCREENSHOT_PAGE=$shots/order-page.png
 session_shop "$(bin tools/shop/quarnel-shop)" "$work/shop.db" 100:demo:demo-secret ||
   fail "the shop did not start"
 echo "   shop on 127.0.0.1:$SHOP_PORT"
-export QUARNEL_CSP2_LIBRARY=$root/$build/tools/vscan/libcsp2-virtual.so
+export QUARNEL_CSP2_LIBRARY=$build/tools/vscan/libcsp2-virtual.so
 
 virtual=false
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -101,7 +102,7 @@ wait_for 15 "quarnel to end" process_gone $quarnel_pid || fail "quarnel did not 
 quarnel_pid=
 
 echo
-echo "== The trace of the run (events; run with extended logging)"
+echo "== The trace of the run (event entries)"
 trace_text | grep -v $'\t  ' | cut -f2- | sed '/^$/d'
 
 wait_for 60 "the order page screenshot" test -s "$shots/order-page.png" || true
