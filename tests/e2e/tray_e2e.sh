@@ -93,12 +93,20 @@ if [ -n "${SCREENSHOT_DIR:-}" ] && [ -s "$XDG_OPEN_LOG" ] && command -v chromium
     "$(head -1 "$XDG_OPEN_LOG")" >/dev/null 2>&1 || echo "warning: no order page screenshot" >&2
 fi
 
-step "SIGTERM ends the program like Exit"
+step "SIGTERM ends the program like Exit, also while the menu is open"
+click_tray_icon 3
+menu_opened_twice() { [ "$(trace_text | cut -f2- | grep -cxF "  Opening context menu...")" -eq 2 ]; }
+wait_for 10 "the menu to open again" menu_opened_twice
 kill -TERM $quarnel_pid
 wait_for 15 "quarnel to end" process_gone $quarnel_pid
 status=0
 wait $quarnel_pid || status=$?
 [ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"
+# The menu closed and its handler returned before the window was unloaded.
+order=$(trace_text | cut -f2- | grep -xF -e "  Exiting frmMain.m_objTray_OnTrayEvent" \
+  -e "  Entering frmMain.Form_Unload" | tail -2 | tr '\n' '|')
+[ "$order" = "  Exiting frmMain.m_objTray_OnTrayEvent|  Entering frmMain.Form_Unload|" ] ||
+  fail "unloaded inside the menu's handler: $order"
 last=$(trace_text | tail -1 | cut -f2-)
 [ "$last" = "Exiting Quarnel" ] || fail "the trace ends with '$last'"
 echo "PASSED"
