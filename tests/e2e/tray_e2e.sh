@@ -94,9 +94,14 @@ if [ -n "${SCREENSHOT_DIR:-}" ] && [ -s "$XDG_OPEN_LOG" ] && command -v chromium
 fi
 
 step "SIGTERM ends the program like Exit, also while the menu is open"
-click_tray_icon 3
-menu_opened_twice() { [ "$(trace_text | cut -f2- | grep -cxF "  Opening context menu...")" -eq 2 ]; }
-wait_for 10 "the menu to open again" menu_opened_twice
+menu_opened_twice() { [ "$(trace_text | cut -f2- | grep -cxF "  Opening context menu...")" -ge 2 ]; }
+# A synthetic click right after the last one is now and then lost on a busy
+# machine: click again if no menu came.
+for attempt in 1 2 3; do
+  click_tray_icon 3
+  wait_for 3 "the menu to open again" menu_opened_twice 2>/dev/null && break
+done
+menu_opened_twice || fail "the menu did not open again"
 kill -TERM $quarnel_pid
 wait_for 15 "quarnel to end" process_gone $quarnel_pid
 status=0
