@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The built program on a virtual display with a tray host: the icon appears
-# when the tray starts after the program, a plugged-in virtual scanner's
-# barcodes become an order in the reference shop with its page opened and
-# the files written, unplugging restores the bare icon, and SIGTERM ends the
+# when the tray starts after the program and again when it restarts, a
+# plugged-in virtual scanner's barcodes become an order in the reference
+# shop with its page opened and the files written, unplugging restores the bare icon, and SIGTERM ends the
 # program with its exit entry. With SCREENSHOT_DIR set, the balloon, the
 # context menu and the order page are photographed into that folder.
 #
@@ -47,6 +47,12 @@ tray_icon_shown && fail "an icon is shown although no tray host runs"
 step "a tray host starts: the icon shows up"
 session_tray
 wait_for 10 "the icon in the tray" tray_icon_shown
+
+step "the tray host restarts: the icon comes back"
+kill "$TRAYER_PID"
+wait_for 10 "the tray host to end" process_gone "$TRAYER_PID"
+session_tray
+wait_for 10 "the icon in the new tray" tray_icon_shown
 
 step "plug a scanner holding two products"
 "$vscan" plug COM7 8712345678906 Q0002 4006381333931 Q0012 >/dev/null
