@@ -40,7 +40,7 @@ expect_trace() { wait_for "${2:-10}" "the trace entry '$1'" trace_has "$1"; }
 step "start without a tray host"
 "$quarnel" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
-SESSION_PIDS+=($quarnel_pid)
+SESSION_PIDS+=("$quarnel_pid")
 expect_trace "  Exiting frmMain.Form_Load" 30
 tray_icon_shown && fail "an icon is shown although no tray host runs"
 
@@ -103,7 +103,7 @@ step "SIGTERM ends the program like Exit, also while the menu is open"
 menu_opened_twice() { [ "$(trace_text | cut -f2- | grep -cxF "  Opening context menu...")" -ge 2 ]; }
 # A synthetic click right after the last one is now and then lost on a busy
 # machine: click again if no menu came.
-for attempt in 1 2 3; do
+for _ in 1 2 3; do
   click_tray_icon 3
   wait_for 3 "the menu to open again" menu_opened_twice 2>/dev/null && break
 done
