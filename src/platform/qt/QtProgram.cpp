@@ -5,7 +5,6 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -81,9 +80,9 @@ int RunProgram(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The application folder plays the part of the executable's own folder,
-    // which always exists; a first run creates it before anything is traced.
-    std::error_code ignored;
-    std::filesystem::create_directories(platform::ApplicationFolder(), ignored);
+    // which always exists; a first run creates it, private, before anything
+    // is traced.
+    platform::EnsureApplicationFolder();
 
     // Installed before anything is traced, so that a signal never kills the
     // program halfway; it is acted on once the loop runs.
