@@ -124,7 +124,12 @@ void frmMain::Form_Load() {
             if (notifications_ && notifications_->FileDescriptor() >= 0) {
                 notificationWatch_ =
                     services_.desktop->WatchDescriptor(notifications_->FileDescriptor(), [this] {
-                        if (notifications_) notifications_->Dispatch();
+                        if (!notifications_) return;
+                        notifications_->Dispatch();
+                        // A change is acted on at once rather than up to a
+                        // polling interval later; the tick's own conditions
+                        // keep this from starting a second read-out.
+                        if (tmrDetect && tmrDetect->Enabled()) tmrDetect_Timer();
                     });
             }
         }
