@@ -143,9 +143,8 @@ void QtFormDialog::Connect(const ui::Control& control, QWidget* widget) {
     switch (control.kind) {
         case ui::ControlKind::TextBox: {
             auto* edit = static_cast<QLineEdit*>(widget);
-            connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
-                form_->UserText(name, ToUtf8(text));
-            });
+            connect(edit, &QLineEdit::textEdited, this,
+                    [this, name](const QString& text) { form_->UserText(name, ToUtf8(text)); });
             break;
         }
         case ui::ControlKind::CheckBox: {
@@ -158,9 +157,8 @@ void QtFormDialog::Connect(const ui::Control& control, QWidget* widget) {
         }
         case ui::ControlKind::ComboBox: {
             auto* combo = static_cast<QComboBox*>(widget);
-            connect(combo, &QComboBox::activated, this, [this, name](int index) {
-                form_->UserListIndex(name, index);
-            });
+            connect(combo, &QComboBox::activated, this,
+                    [this, name](int index) { form_->UserListIndex(name, index); });
             break;
         }
         case ui::ControlKind::CommandButton: {
@@ -176,7 +174,6 @@ void QtFormDialog::Connect(const ui::Control& control, QWidget* widget) {
     // Every control reports the pointer moving over it and losing the focus.
     widget->setMouseTracking(true);
     widget->installEventFilter(this);
-    if (ClicksThroughFilter(control.kind)) widget->setAttribute(Qt::WA_Hover, false);
 }
 
 void QtFormDialog::OnControlChanged(const std::string& name) {
@@ -302,12 +299,19 @@ bool QtFormDialog::eventFilter(QObject* watched, QEvent* event) {
     if (widget == nullptr || unloading_) return QDialog::eventFilter(watched, event);
     const std::string name = ToUtf8(widget->objectName());
     if (!form_->HasControl(name)) return QDialog::eventFilter(watched, event);
+    // Mouse events a child ignores travel on to its container; only the
+    // control under the pointer hears of them.
+    const auto underPointer = [widget](const QMouseEvent* mouse) {
+        const QPoint at = mouse->position().toPoint();
+        return widget->rect().contains(at) && widget->childAt(at) == nullptr;
+    };
     switch (event->type()) {
         case QEvent::FocusOut:
             form_->LostFocus(name);
             break;
         case QEvent::MouseMove: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!underPointer(mouse)) break;
             const QPointF at = mouse->position();
             form_->MouseMove(
                 name, ui::MouseArgs{MouseButtons(mouse->buttons()), ShiftKeys(mouse->modifiers()),
@@ -316,8 +320,7 @@ bool QtFormDialog::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::MouseButtonRelease: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            const bool inside = widget->rect().contains(mouse->position().toPoint());
-            if (mouse->button() == Qt::LeftButton && inside &&
+            if (mouse->button() == Qt::LeftButton && underPointer(mouse) &&
                 ClicksThroughFilter(form_->Ctl(name).kind) && widget->isEnabled()) {
                 form_->Click(name);
             }

@@ -3,9 +3,17 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The pictures are compiled into the static Qt library; its resources
+// register only when asked to, from the global namespace.
+static void RegisterDialogPictures() {
+    Q_INIT_RESOURCE(dialogs);
+}
+
 namespace quarnel::qt {
 
 QPixmap LoadPicture(const QString& resource, QSize box, qreal devicePixelRatio) {
+    static const bool registered = (RegisterDialogPictures(), true);
+    (void)registered;
     if (box.isEmpty()) return {};
     if (resource.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
         QSvgRenderer renderer(resource);

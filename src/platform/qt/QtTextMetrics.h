@@ -21,7 +21,7 @@ class QtTextMetrics final : public ui::TextMetrics {
     explicit QtTextMetrics(QFont font, double dpi = LogicalDpi());
 
     int32_t TextWidth(const std::string& text) const override;
-    int32_t TextHeight(const std::string& text, int32_t wrapWidth) const override;
+    int32_t TextHeight(const std::string& text, int32_t wrapWidth = 0) const override;
 
   private:
     QFont font_;
