@@ -14,12 +14,19 @@ struct TextEntry {
 };
 
 // Sorted by id.
-constexpr std::array<TextEntry, 72> kTexts = {{
+constexpr std::array<TextEntry, 74> kTexts = {{
     {101, "Ok", "Ok"},
     {102, "Cancel", "Annuleren"},
     {103, "Info", "Info"},
     {104, "Program version", "Programmaversie"},
     {105, "DLL Version", "DLL Versie"},
+    {106,
+     "Copyright \u00A9 2026 Quarnel developers. Released under the MIT licence; see the LICENSE "
+     "file.",
+     "Copyright \u00A9 2026 Quarnel-ontwikkelaars. Uitgegeven onder de MIT-licentie; zie het "
+     "bestand LICENSE."},
+    {107, "Powered by Qt, libcurl, SQLite and libudev",
+     "Gebouwd met Qt, libcurl, SQLite en libudev"},
     {108, "Good", "Goed"},
     {109, "Low", "Laag"},
     {110, "Scanner information", "Scannergegevens"},

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/ErrorInfo.h"
+#include "app/TraceLog.h"
 
 namespace quarnel::ui {
 
@@ -32,17 +33,67 @@ void Form::Notify(const std::string& name) const {
     if (observer_) observer_(name);
 }
 
+template <typename Handler>
+void Form::Guard(const std::string& event, Handler handler) {
+    try {
+        handler();
+    } catch (...) {
+        trace::Error("Error handling " + name_ + "." + event + ": ");
+    }
+}
+
+void Form::Load() {
+    Guard("Form_Load", [&] { Form_Load(); });
+}
+
+void Form::Activate() {
+    Guard("Form_Activate", [&] { Form_Activate(); });
+}
+
+bool Form::QueryUnload() {
+    bool allowed = true;
+    Guard("Form_QueryUnload", [&] { allowed = Form_QueryUnload(); });
+    return allowed;
+}
+
+void Form::Unloaded() {
+    Guard("Form_Unload", [&] { Form_Unload(); });
+}
+
+void Form::Click(const std::string& name) {
+    Guard(name + "_Click", [&] { OnClick(name); });
+}
+
+void Form::LostFocus(const std::string& name) {
+    Guard(name + "_LostFocus", [&] { OnLostFocus(name); });
+}
+
+void Form::MouseMove(const std::string& name, const MouseArgs& args) {
+    Guard(name + "_MouseMove", [&] { OnMouseMove(name, args); });
+}
+
+void Form::Change(const std::string& name) {
+    Guard(name + "_Change", [&] { OnChange(name); });
+}
+
+void Form::TimerTick(const std::string& name) {
+    Guard(name + "_Timer", [&] { OnTimer(name); });
+}
+
 void Form::UserText(const std::string& name, std::string text) {
+    if (!HasControl(name)) return;
     Find(name).text = std::move(text);
     Change(name);
 }
 
 void Form::UserValue(const std::string& name, int32_t value) {
+    if (!HasControl(name)) return;
     Find(name).value = value;
     Change(name);
 }
 
 void Form::UserListIndex(const std::string& name, int32_t index) {
+    if (!HasControl(name)) return;
     Find(name).listIndex = index;
     Change(name);
 }

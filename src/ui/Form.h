@@ -82,16 +82,17 @@ class Form {
     // True once the logic has asked to be closed.
     bool UnloadRequested() const { return unloadRequested_; }
 
-    // Events raised by the renderer.
-    void Load() { Form_Load(); }
-    void Activate() { Form_Activate(); }
-    bool QueryUnload() { return Form_QueryUnload(); }
-    void Unloaded() { Form_Unload(); }
-    void Click(const std::string& name) { OnClick(name); }
-    void LostFocus(const std::string& name) { OnLostFocus(name); }
-    void MouseMove(const std::string& name, const MouseArgs& args) { OnMouseMove(name, args); }
-    void Change(const std::string& name) { OnChange(name); }
-    void TimerTick(const std::string& name) { OnTimer(name); }
+    // Events raised by the renderer. None of them raises: a failure that a
+    // handler lets pass is written as an error entry here.
+    void Load();
+    void Activate();
+    bool QueryUnload();
+    void Unloaded();
+    void Click(const std::string& name);
+    void LostFocus(const std::string& name);
+    void MouseMove(const std::string& name, const MouseArgs& args);
+    void Change(const std::string& name);
+    void TimerTick(const std::string& name);
 
     // User input, written into the model before Change is raised.
     void UserText(const std::string& name, std::string text);
@@ -138,6 +139,8 @@ class Form {
     virtual void OnTimer(const std::string&) {}
 
   private:
+    template <typename Handler>
+    void Guard(const std::string& event, Handler handler);
     Control& Find(const std::string& name);
     void Notify(const std::string& name) const;
 

@@ -25,7 +25,7 @@ TEST(Texts, EnglishAndDutchWithPlaceholders) {
                   "The order could not be saved in 'a'.");
         EXPECT_EQ(GetText(131, std::vector<std::string>{}),
                   "The order could not be saved in '<<1>>'.");
-        EXPECT_THROW(GetText(106), QuarnelError);
+        EXPECT_THROW(GetText(100), QuarnelError);
         EXPECT_THROW(GetText(175), QuarnelError);
     }
     {
