@@ -226,6 +226,10 @@ const Override* ScannerFile::FindOverride(std::string_view function,
     return general;
 }
 
+std::span<const std::string_view> LibraryFunctions() {
+    return kFunctions;
+}
+
 std::map<int32_t, uint8_t> DefaultParams() {
     return {{kBeeperParam, 1}};
 }

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -72,6 +73,9 @@ struct ScannerFile {
 
     const Override* FindOverride(std::string_view function, std::optional<int64_t> argument) const;
 };
+
+// The names of the library functions a fail or result line may name.
+std::span<const std::string_view> LibraryFunctions();
 
 // The factory values of the parameters.
 std::map<int32_t, uint8_t> DefaultParams();

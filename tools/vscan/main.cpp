@@ -28,6 +28,10 @@ const char* const kUsage =
     "  scan PORT [--symbology NAME] BARCODE ...\n"
     "  unplug PORT\n"
     "  show PORT\n"
+    "  fail PORT FUNCTION [--result N]   make FUNCTION fail (answer N, else -1)\n"
+    "  recover PORT [FUNCTION]           undo fail for FUNCTION, or for all\n"
+    "FUNCTION is a library function such as csp2GetParam, or its name without\n"
+    "\"csp2\" in any case: getparam, gettime, setparam, settime, setdefaults.\n"
     "PORT is written like COM7. Without --dir the folder is $QUARNEL_VIRTUAL_PORTS.\n";
 
 struct Failure {
@@ -39,7 +43,7 @@ struct Arguments {
     std::string dir;
     std::string command;
     std::string port;
-    std::optional<std::string> id, battery, sw, symbology;
+    std::optional<std::string> id, battery, sw, symbology, result;
     std::vector<std::string> barcodes;
 };
 
@@ -76,6 +80,8 @@ Arguments Parse(int argc, char** argv) {
             args.sw = value(i);
         else if (w == "--symbology")
             args.symbology = value(i);
+        else if (w == "--result")
+            args.result = value(i);
         else if (w == "--help" || w == "-h")
             throw Failure{"", 0};
         else if (w.size() > 2 && w.rfind("--", 0) == 0)
@@ -166,6 +172,44 @@ void Unplug(const Arguments& args, const std::string& path) {
                       (ec ? " cannot be unplugged: " + ec.message() : " is not plugged in")};
 }
 
+// The library function a fail or recover command names.
+std::string FunctionName(const std::string& word) {
+    std::string wanted = Upper(word);
+    if (wanted.rfind("CSP2", 0) != 0) wanted = "CSP2" + wanted;
+    for (std::string_view name : LibraryFunctions())
+        if (Upper(std::string(name)) == wanted) return std::string(name);
+    throw Failure{"unknown library function " + word, 2};
+}
+
+void Fail(const Arguments& args, const std::string& path) {
+    if (args.barcodes.size() != 1) throw Failure{"fail needs one library function", 2};
+    Override entry{FunctionName(args.barcodes[0]), std::nullopt, -1, true};
+    if (args.result) {
+        try {
+            size_t used = 0;
+            entry.result = std::stoi(*args.result, &used);
+            if (used != args.result->size()) throw std::invalid_argument(*args.result);
+        } catch (const std::exception&) {
+            throw Failure{"--result takes a whole number", 2};
+        }
+    }
+    ScannerFile file = Load(path, args.port);
+    std::erase_if(file.overrides,
+                  [&](const Override& o) { return o.function == entry.function && !o.argument; });
+    file.overrides.push_back(entry);
+    Save(path, file, args.port);
+}
+
+void Recover(const Arguments& args, const std::string& path) {
+    if (args.barcodes.size() > 1) throw Failure{"recover takes at most one library function", 2};
+    std::optional<std::string> function;
+    if (!args.barcodes.empty()) function = FunctionName(args.barcodes[0]);
+    ScannerFile file = Load(path, args.port);
+    std::erase_if(file.overrides,
+                  [&](const Override& o) { return !function || o.function == *function; });
+    Save(path, file, args.port);
+}
+
 void Show(const Arguments& args, const std::string& path) {
     ScannerFile file = Load(path, args.port);
     std::cout << "Virtual OPN-2001 on " << args.port << " (" << path << ")\n"
@@ -181,6 +225,12 @@ void Show(const Arguments& args, const std::string& path) {
         std::cout << "Clock:             "
                   << FormatClock(LocalClock(std::time(nullptr) + file.clockOffset)) << " (PC time "
                   << (file.clockOffset < 0 ? "" : "+") << file.clockOffset << " s)\n";
+    auto beeper = file.params.find(kBeeperParam);
+    std::cout << "Beeper:            "
+              << (beeper == file.params.end() ? "unknown"
+                  : beeper->second != 0       ? "on"
+                                              : "off")
+              << "\n";
     std::cout << "Parameters:       ";
     for (const auto& [id, value] : file.params) std::cout << " " << id << "=" << int(value);
     std::cout << "\nBarcodes:          " << file.records.size() << "\n";
@@ -217,6 +267,10 @@ int main(int argc, char** argv) {
             Unplug(args, path);
         else if (args.command == "show")
             Show(args, path);
+        else if (args.command == "fail")
+            Fail(args, path);
+        else if (args.command == "recover")
+            Recover(args, path);
         else
             throw Failure{"unknown command " + args.command, 2};
         return 0;
