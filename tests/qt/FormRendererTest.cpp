@@ -29,8 +29,8 @@ class SampleForm final : public ui::Form {
     SampleForm() : Form("frmSample") {
         SetCaption("Sample");
         SetScaleSize(4320, 2880);
-        AddImage("normal", ":/dialogs/setclock-normal.svg");
-        AddImage("lit", ":/dialogs/setclock-highlight.svg");
+        AddImage("normal", ":/dialogs/clock.svg");
+        AddImage("lit", ":/dialogs/clock-hot.svg");
         Put("fraBox", ControlKind::Frame, "", 120, 60, 4080, 1800).text = "Box";
         Put("lblName(0)", ControlKind::Label, "fraBox", 120, 300, 900, 255).text = "Name:";
         Put("txtName", ControlKind::TextBox, "fraBox", 1140, 270, 2000, 315);

@@ -1,8 +1,10 @@
 #include "platform/qt/QtDialogLauncher.h"
 
+#include <QApplication>
 #include <QTimer>
 
 #include "platform/qt/QtFormRenderer.h"
+#include "platform/qt/QtTextMetrics.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDeviceInfo.h"
 #include "ui/frmOPN2001Settings.h"
@@ -13,7 +15,11 @@ namespace quarnel::qt {
 
 QtDialogLauncher::QtDialogLauncher(ui::FormServices services)
     : services_(std::move(services)),
-      browseFolder_(std::make_shared<ui::modBrowseFolder>(services_.desktop)) {}
+      browseFolder_(std::make_shared<ui::modBrowseFolder>(services_.desktop)) {
+    // The dialogs are drawn in the application's font; measure in it too.
+    if (!services_.metrics)
+        services_.metrics = std::make_shared<QtTextMetrics>(QApplication::font());
+}
 
 QtDialogLauncher::~QtDialogLauncher() {
     for (auto& [name, dialog] : open_) delete dialog.data();

@@ -50,6 +50,15 @@ int32_t ShiftKeys(Qt::KeyboardModifiers modifiers) {
     return result;
 }
 
+// A check box that toggles wherever it is clicked, not only on its caption.
+class WholeCheckBox final : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+
+  protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 // Kinds the user clicks that are no buttons: they need an event filter.
 bool ClicksThroughFilter(ui::ControlKind kind) {
     return kind == ui::ControlKind::Label || kind == ui::ControlKind::PictureBox ||
@@ -117,7 +126,7 @@ QWidget* QtFormDialog::CreateWidget(const ui::Control& control) {
         case ui::ControlKind::TextBox:
             return new QLineEdit(parent);
         case ui::ControlKind::CheckBox:
-            return new QCheckBox(parent);
+            return new WholeCheckBox(parent);
         case ui::ControlKind::ComboBox:
             return new QComboBox(parent);
         case ui::ControlKind::CommandButton: {
