@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtStrings.h"
@@ -144,6 +145,12 @@ QWidget* QtFormDialog::CreateWidget(const ui::Control& control) {
     }
     auto* picture = new QLabel(parent);
     picture->setAlignment(Qt::AlignCenter);
+    // A picture box holding other controls is a sunken panel around them.
+    const auto& controls = form_->Controls();
+    if (std::any_of(controls.begin(), controls.end(),
+                    [&](const ui::Control& c) { return c.container == control.name; })) {
+        picture->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    }
     return picture;
 }
 
