@@ -13,6 +13,7 @@
 #include "platform/ScannerLibrary.h"
 #include "platform/ShellNotify.h"
 #include "ui/DialogLauncher.h"
+#include "webshop/WebshopLink.h"
 
 namespace quarnel {
 
@@ -27,6 +28,8 @@ struct MainWindowServices {
     // Opens the port-change source for the main window's hidden window.
     std::function<std::unique_ptr<platform::DeviceNotificationSource>(platform::HiddenWindow&)>
         openDeviceNotifications;
+    // The web shop each order is sent to; SystemWebshopLink() when empty.
+    std::function<WebshopLink()> webshopLink;
 };
 
 }  // namespace quarnel

@@ -3,6 +3,7 @@
 #include "app/ErrorInfo.h"
 #include "app/TextCompare.h"
 #include "app/TraceLog.h"
+#include "app/frmMain.h"
 
 namespace quarnel {
 
@@ -26,6 +27,14 @@ void Main(const std::string& commandLine, const StartupEnvironment& environment)
     SetTraceSettings(g_settings);
     WriteTrace(std::string("Starting ") + kAppTitle, false, true);
     for (const std::string& problem : g_settings->LoadProblems()) trace::Event(problem);
+}
+
+std::unique_ptr<frmMain> Main(const std::string& commandLine, const StartupEnvironment& environment,
+                              MainWindowServices services) {
+    Main(commandLine, environment);
+    auto window = std::make_unique<frmMain>(std::move(services), environment.applicationFolder);
+    window->Form_Load();
+    return window;
 }
 
 std::shared_ptr<clsSettings> Settings() {

@@ -4,10 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "app/MainWindowServices.h"
 #include "platform/RegistryApi.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {
+
+class frmMain;
 
 // What start-up needs from the platform; main() fills it in, tests pass fakes.
 struct StartupEnvironment {
@@ -22,6 +25,11 @@ bool IsExtendedSwitch(std::string commandLine);
 // Sets the extended-logging flag from the command line, creates the shared
 // settings object and writes the start entry.
 void Main(const std::string& commandLine, const StartupEnvironment& environment);
+
+// The same, then loads the main window over services and hands it to the
+// caller; the program lives as long as the window is loaded.
+std::unique_ptr<frmMain> Main(const std::string& commandLine, const StartupEnvironment& environment,
+                              MainWindowServices services);
 
 // The shared settings object; null before Main and after ExitApplication.
 std::shared_ptr<clsSettings> Settings();

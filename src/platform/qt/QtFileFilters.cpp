@@ -1,0 +1,32 @@
+#include "platform/qt/QtFileFilters.h"
+
+#include "platform/qt/QtStrings.h"
+
+namespace quarnel::qt {
+
+QStringList NameFilters(const std::string& filter) {
+    const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) pattern = pattern.trimmed();
+        const QString patternText = patterns.join(QLatin1Char(' '));
+        if (patternText.isEmpty()) continue;
+        const QString bracketed = QLatin1Char('(') + patternText + QLatin1Char(')');
+        // Qt reads the patterns from the last brackets: a description that
+        // shows its own gets them replaced.
+        if (description.endsWith(QLatin1Char(')'))) {
+            const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+            if (open >= 0) description = description.left(open).trimmed();
+        }
+        if (description.isEmpty()) {
+            filters << bracketed;
+        } else {
+            filters << description + QLatin1Char(' ') + bracketed;
+        }
+    }
+    return filters;
+}
+
+}  // namespace quarnel::qt

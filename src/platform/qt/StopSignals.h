@@ -1,0 +1,23 @@
+// SIGINT, SIGTERM and SIGHUP, turned into a call from the event loop.
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+
+namespace quarnel::qt {
+
+class StopSignals final {
+  public:
+    // stop runs from the event loop, once per signal received.
+    explicit StopSignals(std::function<void()> stop);
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace quarnel::qt

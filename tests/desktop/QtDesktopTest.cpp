@@ -1,0 +1,209 @@
+// The desktop services on Qt: answers of the modal windows, the menu's
+// choice, and the event sources that keep running while those are open.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "QtTestApp.h"
+#include "TestSupport.h"
+#include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtFileFilters.h"
+
+namespace quarnel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs act on the window that is open a moment after the call, so that a
+// modal loop started by the call can be answered.
+template <typename Window>
+void WhenOpen(std::function<void(Window&)> act) {
+    QTimer::singleShot(100ms, [act] {
+        Window* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (!window) window = qobject_cast<Window*>(QApplication::activePopupWidget());
+        ASSERT_NE(window, nullptr);
+        act(*window);
+    });
+}
+
+class QtDesktopTest : public ::testing::Test {
+  protected:
+    QtDesktopTest() { test::QtTestApp(); }
+    qt::QtDesktop desktop_;
+};
+
+TEST_F(QtDesktopTest, MessageBoxShowsTheButtonsAndAnswersWithTheirValues) {
+    struct Case {
+        int32_t buttons;
+        QMessageBox::StandardButton click;  // NoButton: closed with Escape
+        QMessageBox::Icon icon;
+        int32_t answer;
+    };
+    const Case cases[] = {
+        {platform::vbOKOnly, QMessageBox::Ok, QMessageBox::NoIcon, platform::vbOK},
+        {platform::vbYesNo | platform::vbQuestion, QMessageBox::Yes, QMessageBox::Question,
+         platform::vbYes},
+        {platform::vbYesNo | platform::vbExclamation, QMessageBox::No, QMessageBox::Warning,
+         platform::vbNo},
+        {3 | platform::vbCritical, QMessageBox::NoButton, QMessageBox::Critical,
+         platform::vbCancel},
+        {platform::vbInformation, QMessageBox::NoButton, QMessageBox::Information, platform::vbOK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.buttons);
+        WhenOpen<QMessageBox>([&c](QMessageBox& box) {
+            EXPECT_EQ(box.windowTitle(), "Quarnel");
+            EXPECT_EQ(box.text(), QString::fromUtf8("Übertragen?"));
+            EXPECT_EQ(box.icon(), c.icon);
+            if (c.click == QMessageBox::NoButton) {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(&box, &escape);
+                if (box.isVisible()) box.reject();
+            } else {
+                box.button(c.click)->click();
+            }
+        });
+        EXPECT_EQ(desktop_.MsgBox("Übertragen?", c.buttons), c.answer);
+    }
+}
+
+TEST_F(QtDesktopTest, MenuShowsItemStatesAndReturnsTheChosenName) {
+    const std::vector<platform::MenuItem> items{
+        {"mnuReadData", "Read scanner data now", false, false, true, false},
+        {"mnuSep1", "", true, true, true, false},
+        {"mnuExit", "Exit", false, true, true, false},
+        {"mnuSep3", "", true, true, false, false},
+        {"mnuExtendedLogging", "Exteded logging", false, true, false, true},
+    };
+    WhenOpen<QMenu>([](QMenu& menu) {
+        const QList<QAction*> actions = menu.actions();
+        ASSERT_EQ(actions.size(), 5);
+        EXPECT_FALSE(actions[0]->isEnabled());
+        EXPECT_TRUE(actions[1]->isSeparator());
+        EXPECT_FALSE(actions[3]->isVisible());
+        EXPECT_TRUE(actions[4]->isChecked());
+        menu.setActiveAction(actions[2]);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(&menu, &enter);
+    });
+    EXPECT_EQ(desktop_.PopupMenu(items), "mnuExit");
+
+    WhenOpen<QMenu>([](QMenu& menu) { menu.close(); });
+    EXPECT_EQ(desktop_.PopupMenu(items), std::nullopt);
+}
+
+// The polling timer and the device notifications must keep coming while a
+// message box, a file dialog or the menu waits for the user.
+TEST_F(QtDesktopTest, TimersAndWatchesRunWhileModalWindowsAreOpen) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    int ticks = 0;
+    int ready = 0;
+    auto timer = desktop_.CreateTimer([&] { ++ticks; });
+    timer->SetInterval(10ms);
+    timer->SetEnabled(true);
+    EXPECT_TRUE(timer->Enabled());
+    auto watch = desktop_.WatchDescriptor(fds[0], [&] {
+        char byte;
+        if (read(fds[0], &byte, 1) == 1) ++ready;
+    });
+
+    const std::vector<std::function<void()>> modals{
+        [&] {
+            WhenOpen<QMessageBox>(
+                [](QMessageBox& box) { QTimer::singleShot(300ms, &box, &QMessageBox::accept); });
+            desktop_.MsgBox("waiting", platform::vbOKOnly);
+        },
+        [&] {
+            WhenOpen<QFileDialog>([](QFileDialog& dialog) {
+                QTimer::singleShot(300ms, &dialog, &QFileDialog::reject);
+            });
+            desktop_.ShowOpen({});
+        },
+        [&] {
+            WhenOpen<QMenu>([](QMenu& menu) { QTimer::singleShot(300ms, &menu, &QMenu::close); });
+            desktop_.PopupMenu({{"mnuExit", "Exit"}});
+        },
+    };
+    for (const auto& modal : modals) {
+        ticks = ready = 0;
+        QTimer::singleShot(150ms, [&] { ASSERT_EQ(write(fds[1], "x", 1), 1); });
+        modal();
+        EXPECT_GE(ticks, 10);
+        EXPECT_EQ(ready, 1);
+    }
+    timer->SetEnabled(false);
+    EXPECT_FALSE(timer->Enabled());
+    watch.reset();
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST_F(QtDesktopTest, SaveDialogTakesFolderNameFilterAndOverwriteFlag) {
+    test::TempDir dir;
+    platform::FileDialogRequest request;
+    request.title = "Save order";
+    request.filter = "Orders (*.csv)|*.csv|Text|*.txt;*.log|All files|*.*";
+    request.filterIndex = 2;
+    request.initialFolder = dir.Path();
+    request.fileName = "order.csv";
+    for (uint32_t flags : {0u, platform::cdlOFNOverwritePrompt}) {
+        request.flags = flags;
+        WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), "Save order");
+            EXPECT_EQ(dialog.nameFilters(),
+                      (QStringList{"Orders (*.csv)", "Text (*.txt *.log)", "All files (*.*)"}));
+            EXPECT_EQ(dialog.selectedNameFilter(), "Text (*.txt *.log)");
+            EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), flags == 0);
+            static_cast<QDialog&>(dialog).accept();
+        });
+        EXPECT_EQ(desktop_.ShowSave(request), dir.File("order.csv"));
+    }
+}
+
+TEST(QtFileFiltersTest, ConvertsPairsOfDescriptionAndPattern) {
+    EXPECT_EQ(qt::NameFilters("CSV files|*.csv|All|*.*"),
+              (QStringList{"CSV files (*.csv)", "All (*.*)"}));
+    EXPECT_EQ(qt::NameFilters("Images (*.png;*.gif)|*.png;*.gif|Old (*.bak)|*.csv"),
+              (QStringList{"Images (*.png *.gif)", "Old (*.csv)"}));
+    EXPECT_EQ(qt::NameFilters("|*.txt|Dangling"), (QStringList{"(*.txt)"}));
+    EXPECT_EQ(qt::NameFilters("Nothing|"), QStringList{});
+    EXPECT_EQ(qt::NameFilters(""), QStringList{});
+}
+
+class FakeDialogs final : public DialogLauncher {
+  public:
+    void ShowAbout() override {}
+    void ShowOptions() override {}
+    void ShowDeviceInfo(std::shared_ptr<clsOPN2001>) override {}
+    void ShowScannerSettings(std::shared_ptr<clsOPN2001>) override {}
+    bool AnyOpen() const override { return open; }
+    bool open = true;
+};
+
+TEST_F(QtDesktopTest, UnloadEndsTheLoopOnceTheLastDialogHasClosed) {
+    auto dialogs = std::make_shared<FakeDialogs>();
+    desktop_.SetDialogLauncher(dialogs);
+    bool stillRunning = false;
+    QTimer::singleShot(0, [&] { desktop_.MainWindowUnloaded(); });
+    QTimer::singleShot(300ms, [&] {
+        stillRunning = true;
+        dialogs->open = false;
+        desktop_.DialogClosed();
+    });
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    safety.start(5s);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(stillRunning);
+}
+
+}  // namespace
+}  // namespace quarnel

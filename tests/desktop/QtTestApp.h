@@ -1,0 +1,39 @@
+// One QApplication for the whole test executable, made on first use (after
+// the test main has applied the headless environment), and a way to let the
+// event loop run for a while or until a condition holds.
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <chrono>
+#include <functional>
+
+namespace quarnel::test {
+
+inline QApplication& QtTestApp() {
+    static int argc = 1;
+    static char name[] = "desktop_tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's own statics may be gone by the time static
+    // objects of the test executable are.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
+}
+
+// Runs the event loop until done() or the timeout; done()'s last answer.
+inline bool RunEventsUntil(const std::function<bool()>& done,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    QtTestApp();
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeout.count()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return done();
+}
+
+inline void RunEventsFor(std::chrono::milliseconds duration) {
+    RunEventsUntil([] { return false; }, duration);
+}
+
+}  // namespace quarnel::test

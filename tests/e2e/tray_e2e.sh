@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The built program on a virtual display with a tray host: the icon appears
+# when the tray starts after the program, a plugged-in virtual scanner's
+# barcodes become an order in the reference shop with its page opened and
+# the files written, unplugging restores the bare icon, and SIGTERM ends the
+# program with its exit entry. With SCREENSHOT_DIR set, the balloon, the
+# context menu and the order page are photographed into that folder.
+#
+# Usage: tray_e2e.sh QUARNEL SHOP VSCAN REG CSP2_LIBRARY
+set -euo pipefail
+
+quarnel=$1 shop=$2 vscan=$3 reg=$4 library=$5
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/session.sh"
+
+for tool in Xvfb trayer; do
+  if ! command -v $tool >/dev/null; then
+    echo "SKIPPED: $tool is not installed (scripts/install-deps.sh installs it)"
+    exit 77
+  fi
+done
+for tool in xwininfo xdotool sqlite3; do
+  command -v $tool >/dev/null || fail "$tool is not installed"
+done
+
+work=$(mktemp -d)
+trap 'session_cleanup; rm -rf "$work"' EXIT
+session_profile "$work" "$reg" 100 jan secret
+session_xdg_open "$work"
+session_shop "$shop" "$work/shop.db" 100:jan:secret
+session_xvfb
+session_dbus
+export QUARNEL_CSP2_LIBRARY=$library
+
+step() { echo "--- $*"; }
+# The bottom right corner of the display, where the tray, balloon and menu are.
+photograph() { import -window root -crop 440x320+584+448 +repage "$SCREENSHOT_DIR/$1"; }
+expect_trace() { wait_for "${2:-10}" "the trace entry '$1'" trace_has "$1"; }
+
+step "start without a tray host"
+"$quarnel" extended >"$work/quarnel.log" 2>&1 &
+quarnel_pid=$!
+SESSION_PIDS+=($quarnel_pid)
+expect_trace "  Exiting frmMain.Form_Load" 30
+tray_icon_shown && fail "an icon is shown although no tray host runs"
+
+step "a tray host starts: the icon shows up"
+session_tray
+wait_for 10 "the icon in the tray" tray_icon_shown
+
+step "plug a scanner holding two products"
+"$vscan" plug COM7 8712345678906 Q0002 4006381333931 Q0012 >/dev/null
+wait_for 20 "the order page to be opened" test -s "$XDG_OPEN_LOG"
+grep -qx "http://127.0.0.1:$SHOP_PORT/nl/quarnel/quarnelorder.aspx?order=1&deb=100&user=jan&pass=secret" \
+  "$XDG_OPEN_LOG" || fail "unexpected order page: $(cat "$XDG_OPEN_LOG")"
+lines=$(sqlite3 "$work/shop.db" \
+  "SELECT product || '=' || quantity FROM order_lines WHERE order_number = 1 ORDER BY position")
+[ "$lines" = $'8712345678906=2\n4006381333931=12' ] || fail "the shop stored: $lines"
+expect_trace "Order 1 sent succesfully"
+ls "$XDG_DATA_HOME"/Quarnel/Barcodes/*.txt >/dev/null 2>&1 || fail "no read-out file written"
+ls "$XDG_DATA_HOME"/Quarnel/Orders/*.csv >/dev/null 2>&1 || fail "no order file written"
+grep -q "^8712345678906;2" "$XDG_DATA_HOME"/Quarnel/Orders/*.csv || fail "order file content"
+
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+  step "photograph the balloon"
+  sleep 0.5
+  photograph balloon.png
+fi
+
+step "right click on the icon opens the menu"
+click_tray_icon 3
+expect_trace "  Opening context menu..."
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+  sleep 0.5
+  photograph context-menu.png
+fi
+xdotool key Escape
+expect_trace "  Exiting frmMain.m_objTray_OnTrayEvent"
+
+step "unplug: the bare icon and tool tip come back"
+"$vscan" unplug COM7 >/dev/null
+expect_trace "Device OPN-2001 disconnected."
+restored() {
+  trace_text | cut -f2- | grep -A1 -xF "  Entering clsSysTray.ModifyTrayIcon (ToolTip = Quarnel)" |
+    grep -qxF "  Calling API Shell_NotifyIcon"
+}
+wait_for 5 "the icon to be reset" restored
+
+if [ -n "${SCREENSHOT_DIR:-}" ] && [ -s "$XDG_OPEN_LOG" ] && command -v chromium >/dev/null; then
+  step "photograph the order page"
+  timeout 60 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars \
+    --window-size=900,700 --screenshot="$SCREENSHOT_DIR/order-page.png" \
+    "$(head -1 "$XDG_OPEN_LOG")" >/dev/null 2>&1 || echo "warning: no order page screenshot" >&2
+fi
+
+step "SIGTERM ends the program like Exit"
+kill -TERM $quarnel_pid
+wait_for 15 "quarnel to end" process_gone $quarnel_pid
+status=0
+wait $quarnel_pid || status=$?
+[ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"
+last=$(trace_text | tail -1 | cut -f2-)
+[ "$last" = "Exiting Quarnel" ] || fail "the trace ends with '$last'"
+echo "PASSED"
