@@ -1,0 +1,272 @@
+// The main window's polling of detection, its tray menu, the dialogs it
+// opens and the way it ends.
+#include "MainWindowFixture.h"
+
+namespace quarnel::test {
+namespace {
+
+using platform::DBT_DEVICEARRIVAL;
+using platform::DBT_DEVICEREMOVECOMPLETE;
+using platform::NIM_ADD;
+using platform::NIM_DELETE;
+using ::testing::ElementsAre;
+using ::testing::IsSubsetOf;
+
+const std::string kConnectedTip = "Quarnel (OPN-2001)";
+
+// A port-change source whose readiness the test fakes: each Dispatch
+// delivers the arrival of COM3.
+class ArrivalSource : public platform::DeviceNotificationSource {
+  public:
+    ArrivalSource(platform::HiddenWindow& window, bool& alive) : window_(window), alive_(alive) {
+        alive_ = true;
+    }
+    ~ArrivalSource() override { alive_ = false; }
+    int FileDescriptor() const override { return 9; }
+    void Dispatch() override {
+        auto record = platform::MakePortNotification("COM3");
+        window_.SendMessageA(platform::WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                             reinterpret_cast<platform::LPARAM>(record->data()));
+    }
+
+  private:
+    platform::HiddenWindow& window_;
+    bool& alive_;
+};
+
+class PollingTest : public MainWindowTest {
+  protected:
+    // Trace entries that the test looks for, in the order written.
+    std::vector<std::string> Entries(const std::vector<std::string>& wanted) const {
+        std::vector<std::string> found;
+        for (const std::string& line : NewTrace())
+            if (std::ranges::find(wanted, line) != wanted.end()) found.push_back(line);
+        return found;
+    }
+    const platform::NOTIFYICONDATA& LastRecord() const { return shell_->calls.back().data; }
+    void Arrive() {
+        PortChange(DBT_DEVICEARRIVAL);
+        desktop_->Tick();
+    }
+    void Leave() {
+        Unplug();
+        PortChange(DBT_DEVICEREMOVECOMPLETE);
+        desktop_->Tick();
+    }
+};
+
+TEST_F(PollingTest, AScannerPresentAtStartIsConnectedButNotRead) {
+    Plug(kOneBarcode);
+    Start();
+    EXPECT_TRUE(TraceHas("Detected OPN-2001 on COM port 3"));
+    ASSERT_EQ(shell_->calls.at(0).message, NIM_ADD);
+    EXPECT_EQ(shell_->calls[0].data.hIcon, platform::kIconScannerOK);
+    EXPECT_EQ(FakeShell::Text(shell_->calls[0].data.szTip), kConnectedTip);
+    ASSERT_TRUE(window_->OPN2001());
+    EXPECT_TRUE(window_->OPN2001()->Connected());
+    Mark();
+    for (int i = 0; i < 3; ++i) desktop_->Tick();
+    EXPECT_TRUE(shell_->calls.empty());
+    EXPECT_TRUE(NewTrace().empty());
+}
+
+TEST_F(PollingTest, APluggedInScannerIsReadAtOnceAndAPulledOneReleased) {
+    Start();
+    EXPECT_TRUE(TraceHas("Failed to connect to OPN-2001 on COM port 3"));
+    EXPECT_EQ(shell_->calls.at(0).data.hIcon, platform::kIconScannerError);
+    EXPECT_EQ(FakeShell::Text(shell_->calls[0].data.szTip), "Quarnel");
+    EXPECT_FALSE(window_->OPN2001());
+
+    Plug(kOneBarcode);
+    Mark();
+    Arrive();
+    EXPECT_EQ(shell_->calls.at(0).data.hIcon, platform::kIconScannerOK);
+    EXPECT_EQ(FakeShell::Text(shell_->calls[0].data.szTip), kConnectedTip);
+    const std::string title = "Connected to scanner 'OPN-2001'|";
+    EXPECT_THAT(
+        shell_->Balloons(),
+        ElementsAre(title + "Reading barcode data...|1", title + "Generating order...|17",
+                    title + "Sending order...|17", title + "Bestelling succesvol verzonden|17"));
+    EXPECT_EQ(Entries({"Device OPN-2001 detected on COM port 3", "Reading barcode data..."}),
+              (std::vector<std::string>{"Device OPN-2001 detected on COM port 3",
+                                        "Reading barcode data..."}));
+    EXPECT_EQ(ReadFileBytes(platform::virtual_ports::FileOfPort(scanners_.Path(), "COM3"))
+                  .find("8712345678906"),
+              std::string::npos);  // the scanner was emptied
+
+    desktop_->Tick();  // no second read-out
+    Mark();
+    Leave();
+    EXPECT_FALSE(window_->OPN2001());
+    EXPECT_TRUE(NewTraceHas("Device OPN-2001 disconnected."));
+    ASSERT_EQ(shell_->calls.size(), 2u);
+    EXPECT_EQ(shell_->calls[0].data.hIcon, platform::kIconScannerError);
+    EXPECT_EQ(FakeShell::Text(shell_->calls[0].data.szTip), "Quarnel");
+    EXPECT_EQ(shell_->calls[1].data.uFlags, platform::NIF_INFO);  // the balloon hidden
+    EXPECT_EQ(FakeShell::Text(shell_->calls[1].data.szInfo), "");
+}
+
+TEST_F(PollingTest, AScannerThatFailedToConnectWaitsUntilItIsPluggedInAgain) {
+    Plug("fail csp2InitEx = 5\n");
+    Start();
+    Mark();
+    Arrive();
+    desktop_->Tick();
+    desktop_->Tick();
+    EXPECT_EQ(Entries({"Device OPN-2001 detected on COM port 3"}).size(), 1u);
+    EXPECT_TRUE(shell_->calls.empty());
+    Choose("mnuReadData");  // disabled: nothing runs
+    const std::vector<platform::MenuItem>& menu = desktop_->menus.back();
+    for (size_t i = 0; i < menu.size(); ++i) EXPECT_EQ(menu[i].enabled, i >= 3) << menu[i].name;
+    EXPECT_TRUE(desktop_->msgBoxes.empty());
+
+    Leave();
+    EXPECT_TRUE(NewTraceHas("Device OPN-2001 disconnected."));
+    Plug("");
+    Mark();
+    Arrive();
+    EXPECT_TRUE(window_->OPN2001()->Connected());
+    EXPECT_EQ(shell_->Balloons().back(),
+              "Connected to scanner 'OPN-2001'|The scanner contains no scanned data|18");
+}
+
+TEST_F(PollingTest, ARemovalWhileTheRunWaitsForTheUserReleasesTheScanner) {
+    Plug(kOneBarcode);
+    Start("extended", "wrong");
+    Settings()->SetAutoSaveOrders(false);
+    std::weak_ptr<clsOPN2001> scanner = window_->OPN2001();
+    bool released = false;
+    desktop_->whileMsgBox = [&](const FakeDesktop::MsgBoxCall&) {
+        Leave();
+        released = !window_->OPN2001() && !scanner.expired() && !scanner.lock()->Connected();
+    };
+    Mark();
+    Choose("mnuReadData");
+    ASSERT_EQ(desktop_->msgBoxes.size(), 1u);  // the offer to save
+    EXPECT_TRUE(released);
+    EXPECT_TRUE(scanner.expired());  // gone once the run ended
+    EXPECT_TRUE(NewTraceHas("Device OPN-2001 disconnected."));
+    EXPECT_TRUE(NewTraceHas("  Exiting frmMain.m_objOPN2001_BarcodesRead"));
+    EXPECT_EQ(shell_->calls.back().data.hIcon, platform::kIconScannerError);
+}
+
+TEST_F(PollingTest, TheMenuShowsWhatTheKeysAndTheScannerAllow) {
+    Plug("");
+    Start("");
+    struct Case {
+        platform::WPARAM keys;
+        bool extended, connected, loggingItems;
+    };
+    const Case cases[] = {
+        {platform::MK_CONTROL, false, true, true},
+        {platform::MK_CONTROL | platform::MK_SHIFT, false, true, false},
+        {platform::MK_CONTROL | platform::MK_ALT, false, true, false},
+        {0, false, false, false},
+        {0, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SetExtendedLogging(c.extended);
+        if (!c.connected) {
+            Leave();
+        }
+        desktop_->menuChoices.push_back(std::nullopt);
+        TrayNotify(platform::WM_RBUTTONUP, c.keys);
+        const std::vector<platform::MenuItem>& menu = desktop_->menus.back();
+        ASSERT_EQ(menu.size(), 11u);
+        EXPECT_EQ(menu[0].caption, "Read scanner data now");
+        EXPECT_EQ(menu[10].caption, "Exteded logging");
+        for (size_t i = 0; i < 9; ++i)
+            EXPECT_EQ(menu[i].enabled && menu[i].visible, i >= 3 || c.connected) << menu[i].name;
+        EXPECT_EQ(menu[9].visible, c.loggingItems) << c.keys;
+        EXPECT_EQ(menu[10].visible, c.loggingItems) << c.keys;
+    }
+    // Mouse moves and left clicks open nothing.
+    const size_t menus = desktop_->menus.size();
+    TrayNotify(platform::WM_MOUSEMOVE);
+    TrayNotify(platform::WM_LBUTTONDBLCLK);
+    EXPECT_EQ(desktop_->menus.size(), menus);
+}
+
+TEST_F(PollingTest, SwitchingExtendedLoggingWritesOnlyItsOwnEntries) {
+    Start("");
+    Mark();
+    Choose("mnuExtendedLogging", platform::MK_CONTROL);
+    EXPECT_THAT(NewTrace(),
+                ElementsAre("Extended logging enabled", "  Exiting frmMain.m_objTray_OnTrayEvent"));
+    EXPECT_TRUE(ExtendedLogging());
+    Mark();
+    Choose("mnuExtendedLogging");
+    EXPECT_THAT(
+        NewTrace(),
+        ElementsAre("  Handling clsSysTray.m_frm_MouseMove (Button = 0, Shift = 0, X = "
+                    "517, Y = 0)",
+                    "  Raising event OnTrayEvent",
+                    "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 0)",
+                    "  Opening context menu...", "  Handling frmMain.mnuExtendedLogging_Click",
+                    "Extended logging disabled"));
+    EXPECT_FALSE(ExtendedLogging());
+    EXPECT_TRUE(desktop_->menus.back()[10].checked);  // as the menu was shown
+}
+
+TEST_F(PollingTest, TheDialogItemsOpenTheirDialogsWithTheScanner) {
+    Plug("");
+    Start();
+    for (const char* item : {"mnuAbout", "mnuOptions", "mnuScannerInfo", "mnuScannerSetup"})
+        Choose(item);
+    EXPECT_THAT(dialogs_->calls, ElementsAre("About", "Options", "DeviceInfo", "ScannerSettings"));
+    EXPECT_THAT(dialogs_->scanners, ElementsAre(window_->OPN2001(), window_->OPN2001()));
+
+    // Without a detected scanner the scanner settings stay closed.
+    Leave();
+    window_->mnuScannerSetup_Click();
+    EXPECT_EQ(dialogs_->calls.size(), 4u);
+}
+
+TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
+    bool sourceAlive = false;
+    openNotifications_ = [&](platform::HiddenWindow& window) {
+        return std::make_unique<ArrivalSource>(window, sourceAlive);
+    };
+    Plug("");
+    Start();
+    EXPECT_EQ(desktop_->WatchCount(), 1u);
+    Mark();
+    Choose("mnuExit");
+    const std::vector<std::string> order = {"  Handling frmMain.mnuExit_Click",
+                                            "  Entering frmMain.Form_Unload",
+                                            "  Terminating clsDeviceDetection object",
+                                            "  Terminating clsOPN2001 object", "Exiting Quarnel"};
+    EXPECT_EQ(Entries(order), order);
+    EXPECT_EQ(NewTrace().back(), "Exiting Quarnel");
+    EXPECT_EQ(shell_->calls.back().message, NIM_DELETE);
+    EXPECT_FALSE(Settings());
+    EXPECT_FALSE(sourceAlive);
+    EXPECT_EQ(desktop_->WatchCount(), 0u);
+    EXPECT_EQ(desktop_->unloadedCount, 1);
+    window_->Unload();
+    desktop_->Tick();
+    EXPECT_EQ(desktop_->unloadedCount, 1);
+    EXPECT_EQ(shell_->calls.back().message, NIM_DELETE);
+}
+
+TEST_F(PollingTest, PortChangesArriveThroughTheWatchedSource) {
+    bool sourceAlive = false;
+    openNotifications_ = [&](platform::HiddenWindow& window) {
+        return std::make_unique<ArrivalSource>(window, sourceAlive);
+    };
+    Start();
+    Plug("");
+    Mark();
+    desktop_->Ready(9);
+    desktop_->Tick();
+    ASSERT_TRUE(window_->OPN2001());
+    EXPECT_TRUE(window_->OPN2001()->Connected());
+    // Ended without Unload: detection lets go of the window first.
+    window_.reset();
+    EXPECT_FALSE(sourceAlive);
+    EXPECT_EQ(desktop_->WatchCount(), 0u);
+    EXPECT_EQ(desktop_->TimerCount(), 0u);
+}
+
+}  // namespace
+}  // namespace quarnel::test

@@ -1,0 +1,40 @@
+// A notification area that records every Shell_NotifyIconA call with a copy
+// of the record, and refuses the operations it is told to refuse.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/ShellNotify.h"
+
+namespace quarnel::test {
+
+class FakeShell : public platform::ShellNotifyApi {
+  public:
+    struct Call {
+        uint32_t message;
+        platform::NOTIFYICONDATA data;
+    };
+
+    bool Shell_NotifyIconA(uint32_t message, const platform::NOTIFYICONDATA& data) override;
+
+    // A record's text field up to its NUL, converted to UTF-8.
+    template <size_t N>
+    static std::string Text(const std::array<char, N>& field) {
+        return TextOf(field.data(), N);
+    }
+
+    // The balloon calls (NIF_INFO) as "title|text|flags", in call order.
+    std::vector<std::string> Balloons() const;
+
+    std::vector<Call> calls;
+    // Operations (NIM_ADD, ...) answered with failure.
+    std::set<uint32_t> refused;
+
+  private:
+    static std::string TextOf(const char* field, size_t size);
+};
+
+}  // namespace quarnel::test

@@ -1,0 +1,213 @@
+// The tray object over a recording shell: the record it hands over, the
+// balloon states and the notifications it turns into events.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "FakeShell.h"
+#include "TestSupport.h"
+#include "ui/clsSysTray.h"
+
+namespace quarnel::test {
+namespace {
+
+using platform::NIM_ADD;
+using platform::NIM_DELETE;
+using platform::NIM_MODIFY;
+using platform::NIM_SETVERSION;
+using ::testing::ElementsAre;
+
+// A window that hands the mouse moves it is sent to its one receiver.
+class FakeForm : public TrayForm {
+  public:
+    platform::HWND hWnd() const override { return 77; }
+    platform::HICON Icon() const override { return platform::kIconApplication; }
+    void SetMouseMoveHandler(MouseMoveHandler handler) override { handler_ = std::move(handler); }
+
+    // The shell's notification: the number as X, keys and buttons in wParam.
+    void Notify(uint32_t message, platform::WPARAM keys = 0) {
+        auto args = DecodeMouseMove(platform::WM_MOUSEMOVE, keys,
+                                    static_cast<platform::LPARAM>(message | (5u << 16)));
+        if (handler_) handler_(*args);
+    }
+    bool Listened() const { return static_cast<bool>(handler_); }
+
+  private:
+    MouseMoveHandler handler_;
+};
+
+class TrayTest : public ::testing::Test {
+  protected:
+    TrayTest() {
+        tray_->SetOnTrayEvent(
+            [this](int32_t message, int16_t shift) { events_.emplace_back(message, shift); });
+    }
+    const platform::NOTIFYICONDATA& Last() const { return shell_->calls.back().data; }
+    std::vector<uint32_t> Operations() const {
+        std::vector<uint32_t> operations;
+        for (const auto& call : shell_->calls) operations.push_back(call.message);
+        return operations;
+    }
+
+    TraceCapture trace_;
+    std::shared_ptr<FakeShell> shell_ = std::make_shared<FakeShell>();
+    FakeForm form_;
+    std::unique_ptr<clsSysTray> tray_ = std::make_unique<clsSysTray>(shell_);
+    std::vector<std::pair<int32_t, int16_t>> events_;
+};
+
+TEST_F(TrayTest, AddingFillsTheRecordOnceAndListensOnlyWhenTheShellAgrees) {
+    tray_->ModifyTrayIcon(platform::kIconScannerOK, "ignored");
+    EXPECT_TRUE(shell_->calls.empty());  // not in the tray yet
+
+    tray_->AddToTray(form_);
+    ASSERT_THAT(Operations(), ElementsAre(NIM_ADD, NIM_SETVERSION));
+    const platform::NOTIFYICONDATA& added = shell_->calls[0].data;
+    EXPECT_EQ(added.cbSize, 488u);
+    EXPECT_EQ(added.hWnd, 77);
+    EXPECT_EQ(added.uID, 1u);
+    EXPECT_EQ(added.uFlags, 7u);
+    EXPECT_EQ(added.uCallbackMessage, 0x200u);
+    EXPECT_EQ(added.hIcon, platform::kIconApplication);
+    EXPECT_EQ(FakeShell::Text(added.szTip), "Quarnel");
+    EXPECT_EQ(added.uTimeoutOrVersion, 3u);
+    EXPECT_TRUE(tray_->InTray());
+    EXPECT_TRUE(form_.Listened());
+
+    tray_->AddToTray(form_, platform::kIconScannerOK, "other");
+    EXPECT_EQ(shell_->calls.size(), 2u);
+
+    // A refused add leaves the object out of the tray and deaf.
+    auto shell = std::make_shared<FakeShell>();
+    shell->refused = {NIM_ADD};
+    FakeForm form;
+    clsSysTray refused(shell);
+    refused.AddToTray(form, platform::kIconScannerError, "tip");
+    EXPECT_FALSE(refused.InTray());
+    EXPECT_FALSE(form.Listened());
+    EXPECT_TRUE(trace_.Contains("Property Get clsSysTray.InTray (=False)"));
+}
+
+TEST_F(TrayTest, TextsAreCutToTheFieldsInTheShellsCodePage) {
+    const std::string euro = "\xE2\x82\xAC";  // one byte in Windows-1252
+    std::string euros;
+    for (int i = 0; i < 130; ++i) euros += euro;
+    tray_->AddToTray(form_, platform::kIconScannerError, euros);
+    EXPECT_EQ(FakeShell::Text(shell_->calls[0].data.szTip).size(), 127u * euro.size());
+    EXPECT_EQ(shell_->calls[0].data.szTip[126], '\x80');
+
+    tray_->ShowBalloon(std::string(100, 't'), std::string(300, 'i'), 1, true);
+    EXPECT_EQ(FakeShell::Text(Last().szInfoTitle), std::string(63, 't'));
+    EXPECT_EQ(FakeShell::Text(Last().szInfo), std::string(255, 'i'));
+
+    tray_->ModifyTrayIcon(platform::kIconScannerOK, std::string(128, 'x'));
+    EXPECT_EQ(FakeShell::Text(Last().szTip), std::string(127, 'x'));
+}
+
+TEST_F(TrayTest, ModifyAndBalloonsSetTheFlagsTheShellExpects) {
+    tray_->AddToTray(form_, platform::kIconScannerError, "Quarnel");
+    struct Step {
+        std::function<void()> act;
+        uint32_t flags, infoFlags;
+        const char* title;
+        const char* info;
+    };
+    const Step steps[] = {
+        {[&] { tray_->ModifyTrayIcon(platform::kIconScannerOK); }, 2, 0, "", ""},
+        {[&] { tray_->ModifyTrayIcon(platform::kIconScannerOK, "Quarnel (OPN-2001)"); }, 6, 0, "",
+         ""},
+        {[&] { tray_->ShowBalloon("T", "with sound", 1, true); }, 16, 1, "T", "with sound"},
+        {[&] { tray_->UpdateBalloon("kept icon", -1); }, 16, 17, "T", "kept icon"},
+        {[&] { tray_->ShowBalloon("U", "silent", 2, false); }, 16, 18, "U", "silent"},
+        // A kept icon that is already silent stays icon 2.
+        {[&] { tray_->UpdateBalloon("again", -1); }, 16, 18, "U", "again"},
+        {[&] { tray_->UpdateBalloon("error", 3); }, 16, 19, "U", "error"},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(shell_->calls.back().message, NIM_MODIFY);
+        EXPECT_EQ(Last().uFlags, step.flags) << step.info;
+        EXPECT_EQ(Last().dwInfoFlags, step.infoFlags) << step.info;
+        EXPECT_EQ(FakeShell::Text(Last().szInfoTitle), step.title);
+        EXPECT_EQ(FakeShell::Text(Last().szInfo), step.info);
+    }
+    EXPECT_EQ(Last().uTimeoutOrVersion, 10000u);
+    EXPECT_EQ(Last().hIcon, platform::kIconScannerOK);
+    EXPECT_EQ(FakeShell::Text(Last().szTip), "Quarnel (OPN-2001)");
+}
+
+TEST_F(TrayTest, NotificationsRaiseEventsOrTrackTheBalloon) {
+    tray_->AddToTray(form_);
+    tray_->ShowBalloon("T", "I", 1, true);
+    trace_.Clear();
+
+    form_.Notify(0x200, platform::MK_CONTROL);
+    EXPECT_TRUE(events_.empty());
+    EXPECT_TRUE(trace_.Messages().empty());
+
+    form_.Notify(platform::WM_RBUTTONUP, platform::MK_CONTROL | platform::MK_SHIFT);
+    form_.Notify(platform::WM_LBUTTONUP, platform::MK_ALT | platform::MK_LBUTTON);
+    EXPECT_THAT(events_, ElementsAre(std::pair<int32_t, int16_t>{517, 3},
+                                     std::pair<int32_t, int16_t>{514, 4}));
+    EXPECT_THAT(trace_.Messages(),
+                ElementsAre("  Handling clsSysTray.m_frm_MouseMove (Button = 0, Shift = 3, X = "
+                            "517, Y = 5)",
+                            "  Raising event OnTrayEvent",
+                            "  Handling clsSysTray.m_frm_MouseMove (Button = 1, Shift = 4, X = "
+                            "514, Y = 5)",
+                            "  Raising event OnTrayEvent"));
+
+    // Balloon notifications change the state and raise nothing; a hide after
+    // the balloon closed by itself sends nothing.
+    const size_t before = shell_->calls.size();
+    form_.Notify(platform::NIN_BALLOONSHOW);
+    EXPECT_EQ(tray_->BalloonState(), kBalloonShowing);
+    form_.Notify(platform::NIN_BALLOONTIMEOUT);
+    EXPECT_EQ(tray_->BalloonState(), kBalloonClosed);
+    tray_->HideBalloon();
+    EXPECT_EQ(shell_->calls.size(), before);
+    form_.Notify(platform::NIN_BALLOONSHOW);
+    tray_->HideBalloon();
+    ASSERT_EQ(shell_->calls.size(), before + 1);
+    EXPECT_EQ(Last().uFlags, 16u);
+    EXPECT_EQ(Last().dwInfoFlags, 0u);
+    EXPECT_EQ(FakeShell::Text(Last().szInfo), "");
+    EXPECT_EQ(tray_->BalloonState(), kBalloonUnknown);
+    EXPECT_EQ(events_.size(), 2u);
+}
+
+TEST_F(TrayTest, TheIconIsRemovedOnceAndTheTrayStopsListening) {
+    tray_->AddToTray(form_, platform::kIconScannerOK, "tip");
+    trace_.Clear();
+    shell_->refused = {NIM_DELETE};
+    tray_->RemoveFromTray();
+    EXPECT_TRUE(tray_->InTray());  // the shell kept it
+    shell_->refused.clear();
+    tray_->RemoveFromTray();
+    EXPECT_FALSE(tray_->InTray());
+    form_.Notify(platform::WM_RBUTTONUP);
+    EXPECT_TRUE(events_.empty());
+    tray_.reset();
+    EXPECT_THAT(Operations(), ElementsAre(NIM_ADD, NIM_SETVERSION, NIM_DELETE, NIM_DELETE));
+    EXPECT_FALSE(form_.Listened());
+    EXPECT_EQ(trace_.Messages().back(), "  Terminating clsSysTray object");
+}
+
+TEST_F(TrayTest, OperationsWriteTheirEntries) {
+    tray_->AddToTray(form_, platform::kIconScannerOK, "tip");
+    tray_->ShowBalloon("T", "I", 2, false);
+    tray_->UpdateBalloon("J", 3);
+    EXPECT_THAT(
+        trace_.Messages(),
+        ElementsAre(
+            "  Initializing clsSysTray object", "  Entering clsSysTray.AddToTray (ToolTip = tip)",
+            "  Calling API Shell_NotifyIcon (NIM_ADD)",
+            "  Calling API Shell_NotifyIcon (NIM_SETVERSION)", "  Exiting clsSysTray.AddToTray",
+            "  Entering clsSysTray.ShowBalloon (Title = T, Info = I, Icon = 2, "
+            "PlaySound = False)",
+            "  Calling API Shell_NotifyIcon", "  Exiting clsSysTray.ShowBalloon",
+            "  Entering clsSysTray.UpdateBalloon (Info = J, Icon = 3)",
+            "  Calling API Shell_NotifyIcon", "  Exiting clsSysTray.UpdateBalloon"));
+}
+
+}  // namespace
+}  // namespace quarnel::test
