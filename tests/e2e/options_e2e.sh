@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The built program on a virtual display with a tray host: "Settings" in the
+# tray menu opens the options dialog (once, however often it is chosen), a
+# changed setting confirmed with Enter reaches the settings store, and
+# Escape closes the dialog without storing anything; after "Exit" the
+# program ends only once the dialog is closed.
+#
+# Usage: options_e2e.sh QUARNEL REG
+set -euo pipefail
+
+quarnel=$1 reg=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/session.sh"
+
+for tool in Xvfb trayer; do
+  if ! command -v $tool >/dev/null; then
+    echo "SKIPPED: $tool is not installed (scripts/install-deps.sh installs it)"
+    exit 77
+  fi
+done
+for tool in xwininfo xdotool; do
+  command -v $tool >/dev/null || fail "$tool is not installed"
+done
+
+work=$(mktemp -d)
+trap 'session_cleanup || true; rm -rf "$work"' EXIT
+session_profile "$work" "$reg" 100 jan secret
+session_xvfb
+session_dbus
+# A busy machine may be slow to bring the tray host up; one more try.
+session_tray || session_tray
+
+step() { echo "--- $*"; }
+key='HKCU\Software\Hollinde\Quarnel'
+stored() { "$reg" query "$key" /v QuantityPositioning | awk '/QuantityPositioning/ {print $NF}'; }
+dialogs() { xdotool search --onlyvisible --name '^Settings$' 2>/dev/null || true; }
+dialog_count() { dialogs | grep -c . || true; }
+dialog_open() { [ "$(dialog_count)" -ge 1 ]; }
+dialog_closed() { [ "$(dialog_count)" -eq 0 ]; }
+# The tray menu lists, from the bottom: Exit, Info, Settings.
+choose_settings() {
+  click_tray_icon 3
+  sleep 0.5
+  xdotool key Up Up Up Return
+}
+
+"$reg" add "$key" /v QuantityPositioning /t REG_SZ /d 1 /f >/dev/null
+"$quarnel" >"$work/quarnel.log" 2>&1 &
+quarnel_pid=$!
+SESSION_PIDS+=($quarnel_pid)
+wait_for 30 "the icon in the tray" tray_icon_shown
+
+step "Settings opens the options dialog, and only once"
+choose_settings
+wait_for 10 "the options dialog" dialog_open
+choose_settings
+sleep 1
+[ "$(dialog_count)" -eq 1 ] || fail "$(dialog_count) options dialogs are open"
+
+step "Escape closes it and stores nothing"
+xdotool windowfocus --sync "$(dialogs | head -1)"
+xdotool key Down Escape
+wait_for 10 "the dialog to close" dialog_closed
+[ "$(stored)" = 1 ] || fail "Escape stored QuantityPositioning $(stored)"
+
+step "the other quantity placing, confirmed with Enter, is stored"
+choose_settings
+wait_for 10 "the options dialog" dialog_open
+xdotool windowfocus --sync "$(dialogs | head -1)"
+# The first control, the quantity placing list, has the focus.
+xdotool key Down Return
+wait_for 10 "the dialog to close" dialog_closed
+wait_for 5 "QuantityPositioning 0 in the store" test "$(stored)" = 0
+
+step "Exit with the dialog open ends the program once the dialog is closed"
+choose_settings
+wait_for 10 "the options dialog" dialog_open
+click_tray_icon 3
+sleep 0.5
+xdotool key Up Return
+sleep 1
+process_gone $quarnel_pid && fail "quarnel ended while its options dialog was open"
+xdotool windowfocus --sync "$(dialogs | head -1)"
+xdotool key Escape
+wait_for 15 "quarnel to end" process_gone $quarnel_pid
+status=0
+wait $quarnel_pid || status=$?
+[ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"
+echo "PASSED"
