@@ -233,7 +233,10 @@ void QtFormDialog::UpdateWidget(const ui::Control& control) {
         }
         case ui::ControlKind::TextBox: {
             auto* edit = static_cast<QLineEdit*>(widget);
-            edit->setMaxLength(control.maxLength > 0 ? control.maxLength : 32767);
+            // The limit holds for typing only; the logic may set a longer text.
+            edit->setMaxLength(control.maxLength > 0
+                                   ? std::max<int>(control.maxLength, static_cast<int>(text.size()))
+                                   : 32767);
             edit->setEchoMode(control.passwordChar.empty() ? QLineEdit::Normal
                                                            : QLineEdit::Password);
             if (!control.passwordChar.empty()) {
