@@ -125,10 +125,10 @@ void frmOptions::Form_Load() {
         InitTexts();
         ApplySettings();
         SizeControls();
+        trace::Exiting(Op("Form_Load"));
     } catch (...) {
         trace::Error("Error opening frmOptions: ");
     }
-    trace::Exiting(Op("Form_Load"));
 }
 
 void frmOptions::InitTexts() {
@@ -252,14 +252,8 @@ void frmOptions::txtPassword_LostFocus() {
 void frmOptions::BrowseFolder(const std::string& handler, const std::string& textBox,
                               int titleText) {
     trace::Handling(Op(handler));
-    std::string title;
-    try {
-        title = GetText(titleText);
-    } catch (...) {
-        trace::Error("Error browsing for a folder: ");
-        return;
-    }
-    const std::string folder = browseFolder_->BrowsePath(*this, title, Ctl(textBox).text);
+    const std::string folder =
+        browseFolder_->BrowsePath(*this, GetText(titleText), Ctl(textBox).text);
     if (!folder.empty()) SetText(textBox, folder);
 }
 

@@ -1,0 +1,120 @@
+// Fakes for the dialogs' services: text measured at a fixed width per
+// character, and a desktop whose dialogs answer as scripted.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ErrorInfo.h"
+#include "platform/Desktop.h"
+#include "ui/Form.h"
+#include "ui/FormServices.h"
+#include "ui/TextMetrics.h"
+
+namespace quarnel::test {
+
+// Every character is charWidth twips wide, digits digitWidth; a line is
+// 240 twips high. Wrapping breaks between words.
+class FixedMetrics : public ui::TextMetrics {
+  public:
+    explicit FixedMetrics(int32_t charWidth = 100, int32_t digitWidth = 100)
+        : charWidth_(charWidth), digitWidth_(digitWidth) {}
+
+    int32_t TextWidth(const std::string& text) const override {
+        if (fail) RaiseError(ErrNo::InvalidProcedureCall);
+        int32_t width = 0;
+        for (unsigned char c : text) {
+            if ((c & 0xC0) == 0x80) continue;  // UTF-8 continuation byte
+            width += (c >= '0' && c <= '9') ? digitWidth_ : charWidth_;
+        }
+        return width;
+    }
+
+    int32_t TextHeight(const std::string& text, int32_t wrapWidth) const override {
+        if (wrapWidth <= 0) return kLine;
+        int32_t lines = 1, used = 0;
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = std::min(text.find(' ', start), text.size());
+            const int32_t word = TextWidth(text.substr(start, end - start));
+            const int32_t blank = used > 0 ? TextWidth(" ") : 0;
+            if (used > 0 && used + blank + word > wrapWidth) {
+                ++lines;
+                used = word;
+            } else {
+                used += blank + word;
+            }
+            start = end + 1;
+        }
+        return lines * kLine;
+    }
+
+    static constexpr int32_t kLine = 240;
+    bool fail = false;
+
+  private:
+    int32_t charWidth_;
+    int32_t digitWidth_;
+};
+
+class FakeDesktop : public platform::Desktop {
+  public:
+    int32_t MsgBox(const std::string& prompt, int32_t buttons) override {
+        messages.push_back({prompt, buttons});
+        return platform::vbOK;
+    }
+    std::optional<std::string> ShowOpen(const platform::FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ShowSave(const platform::FileDialogRequest& request) override {
+        saveRequests.push_back(request);
+        return saveAnswer;
+    }
+    std::optional<std::string> BrowseForFolder(
+        const platform::FolderDialogRequest& request) override {
+        folderRequests.push_back(request);
+        return folderAnswer;
+    }
+    std::unique_ptr<platform::Timer> CreateTimer(std::function<void()>) override { return nullptr; }
+    std::unique_ptr<platform::DescriptorWatch> WatchDescriptor(int,
+                                                               std::function<void()>) override {
+        return nullptr;
+    }
+    std::optional<std::string> PopupMenu(const std::vector<platform::MenuItem>&) override {
+        return std::nullopt;
+    }
+    void SetBusyPointer(bool busy) override { busyPointer.push_back(busy); }
+    void MainWindowUnloaded() override {}
+
+    struct Message {
+        std::string prompt;
+        int32_t buttons;
+    };
+    std::vector<Message> messages;
+    std::optional<std::string> saveAnswer;
+    std::optional<std::string> folderAnswer;
+    std::vector<platform::FileDialogRequest> saveRequests;
+    std::vector<platform::FolderDialogRequest> folderRequests;
+    std::vector<bool> busyPointer;
+};
+
+// Loads and activates a form as the renderer would; answers whether it
+// asked to be closed.
+inline bool Open(ui::Form& form) {
+    form.Load();
+    form.Activate();
+    return form.UnloadRequested();
+}
+
+// The control's right and bottom edges.
+inline int32_t Right(const ui::Control& c) {
+    return c.left + c.width;
+}
+inline int32_t Bottom(const ui::Control& c) {
+    return c.top + c.height;
+}
+
+}  // namespace quarnel::test

@@ -1,0 +1,200 @@
+// The options dialog against the settings object and its registry store,
+// with the folder and file pickers scripted.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FakeRegistry.h"
+#include "FormsTestSupport.h"
+#include "TestSupport.h"
+#include "app/modMain.h"
+#include "platform/Paths.h"
+#include "ui/frmOptions.h"
+
+namespace quarnel::test {
+namespace {
+
+using ui::frmOptions;
+
+const std::string kSep(1, platform::PathSeparator());
+
+class OptionsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Main("", {registry_, dir_.Path(), "/usr/bin/quarnel"});
+        trace_ = std::make_unique<TraceCapture>();
+    }
+    void TearDown() override {
+        trace_.reset();
+        ExitApplication();
+    }
+
+    // What the registry holds now, read by a settings object of its own.
+    clsSettings Stored() const { return clsSettings(registry_, dir_.Path(), "/usr/bin/quarnel"); }
+
+    std::unique_ptr<frmOptions> OpenOptions() {
+        ui::FormServices services{desktop_, metrics_, {}, nullptr, dir_.Path()};
+        auto form = std::make_unique<frmOptions>(services, browse_);
+        EXPECT_FALSE(Open(*form));
+        return form;
+    }
+
+    std::string Folder(const std::string& name) const {
+        std::filesystem::create_directories(dir_.File(name));
+        return dir_.File(name);
+    }
+
+    TempDir dir_;
+    std::shared_ptr<FakeRegistry> registry_ = std::make_shared<FakeRegistry>();
+    std::shared_ptr<FakeDesktop> desktop_ = std::make_shared<FakeDesktop>();
+    std::shared_ptr<FixedMetrics> metrics_ = std::make_shared<FixedMetrics>();
+    std::shared_ptr<ui::modBrowseFolder> browse_ = std::make_shared<ui::modBrowseFolder>(desktop_);
+    std::unique_ptr<TraceCapture> trace_;
+};
+
+TEST_F(OptionsTest, ShowsTheSettingsAndOkStoresTheBoxesAsTheyStand) {
+    Settings()->SetQuantityPositioning(5);
+    Settings()->SetAutoSaveBarcodes(false);
+    Settings()->SetBarcodesFolder("/scans");
+    Settings()->SetPassword("abc");
+    auto form = OpenOptions();
+
+    EXPECT_EQ(form->Ctl("cboQuantityPlacing").listIndex, 1);
+    EXPECT_EQ(form->Ctl("txtPassword").text, "abc" + std::string(17, ' '));
+    EXPECT_EQ(form->Ctl("txtPassword").passwordChar, "*");
+    // Each path box and its button follow their check box, also when ticked.
+    EXPECT_FALSE(form->Ctl("txtBarcodesFolder").enabled);
+    EXPECT_TRUE(form->Ctl("cmdBrowseOrdersFolder").enabled);
+    form->UserValue("chkSaveOrders", 0);
+    EXPECT_FALSE(form->Ctl("txtOrdersFolder").enabled);
+    EXPECT_FALSE(form->Ctl("cmdBrowseOrdersFolder").enabled);
+    EXPECT_TRUE(trace_->Contains("  Handling frmOptions.chkSaveOrders_Click"));
+
+    form->UserText("txtOrdersFolder", "/orders");  // no separator until focus leaves
+    form->UserText("txtDebtor", "D1");
+    form->UserText("txtPassword", "  p w  ");
+    form->Click("cmdOK");
+
+    EXPECT_TRUE(form->UnloadRequested());
+    clsSettings stored = Stored();
+    EXPECT_EQ(stored.QuantityPositioning(), 0);
+    EXPECT_FALSE(stored.AutoSaveBarcodes());
+    EXPECT_EQ(stored.BarcodesFolder(), "/scans");
+    EXPECT_FALSE(stored.AutoSaveOrders());
+    EXPECT_EQ(stored.OrdersFolder(), "/orders");
+    EXPECT_EQ(stored.Debtor(), "D1");
+    EXPECT_EQ(stored.Password(), "p w");
+    EXPECT_TRUE(trace_->Contains("  Handling frmOptions.cmdOK_Click"));
+    EXPECT_TRUE(trace_->Contains("  Exiting frmOptions.SizeControls"));
+}
+
+TEST_F(OptionsTest, LeavingABoxCompletesFoldersAndPadsThePassword) {
+    auto form = OpenOptions();
+    const std::string twentyOne = "\xC3\xA9" + std::string(20, 'x');  // é + 20 x
+    struct Case {
+        std::string box, typed, shown;
+    } cases[] = {
+        {"txtOrdersFolder", "/data", "/data" + kSep},
+        {"txtOrdersFolder", "", ""},
+        {"txtBarcodesFolder", "/data" + kSep, "/data" + kSep},
+        {"txtTracefile", "/logs", "/logs"},
+        {"txtPassword", "", std::string(20, ' ')},
+        // Cut after 20 characters, never inside one.
+        {"txtPassword", twentyOne, twentyOne.substr(0, 21)},
+    };
+    for (const auto& c : cases) {
+        form->UserText(c.box, c.typed);
+        form->LostFocus(c.box);
+        EXPECT_EQ(form->Ctl(c.box).text, c.shown) << c.box << " '" << c.typed << "'";
+    }
+    form->Click("cmdOK");
+    EXPECT_EQ(Stored().Password(), "\xC3\xA9" + std::string(19, 'x'));
+}
+
+TEST_F(OptionsTest, CancelAndAFailedSaveChangeNothingStored) {
+    Settings()->SetDebtor("before");
+    Settings()->Save();
+    auto form = OpenOptions();
+    form->UserText("txtDebtor", "after");
+    form->Click("cmdCancel");
+    EXPECT_TRUE(form->UnloadRequested());
+    EXPECT_EQ(Stored().Debtor(), "before");
+    EXPECT_EQ(Settings()->Debtor(), "before");
+
+    auto second = OpenOptions();
+    second->UserText("txtDebtor", "after");
+    registry_->failWrites = true;
+    second->Click("cmdOK");
+    EXPECT_FALSE(second->UnloadRequested());
+    registry_->failWrites = false;
+    EXPECT_EQ(Stored().Debtor(), "before");
+    bool logged = false;
+    for (const auto& line : trace_->Messages())
+        logged |= line.starts_with("Error saving settings: [");
+    EXPECT_TRUE(logged);
+}
+
+TEST_F(OptionsTest, BrowsingRemembersTheChosenFolderAndSavesItAtOnce) {
+    const std::string last = Folder("last"), chosen = Folder("chosen");
+    Settings()->SetLastFolder(last);
+    auto form = OpenOptions();
+    form->UserText("txtBarcodesFolder", "");
+    form->UserText("txtDebtor", "unconfirmed");
+
+    // Empty box: the stored last folder is preselected; cancelling changes nothing.
+    form->Click("cmdBrowseBarcodesFolder");
+    ASSERT_EQ(desktop_->folderRequests.size(), 1u);
+    EXPECT_EQ(desktop_->folderRequests[0].selectedFolder, last);
+    EXPECT_EQ(desktop_->folderRequests[0].instruction,
+              "Choose the folder in which to store read barcodes.");
+    EXPECT_FALSE(desktop_->folderRequests[0].newFolderButton);
+    EXPECT_EQ(form->Ctl("txtBarcodesFolder").text, "");
+    EXPECT_EQ(Stored().LastFolder(), "");
+    EXPECT_TRUE(trace_->Contains(
+        "  Entering modBrowseFolder.BrowsePath (Owner.Name = frmOptions, Title = Choose the "
+        "folder in which to store read barcodes., InitialFolder = )"));
+
+    // A new folder lands in the box and in the store, without the dialog's edits.
+    desktop_->folderAnswer = chosen;
+    form->Click("cmdBrowseBarcodesFolder");
+    EXPECT_EQ(form->Ctl("txtBarcodesFolder").text, chosen + kSep);
+    EXPECT_EQ(Stored().LastFolder(), chosen + kSep);
+    EXPECT_EQ(Stored().Debtor(), "");
+    EXPECT_TRUE(trace_->Contains("  Exiting BrowsePath (=" + chosen + kSep + "): "));
+
+    // The same folder again writes nothing.
+    Settings()->SetDebtor("not saved");
+    form->Click("cmdBrowseOrdersFolder");
+    EXPECT_EQ(Stored().Debtor(), "");
+
+    // A box naming a missing folder opens without preselection; the
+    // remembered folder is used again for an empty box.
+    form->UserText("txtOrdersFolder", dir_.File("missing"));
+    form->Click("cmdBrowseOrdersFolder");
+    EXPECT_EQ(desktop_->folderRequests.back().selectedFolder, "");
+    form->UserText("txtOrdersFolder", "");
+    form->Click("cmdBrowseOrdersFolder");
+    EXPECT_EQ(desktop_->folderRequests.back().selectedFolder, chosen + kSep);
+}
+
+TEST_F(OptionsTest, TheTraceFilePickerAlwaysStartsAtTheProgramsTraceFile) {
+    auto form = OpenOptions();
+    form->UserText("txtTracefile", "/elsewhere/other.log");
+    form->Click("cmdBrowseTracefile");
+    EXPECT_EQ(form->Ctl("txtTracefile").text, "/elsewhere/other.log");
+
+    desktop_->saveAnswer = "/logs/new.log";
+    form->Click("cmdBrowseTracefile");
+    EXPECT_EQ(form->Ctl("txtTracefile").text, "/logs/new.log");
+    ASSERT_EQ(desktop_->saveRequests.size(), 2u);
+    const auto& request = desktop_->saveRequests[1];
+    EXPECT_EQ(request.title, "Save trace file as...");
+    EXPECT_EQ(request.filter, "All files (*.*)|*.*|Log files (*.log)|*.log");
+    EXPECT_EQ(request.filterIndex, 2);
+    EXPECT_EQ(request.initialFolder, dir_.Path());
+    EXPECT_EQ(request.fileName, "Trace.log");
+    EXPECT_EQ(request.flags, 0x802u);
+}
+
+}  // namespace
+}  // namespace quarnel::test
