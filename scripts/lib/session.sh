@@ -29,8 +29,8 @@ session_cleanup() {
   local pid
   for ((i = ${#SESSION_PIDS[@]} - 1; i >= 0; i--)); do
     pid=${SESSION_PIDS[i]}
-    kill "$pid" 2>/dev/null && wait_for 5 "process $pid to end" process_gone "$pid" ||
-      kill -9 "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || continue
+    wait_for 5 "process $pid to end" process_gone "$pid" || kill -9 "$pid" 2>/dev/null || true
   done
   SESSION_PIDS=()
 }

@@ -100,6 +100,8 @@ class ChildProcess {
         return Wait(timeout);
     }
 
+    pid_t Pid() const { return pid_; }
+
   private:
     bool Fill(std::chrono::steady_clock::time_point deadline) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

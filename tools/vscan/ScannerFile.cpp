@@ -15,7 +15,8 @@ namespace quarnel::vscan {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
-constexpr size_t kMaxFileSize = 1 << 20;
+// Room for a full scanner: 32,767 barcodes of the longest length.
+constexpr size_t kMaxFileSize = 4 << 20;
 constexpr int64_t kMaxClockOffset = 200LL * 366 * 24 * 3600;
 
 constexpr std::array<std::string_view, 18> kFunctions{

@@ -1,14 +1,15 @@
 // The scanner library's functions over the virtual scanner files. Like the
 // real library it holds one connection: the port of the last successful
-// csp2InitEx. Every call reads the port's file afresh, so a scanner that is
-// unplugged or rewritten by the tool is seen at once; a file that cannot be
-// read or understood makes the call fail. Nothing here throws across the C
+// csp2InitEx. Every call looks at the port's file afresh, so a scanner that
+// is unplugged or rewritten by the tool is seen at once; a file that cannot
+// be read or understood makes the call fail. Nothing here throws across the C
 // interface.
 #include <sys/stat.h>
 
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,17 +56,44 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Loads the connected scanner's file into `file`; a result other than kOk
+// The connected scanner's file as last read, with the identity the file had
+// then. A read-out makes two calls per barcode; parsing the whole file for
+// each would make reading n barcodes cost n times the file.
+struct CachedFile {
+    std::string path;
+    struct stat identity {};
+    std::shared_ptr<ScannerFile> file;
+
+    bool Matches(const std::string& other, const struct stat& info) const {
+        return file && path == other && identity.st_ino == info.st_ino &&
+               identity.st_dev == info.st_dev && identity.st_size == info.st_size &&
+               identity.st_mtim.tv_sec == info.st_mtim.tv_sec &&
+               identity.st_mtim.tv_nsec == info.st_mtim.tv_nsec;
+    }
+};
+
+CachedFile& TheCache() {
+    static CachedFile cache;
+    return cache;
+}
+
+// Points `file` at the connected scanner's file; a result other than kOk
 // when there is no usable scanner.
-Csp2Long LoadConnected(ScannerFile& file) {
+Csp2Long LoadConnected(std::shared_ptr<ScannerFile>& file) {
     Connection& c = TheConnection();
     if (!c.open) return kNotConnected;
     std::string path = PortFile(c.port);
-    if (!Exists(path)) return kNotConnected;
-    std::string error;
-    auto loaded = quarnel::vscan::LoadScannerFile(path, error);
-    if (!loaded) return kBadFile;
-    file = std::move(*loaded);
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kNotConnected;
+    CachedFile& cache = TheCache();
+    if (!cache.Matches(path, info)) {
+        cache.file.reset();
+        std::string error;
+        auto loaded = quarnel::vscan::LoadScannerFile(path, error);
+        if (!loaded) return kBadFile;
+        cache = {path, info, std::make_shared<ScannerFile>(std::move(*loaded))};
+    }
+    file = cache.file;
     return kOk;
 }
 
@@ -74,17 +102,26 @@ Csp2Long LoadConnected(ScannerFile& file) {
 Csp2Long OnScanner(const char* function, std::optional<int64_t> argument,
                    const std::function<Csp2Long(ScannerFile&, bool& changed)>& work) {
     try {
-        ScannerFile file;
+        std::shared_ptr<ScannerFile> file;
         if (Csp2Long status = LoadConnected(file); status != kOk) return status;
-        const quarnel::vscan::Override* entry = file.FindOverride(function, argument);
+        const quarnel::vscan::Override* entry = file->FindOverride(function, argument);
         if (entry != nullptr && entry->skipWork) return entry->result;
         bool changed = false;
-        Csp2Long result = work(file, changed);
+        // The work may change the cached file: it is read anew next time
+        // unless the change has been written back.
+        TheCache().file.reset();
+        Csp2Long result = work(*file, changed);
         if (changed) {
             std::string error;
             const std::string& port = TheConnection().port;
-            if (!quarnel::vscan::SaveScannerFile(PortFile(port), file, port, error))
+            if (!quarnel::vscan::SaveScannerFile(PortFile(port), *file, port, error))
                 return kBadFile;
+        }
+        CachedFile& cache = TheCache();
+        if (!changed) {
+            cache.file = file;
+        } else if (stat(cache.path.c_str(), &cache.identity) == 0) {
+            cache.file = file;
         }
         return entry != nullptr ? entry->result : result;
     } catch (...) {
@@ -94,10 +131,11 @@ Csp2Long OnScanner(const char* function, std::optional<int64_t> argument,
 
 // Overrides for calls that need no connection, taken from the connected
 // scanner's file when there is one.
-const quarnel::vscan::Override* OptionalOverride(ScannerFile& file, const char* function,
+const quarnel::vscan::Override* OptionalOverride(std::shared_ptr<ScannerFile>& file,
+                                                 const char* function,
                                                  std::optional<int64_t> argument) {
     if (LoadConnected(file) != kOk) return nullptr;
-    return file.FindOverride(function, argument);
+    return file->FindOverride(function, argument);
 }
 
 Csp2Long WriteText(const std::string& text, Csp2Byte* buffer, Csp2Long capacity) {
@@ -166,7 +204,7 @@ Csp2Long csp2GetPacket(Csp2Byte* packet, Csp2Long index, Csp2Long capacity) {
 
 Csp2Long csp2GetCodeType(Csp2Long codeId, Csp2Byte* name, Csp2Long capacity) {
     try {
-        ScannerFile file;
+        std::shared_ptr<ScannerFile> file;
         const auto* entry = OptionalOverride(file, "csp2GetCodeType", codeId);
         if (entry != nullptr && entry->skipWork) return entry->result;
         auto symbology = quarnel::vscan::SymbologyName(codeId);
@@ -217,7 +255,7 @@ Csp2Long csp2GetDeviceId(Csp2Byte* id, Csp2Long capacity) {
 
 Csp2Long csp2GetDllVersion(Csp2Byte* version, Csp2Long capacity) {
     try {
-        ScannerFile file;
+        std::shared_ptr<ScannerFile> file;
         const auto* entry = OptionalOverride(file, "csp2GetDllVersion", std::nullopt);
         if (entry != nullptr && entry->skipWork) return entry->result;
         Csp2Long result = WriteText(kDllVersion, version, capacity) > 0 ? kOk : kVersionFailed;
