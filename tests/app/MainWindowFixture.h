@@ -2,11 +2,6 @@
 // shell and dialogs, the virtual scanner library and the reference web shop.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -25,10 +20,10 @@
 #include "FakeShell.h"
 #include "ShopProcess.h"
 #include "TestSupport.h"
+#include "WebshopTestSupport.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
 #include "platform/DeviceChange.h"
-#include "platform/linux/CurlHttp.h"
 #include "platform/linux/VirtualPorts.h"
 
 namespace quarnel::test {
@@ -47,28 +42,6 @@ class ScriptedOpener : public platform::UrlOpener {
     int32_t result = platform::SE_OPENED;
     bool raise = false;
     std::vector<std::string> urls;
-};
-
-// A loopback port that accepts connections and never answers.
-class SilentServer {
-  public:
-    SilentServer() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-            ::listen(fd_, 4) != 0)
-            ADD_FAILURE() << "cannot listen on loopback";
-        port_ = ntohs(address.sin_port);
-    }
-    ~SilentServer() { ::close(fd_); }
-    int Port() const { return port_; }
-
-  private:
-    int fd_;
-    int port_ = 0;
 };
 
 class MainWindowTest : public ::testing::Test {

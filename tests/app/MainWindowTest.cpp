@@ -1,6 +1,7 @@
 // The main window's polling of detection, its tray menu, the dialogs it
 // opens and the way it ends.
 #include "MainWindowFixture.h"
+#include "app/ErrorInfo.h"
 
 namespace quarnel::test {
 namespace {
@@ -64,6 +65,7 @@ TEST_F(PollingTest, AScannerPresentAtStartIsConnectedButNotRead) {
     EXPECT_EQ(FakeShell::Text(shell_->calls[0].data.szTip), kConnectedTip);
     ASSERT_TRUE(window_->OPN2001());
     EXPECT_TRUE(window_->OPN2001()->Connected());
+    EXPECT_THAT(desktop_->RunningTimers(), ElementsAre(std::chrono::milliseconds(250)));
     Mark();
     for (int i = 0; i < 3; ++i) desktop_->Tick();
     EXPECT_TRUE(shell_->calls.empty());
@@ -150,6 +152,18 @@ TEST_F(PollingTest, ARemovalWhileTheRunWaitsForTheUserReleasesTheScanner) {
     EXPECT_EQ(shell_->calls.back().data.hIcon, platform::kIconScannerError);
 }
 
+TEST_F(PollingTest, AnExitWhileTheRunWaitsForTheUserLetsTheRunEndQuietly) {
+    Plug(kOneBarcode);
+    Start("extended", "wrong");
+    Settings()->SetAutoSaveOrders(false);
+    desktop_->msgBoxAnswers = {platform::vbYes};
+    desktop_->whileMsgBox = [&](const FakeDesktop::MsgBoxCall&) { window_->Unload(); };
+    Choose("mnuReadData");
+    EXPECT_EQ(desktop_->unloadedCount, 1);
+    EXPECT_EQ(Trace().back(), "Exiting Quarnel");
+    EXPECT_EQ(desktop_->saveRequests.size(), 1u);  // the run went on to its end
+}
+
 TEST_F(PollingTest, TheMenuShowsWhatTheKeysAndTheScannerAllow) {
     Plug("");
     Start("");
@@ -222,6 +236,19 @@ TEST_F(PollingTest, TheDialogItemsOpenTheirDialogsWithTheScanner) {
     EXPECT_EQ(dialogs_->calls.size(), 4u);
 }
 
+TEST_F(PollingTest, AFailingDialogIsTracedAndTheProgramGoesOn) {
+    class FailingDialogs : public FakeDialogLauncher {
+        void ShowAbout() override { throw QuarnelError(ErrNo::OutOfMemory, "Out of memory"); }
+    };
+    dialogs_ = std::make_shared<FailingDialogs>();
+    Start();
+    Mark();
+    Choose("mnuAbout");
+    EXPECT_TRUE(NewTraceHas("Error handling mnuAbout: [7] Out of memory (Quarnel)"));
+    Choose("mnuOptions");
+    EXPECT_THAT(dialogs_->calls, ElementsAre("Options"));
+}
+
 TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
     bool sourceAlive = false;
     openNotifications_ = [&](platform::HiddenWindow& window) {
@@ -243,6 +270,7 @@ TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
     EXPECT_FALSE(sourceAlive);
     EXPECT_EQ(desktop_->WatchCount(), 0u);
     EXPECT_EQ(desktop_->unloadedCount, 1);
+    EXPECT_TRUE(desktop_->RunningTimers().empty());
     window_->Unload();
     desktop_->Tick();
     EXPECT_EQ(desktop_->unloadedCount, 1);

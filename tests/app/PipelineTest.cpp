@@ -240,7 +240,7 @@ TEST_F(PipelineTest, SavingFollowsTheFolderSettingsAndNeverStopsTheRun) {
 TEST_F(PipelineTest, ReadAndShopFaultsEndInTheirBalloons) {
     const std::string sent = "Bestelling succesvol verzonden|17";
     const std::string unreachable = std::string(kNotSent) + ")|19";
-    SilentServer stalling;
+    LoopbackServer stalling("", true);
     struct Case {
         const char* name;
         std::string scanner;

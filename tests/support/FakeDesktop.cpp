@@ -21,6 +21,7 @@ class FakeDesktop::ManualTimer : public platform::Timer {
     void SetInterval(std::chrono::milliseconds interval) override { interval_ = interval; }
     void SetEnabled(bool enabled) override { enabled_ = enabled; }
     bool Enabled() const override { return enabled_; }
+    std::chrono::milliseconds Interval() const { return interval_; }
     void Tick() const {
         if (enabled_) tick_();
     }
@@ -114,6 +115,13 @@ void FakeDesktop::Ready(int fd) {
 
 size_t FakeDesktop::TimerCount() const {
     return registry_->timers.size();
+}
+
+std::vector<std::chrono::milliseconds> FakeDesktop::RunningTimers() const {
+    std::vector<std::chrono::milliseconds> intervals;
+    for (const ManualTimer* timer : registry_->timers)
+        if (timer->Enabled()) intervals.push_back(timer->Interval());
+    return intervals;
 }
 
 size_t FakeDesktop::WatchCount() const {

@@ -2,6 +2,7 @@
 // results and menu choices, timers ticked by hand, and every call recorded.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -39,6 +40,8 @@ class FakeDesktop : public platform::Desktop {
     // Calls every watch of fd as if it had become readable.
     void Ready(int fd);
     size_t TimerCount() const;
+    // The intervals of the enabled timers.
+    std::vector<std::chrono::milliseconds> RunningTimers() const;
     size_t WatchCount() const;
 
     // Answers in order; when none is left: vbOK, or vbNo for a Yes/No box.
