@@ -51,12 +51,16 @@ class SampleForm final : public ui::Form {
 
     std::vector<std::string> events;
     bool allowClose = true;
+    bool failedLoad = false;
     int ticks = 0;
     ui::MouseArgs lastMove;
 
   protected:
     void Form_Load() override { events.push_back("Load"); }
-    void Form_Activate() override { events.push_back("Activate"); }
+    void Form_Activate() override {
+        events.push_back("Activate");
+        if (failedLoad) Unload();
+    }
     bool Form_QueryUnload() override {
         events.push_back("QueryUnload");
         return allowClose;
@@ -201,6 +205,13 @@ TEST_F(FormRendererTest, ClosingTheWindowAsksTheFormWhichMayRefuse) {
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_THAT(form->events, ElementsAre("QueryUnload", "QueryUnload", "Unload"));
+}
+
+TEST_F(FormRendererTest, AFormThatUnloadsOnItsFirstActivationClosesByItself) {
+    form->failedLoad = true;
+    dialog->show();
+    EXPECT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
+    EXPECT_THAT(form->events, ElementsAre("Load", "Activate"));
 }
 
 TEST(QtTextMetricsTest, MeasuresInTwipsAndWrapsWithinAWidth) {
