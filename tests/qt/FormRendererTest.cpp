@@ -192,7 +192,10 @@ TEST_F(FormRendererTest, ClosingTheWindowAsksTheFormWhichMayRefuse) {
     // The logic's own Unload closes without asking.
     QTest::keyClick(Child<QLineEdit>(*dialog, "txtName"), Qt::Key_Return);
     EXPECT_TRUE(dialog->isVisible());  // no default button
-    QTest::mouseClick(Child<QPushButton>(*dialog, "cmdOK"), Qt::LeftButton);
+    // Enter presses a button that has the focus.
+    auto* ok = Child<QPushButton>(*dialog, "cmdOK");
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
     EXPECT_THAT(form->events, ElementsAre("LostFocus txtName", "Click cmdOK"));
 

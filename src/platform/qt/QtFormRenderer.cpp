@@ -165,10 +165,8 @@ void QtFormDialog::Connect(const ui::Control& control, QWidget* widget) {
         }
         case ui::ControlKind::CheckBox: {
             auto* box = static_cast<QCheckBox*>(widget);
-            connect(box, &QCheckBox::toggled, this, [this, name](bool checked) {
-                if (syncing_) return;
-                form_->UserValue(name, checked ? 1 : 0);
-            });
+            connect(box, &QCheckBox::toggled, this,
+                    [this, name](bool checked) { form_->UserValue(name, checked ? 1 : 0); });
             break;
         }
         case ui::ControlKind::ComboBox: {
@@ -215,8 +213,7 @@ void QtFormDialog::UpdateWidget(const ui::Control& control) {
     QWidget* widget = widgetOf(control.name);
     if (widget == nullptr) return;
 
-    const bool wasSyncing = syncing_;
-    syncing_ = true;
+    // The widget's own signals are for user input only.
     const QSignalBlocker blocker(widget);
     const QString text = FromUtf8(control.text);
     widget->setGeometry(TwipsToPixels(control.left, dpi_), TwipsToPixels(control.top, dpi_),
@@ -284,7 +281,6 @@ void QtFormDialog::UpdateWidget(const ui::Control& control) {
             break;
     }
     widget->setVisible(control.visible);
-    syncing_ = wasSyncing;
 }
 
 void QtFormDialog::ShowPicture(const ui::Control& control, QWidget* widget) {
@@ -406,6 +402,11 @@ void QtFormDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void QtFormDialog::PressButton(bool cancel) {
+    // Enter on a button that has the focus presses that button.
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused != nullptr && !cancel) {
+        focused->click();
+        return;
+    }
     for (const ui::Control& control : form_->Controls()) {
         const bool wanted = cancel ? control.isCancel : control.isDefault;
         if (!wanted || control.kind != ui::ControlKind::CommandButton) continue;

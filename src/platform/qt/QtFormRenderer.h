@@ -13,8 +13,9 @@
 // into the model before the form's handler runs. User actions become the
 // form's events: Click, Change, LostFocus, MouseMove (twips), Timer,
 // Activate (first show and every later activation), QueryUnload/Unload when
-// the window is closed. Enter presses the default button, Escape the cancel
-// button. When the form asks to be unloaded, the dialog closes.
+// the window is closed. Enter presses the focused button, else the default
+// button; Escape the cancel button. When the form asks to be unloaded, the
+// dialog closes.
 #pragma once
 
 #include <QDialog>
@@ -64,7 +65,6 @@ class QtFormDialog final : public QDialog {
     double dpi_;
     QHash<QString, QPointer<QWidget>> widgets_;
     QHash<QString, QTimer*> timers_;
-    bool syncing_ = false;      // widgets are being updated from the model
     bool shown_ = false;        // the first activation has been raised
     bool deactivated_ = false;  // another window was active since the last activation
     bool unloading_ = false;    // the form has been unloaded
