@@ -2,13 +2,14 @@
 # The built program on a virtual display with a tray host: "Settings" in the
 # tray menu opens the options dialog (once, however often it is chosen), a
 # changed setting confirmed with Enter reaches the settings store, and
-# Escape closes the dialog without storing anything; after "Exit" the
-# program ends only once the dialog is closed.
+# Escape closes the dialog without storing anything; "Scanner settings"
+# switches a plugged-in virtual scanner's beeper off; after "Exit" the
+# program ends only once an open dialog is closed.
 #
-# Usage: options_e2e.sh QUARNEL REG
+# Usage: options_e2e.sh QUARNEL REG VSCAN CSP2_LIBRARY
 set -euo pipefail
 
-quarnel=$1 reg=$2
+quarnel=$1 reg=$2 vscan=$3 library=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/session.sh"
 
@@ -25,6 +26,7 @@ done
 work=$(mktemp -d)
 trap 'session_cleanup || true; rm -rf "$work"' EXIT
 session_profile "$work" "$reg" 100 jan secret
+export QUARNEL_CSP2_LIBRARY=$library
 session_xvfb
 session_dbus
 # A busy machine may be slow to bring the tray host up; one more try.
@@ -33,7 +35,7 @@ session_tray || session_tray
 step() { echo "--- $*"; }
 key='HKCU\Software\Hollinde\Quarnel'
 stored() { "$reg" query "$key" /v QuantityPositioning | awk '/QuantityPositioning/ {print $NF}'; }
-dialogs() { xdotool search --onlyvisible --name '^Settings$' 2>/dev/null || true; }
+dialogs() { xdotool search --onlyvisible --name "^${1:-Settings}\$" 2>/dev/null || true; }
 dialog_count() { dialogs | grep -c . || true; }
 dialog_open() { [ "$(dialog_count)" -ge 1 ]; }
 dialog_closed() { [ "$(dialog_count)" -eq 0 ]; }
@@ -71,6 +73,20 @@ xdotool windowfocus --sync "$(dialogs | head -1)"
 xdotool key Down Return
 wait_for 10 "the dialog to close" dialog_closed
 wait_for 5 "QuantityPositioning 0 in the store" test "$(stored)" = 0
+
+step "Scanner settings switches the plugged-in scanner's beeper off"
+"$vscan" plug COM7 >/dev/null
+wait_for 20 "the scanner to be read" trace_has "The scanner contains no scanned data"
+click_tray_icon 3
+sleep 0.5
+# The scanner items open the menu: read-out, information, settings.
+xdotool key Down Down Down Return
+wait_for 10 "the scanner settings dialog" test -n "$(dialogs 'OPN-2001 Settings')"
+xdotool windowfocus --sync "$(dialogs 'OPN-2001 Settings' | head -1)"
+# The beeper box is the first control and has the focus.
+xdotool key space Return
+beeper_off() { "$vscan" show COM7 | grep -q '^Beeper: *off$'; }
+wait_for 10 "the beeper to be switched off" beeper_off
 
 step "Exit with the dialog open ends the program once the dialog is closed"
 choose_settings
