@@ -33,14 +33,17 @@ using namespace quarnel;
 // frame it, so the caption shows in the picture.
 QImage Framed(QWidget& dialog) {
     const QPixmap client = dialog.grab();
+    const QSize size = client.deviceIndependentSize().toSize();
     const int bar = dialog.fontMetrics().height() + 10;
-    QImage image(client.width() + 2, client.height() + bar + 1, QImage::Format_RGB32);
+    QImage image(QSize(size.width() + 2, size.height() + bar + 1) * client.devicePixelRatio(),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(client.devicePixelRatio());
     image.fill(QColor(0x5a, 0x64, 0x70));
     QPainter painter(&image);
-    painter.fillRect(1, 1, client.width(), bar - 1, QColor(0x2b, 0x4f, 0x80));
+    painter.fillRect(1, 1, size.width(), bar - 1, QColor(0x2b, 0x4f, 0x80));
     painter.setPen(Qt::white);
     painter.setFont(dialog.font());
-    painter.drawText(QRect(10, 1, client.width() - 20, bar - 1), Qt::AlignVCenter,
+    painter.drawText(QRect(10, 1, size.width() - 20, bar - 1), Qt::AlignVCenter,
                      dialog.windowTitle());
     painter.drawPixmap(1, bar, client);
     return image;
