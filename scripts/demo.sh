@@ -24,7 +24,9 @@ work=$(mktemp -d -t quarnel-demo.XXXXXX)
 shots=$(mktemp -d -t quarnel-demo-screenshots.XXXXXX)
 quarnel_pid=
 finish() {
-  [ -n "$quarnel_pid" ] && "$(bin tools/vscan/quarnel-vscan)" unplug COM7 >/dev/null 2>&1 || true
+  if [ -n "$quarnel_pid" ]; then
+    "$(bin tools/vscan/quarnel-vscan)" unplug COM7 >/dev/null 2>&1 || true
+  fi
   session_cleanup
   rm -rf "$work"
 }
@@ -51,7 +53,7 @@ fi
 echo "== Starting quarnel"
 "$(bin src/quarnel)" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
-SESSION_PIDS+=($quarnel_pid)
+SESSION_PIDS+=("$quarnel_pid")
 wait_for 30 "quarnel to start" trace_has "  Exiting frmMain.Form_Load" ||
   fail "quarnel did not start: $(cat "$work/quarnel.log")"
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shell helpers shared by the demo, the end-to-end test and the screenshot
 # script: a private profile, the reference shop, a virtual display with a
 # tray host, and waiting with a time limit. Source it; it defines functions
@@ -86,7 +87,7 @@ STUB
 session_shop() {
   local exe=$1 db=$2 account=$3 log=$2.log
   "$exe" --listen 127.0.0.1:0 --db "$db" --account "$account" >"$log" 2>&1 &
-  SESSION_PIDS+=($!)
+  SESSION_PIDS+=("$!")
   wait_for 10 "the shop to listen" grep -q "listening on" "$log" || return 1
   SHOP_PORT=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log" | head -1)
   export QUARNEL_WEBSHOP=127.0.0.1:$SHOP_PORT
@@ -97,9 +98,10 @@ session_xvfb() {
   local fdfile
   fdfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
-  SESSION_PIDS+=($!)
+  SESSION_PIDS+=("$!")
   wait_for 10 "Xvfb to start" test -s "$fdfile" || return 1
-  export DISPLAY=:$(head -1 "$fdfile")
+  DISPLAY=:$(head -1 "$fdfile")
+  export DISPLAY
   rm -f "$fdfile"
 }
 
@@ -109,7 +111,8 @@ session_dbus() {
   if command -v dbus-daemon >/dev/null; then
     local out
     out=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nosyslog) || return 1
-    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
+    DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
+    export DBUS_SESSION_BUS_ADDRESS
     SESSION_PIDS+=("$(sed -n 2p <<<"$out")")
   else
     export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/quarnel-bus
@@ -118,12 +121,14 @@ session_dbus() {
 
 tray_panel() { xwininfo -root -tree 2>/dev/null | awk '/\("panel" "trayer"\)/ {print $1; exit}'; }
 
-# session_tray: a tray host (trayer) at the bottom right of the display.
+# session_tray: a tray host (trayer) at the bottom right of the display;
+# its process is TRAYER_PID.
 session_tray() {
   trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
     --transparent false --tint 0x404040 >/dev/null 2>&1 &
-  SESSION_PIDS+=($!)
   TRAYER_PID=$!
+  export TRAYER_PID
+  SESSION_PIDS+=("$TRAYER_PID")
   wait_for 10 "the tray host" tray_running
 }
 tray_running() { test -n "$(tray_panel)"; }

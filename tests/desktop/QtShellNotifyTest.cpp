@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QSystemTrayIcon>
-#include <cstring>
 #include <vector>
 
 #include "QtTestApp.h"
+#include "TrayReceiver.h"
 #include "platform/qt/QtShellNotify.h"
 
 namespace quarnel {
@@ -15,35 +15,8 @@ namespace {
 using namespace std::chrono_literals;
 using platform::NOTIFYICONDATA;
 
-// A hidden window that records the notification numbers and key states it
-// receives as mouse moves.
-struct Receiver {
-    struct Message {
-        uint32_t number;
-        platform::WPARAM keys;
-        bool operator==(const Message&) const = default;
-    };
-    std::vector<Message> messages;
-    std::unique_ptr<platform::HiddenWindow> window = platform::CreateHiddenWindow(
-        "receiver",
-        [this](platform::HWND, platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
-            if (msg == platform::WM_MOUSEMOVE)
-                messages.push_back({static_cast<uint32_t>(l & 0xFFFF), w});
-            return platform::LRESULT{0};
-        });
-
-    std::vector<uint32_t> Numbers() const {
-        std::vector<uint32_t> numbers;
-        for (const Message& m : messages) numbers.push_back(m.number);
-        return numbers;
-    }
-};
-
-template <size_t N>
-void SetField(std::array<char, N>& field, const std::string& text) {
-    field.fill(0);
-    std::memcpy(field.data(), text.data(), std::min(text.size(), N - 1));
-}
+using test::Receiver;
+using test::SetField;
 
 class QtShellNotifyTest : public ::testing::Test {
   protected:
@@ -51,7 +24,7 @@ class QtShellNotifyTest : public ::testing::Test {
 
     std::unique_ptr<qt::QtShellNotify> MakeShell(bool trayAvailable) {
         qt::QtShellNotify::Options options;
-        options.trayAvailable = [this, trayAvailable] { return trayAvailable && !trayGone_; };
+        options.trayAvailable = [trayAvailable] { return trayAvailable; };
         options.balloonTimeout = 200ms;
         return std::make_unique<qt::QtShellNotify>(options);
     }
@@ -83,7 +56,6 @@ class QtShellNotifyTest : public ::testing::Test {
     }
 
     Receiver receiver_;
-    bool trayGone_ = false;
 };
 
 TEST_F(QtShellNotifyTest, RecordOperationsFollowTheShellsRules) {

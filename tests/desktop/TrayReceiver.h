@@ -1,0 +1,44 @@
+// A hidden window that records the notification numbers and key states the
+// tray backend sends it as mouse moves, and a helper to fill record texts.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/HiddenWindow.h"
+
+namespace quarnel::test {
+
+struct Receiver {
+    struct Message {
+        uint32_t number;
+        platform::WPARAM keys;
+        bool operator==(const Message&) const = default;
+    };
+    std::vector<Message> messages;
+    std::unique_ptr<platform::HiddenWindow> window = platform::CreateHiddenWindow(
+        "receiver",
+        [this](platform::HWND, platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
+            if (msg == platform::WM_MOUSEMOVE)
+                messages.push_back({static_cast<uint32_t>(l & 0xFFFF), w});
+            return platform::LRESULT{0};
+        });
+
+    std::vector<uint32_t> Numbers() const {
+        std::vector<uint32_t> numbers;
+        for (const Message& m : messages) numbers.push_back(m.number);
+        return numbers;
+    }
+};
+
+template <size_t N>
+void SetField(std::array<char, N>& field, const std::string& text) {
+    field.fill(0);
+    std::memcpy(field.data(), text.data(), std::min(text.size(), N - 1));
+}
+
+}  // namespace quarnel::test
