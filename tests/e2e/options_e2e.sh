@@ -39,15 +39,23 @@ dialogs() { xdotool search --onlyvisible --name "^${1:-Settings}\$" 2>/dev/null 
 dialog_count() { dialogs | grep -c . || true; }
 dialog_open() { [ "$(dialog_count)" -ge 1 ]; }
 dialog_closed() { [ "$(dialog_count)" -eq 0 ]; }
-# The tray menu lists, from the bottom: Exit, Info, Settings.
-choose_settings() {
+# Right-clicks the icon and waits until the program has opened its menu.
+open_menu() {
+  local before
+  before=$(trace_text | grep -c "Opening context menu" || true)
   click_tray_icon 3
+  menu_opened() { [ "$(trace_text | grep -c "Opening context menu" || true)" -gt "$before" ]; }
+  wait_for 10 "the tray menu" menu_opened
   sleep 0.5
-  xdotool key Up Up Up Return
+}
+# With extended logging the menu ends with: Settings, Info, Exit, Extended logging.
+choose_settings() {
+  open_menu
+  xdotool key Up Up Up Up Return
 }
 
 "$reg" add "$key" /v QuantityPositioning /t REG_SZ /d 1 /f >/dev/null
-"$quarnel" >"$work/quarnel.log" 2>&1 &
+"$quarnel" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
 SESSION_PIDS+=($quarnel_pid)
 wait_for 30 "the icon in the tray" tray_icon_shown
@@ -77,8 +85,7 @@ wait_for 5 "QuantityPositioning 0 in the store" test "$(stored)" = 0
 step "Scanner settings switches the plugged-in scanner's beeper off"
 "$vscan" plug COM7 >/dev/null
 wait_for 20 "the scanner to be read" trace_has "The scanner contains no scanned data"
-click_tray_icon 3
-sleep 0.5
+open_menu
 # The scanner items open the menu: read-out, information, settings.
 xdotool key Down Down Down Return
 wait_for 10 "the scanner settings dialog" test -n "$(dialogs 'OPN-2001 Settings')"
@@ -91,9 +98,8 @@ wait_for 10 "the beeper to be switched off" beeper_off
 step "Exit with the dialog open ends the program once the dialog is closed"
 choose_settings
 wait_for 10 "the options dialog" dialog_open
-click_tray_icon 3
-sleep 0.5
-xdotool key Up Return
+open_menu
+xdotool key Up Up Return
 sleep 1
 process_gone $quarnel_pid && fail "quarnel ended while its options dialog was open"
 xdotool windowfocus --sync "$(dialogs | head -1)"
