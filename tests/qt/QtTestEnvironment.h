@@ -11,7 +11,7 @@ namespace quarnel::test {
 // Runs the event loop until condition holds or about two seconds passed.
 bool WaitFor(const std::function<bool()>& condition);
 
-// The child widget of that object name and type; fails the test when missing.
+// The child widget of that object name and type, or null.
 template <typename T>
 T* Child(const QWidget& parent, const std::string& name) {
     return parent.findChild<T*>(QString::fromStdString(name));
