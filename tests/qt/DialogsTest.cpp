@@ -20,7 +20,13 @@
 #include "platform/linux/VirtualPorts.h"
 #include "platform/qt/QtDialogLauncher.h"
 #include "platform/qt/QtFormRenderer.h"
+#include "platform/qt/QtTextMetrics.h"
 #include "scanner/clsOPN2001.h"
+#include "ui/frmAbout.h"
+#include "ui/frmDeviceInfo.h"
+#include "ui/frmOPN2001Settings.h"
+#include "ui/frmOptions.h"
+#include "ui/modBrowseFolder.h"
 
 namespace quarnel::test {
 namespace {
@@ -232,6 +238,60 @@ TEST_F(DialogsTest, AboutClosesWithEnterOrEscapeAndShowsTheVersion) {
         EXPECT_FALSE(launcher->AnyOpen());
         ++closed;
         EXPECT_TRUE(WaitFor([&] { return allClosed == closed; }));
+    }
+}
+
+// Texts that do not fit their control, and controls that cover a sibling.
+std::vector<std::string> LayoutFaults(const QWidget& dialog) {
+    std::vector<std::string> faults;
+    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->objectName().isEmpty()) continue;
+        const std::string name = widget->objectName().toStdString();
+        const QFontMetrics metrics(widget->font());
+        int needed = 0;
+        if (auto* label = qobject_cast<QLabel*>(widget); label && label->pixmap().isNull()) {
+            needed = label->wordWrap() ? 0 : metrics.horizontalAdvance(label->text());
+            if (label->wordWrap() && label->heightForWidth(label->width()) > label->height())
+                faults.push_back(name + " is cut off at the bottom");
+        } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            needed = box->sizeHint().width();
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            needed = metrics.horizontalAdvance(button->text()) + 8;
+        }
+        if (needed > widget->width()) faults.push_back(name + " is too narrow for its text");
+        for (QObject* other : widget->parentWidget()->children()) {
+            auto* sibling = qobject_cast<QWidget*>(other);
+            if (sibling && sibling != widget && sibling->isVisible() &&
+                !sibling->objectName().isEmpty() && name < sibling->objectName().toStdString() &&
+                widget->geometry().intersects(sibling->geometry()))
+                faults.push_back(name + " overlaps " + sibling->objectName().toStdString());
+        }
+    }
+    return faults;
+}
+
+TEST_F(DialogsTest, NoTextIsCutOffAndNoControlCoversAnotherInEitherLanguage) {
+    auto scanner = ConnectedScanner();
+    ui::FormServices services;
+    services.desktop = desktop;
+    services.metrics = std::make_shared<qt::QtTextMetrics>(QApplication::font());
+    services.scannerLibrary = platform::SystemScannerLibrary();
+    for (const char* locale : {"en_US.UTF-8", "nl_NL.UTF-8"}) {
+        ScopedEnv language("LC_ALL", locale);
+        auto info = std::make_shared<ui::frmDeviceInfo>(services);
+        info->SetOPN2001(scanner);
+        auto settings = std::make_shared<ui::frmOPN2001Settings>(services);
+        settings->SetOPN2001(scanner);
+        const std::vector<std::shared_ptr<ui::Form>> forms{
+            std::make_shared<ui::frmOptions>(services,
+                                             std::make_shared<ui::modBrowseFolder>(desktop)),
+            settings, info, std::make_shared<ui::frmAbout>(services)};
+        for (const auto& form : forms) {
+            qt::QtFormDialog dialog(form);
+            dialog.show();
+            EXPECT_THAT(LayoutFaults(dialog), ::testing::IsEmpty())
+                << form->Name() << " in " << locale;
+        }
     }
 }
 
