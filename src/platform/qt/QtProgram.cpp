@@ -16,6 +16,7 @@
 #include "platform/ScannerLibrary.h"
 #include "platform/SerialPortTable.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtDialogLauncher.h"
 #include "platform/qt/QtIcons.h"
 #include "platform/qt/QtShellNotify.h"
 #include "platform/qt/StopSignals.h"
@@ -96,8 +97,14 @@ int RunProgram(int argc, char** argv) {
     MainWindowServices services;
     services.desktop = desktop;
     services.shell = std::make_shared<QtShellNotify>();
-    services.dialogs = NoDialogs();
     services.scannerLibrary = platform::SystemScannerLibrary();
+    ui::FormServices formServices;
+    formServices.desktop = desktop;
+    formServices.scannerLibrary = services.scannerLibrary;
+    formServices.applicationFolder = platform::ApplicationFolder();
+    auto dialogs = std::make_shared<QtDialogLauncher>(std::move(formServices));
+    dialogs->SetAllClosedHandler([desktop] { desktop->DialogClosed(); });
+    services.dialogs = dialogs;
     services.registry = registry;
     services.openDeviceNotifications = [](platform::HiddenWindow& window) {
         return platform::OpenDeviceNotifications(window);

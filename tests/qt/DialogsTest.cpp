@@ -1,0 +1,299 @@
+#include <sys/wait.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "FakeDesktop.h"
+#include "QtTestEnvironment.h"
+#include "TestSupport.h"
+#include "app/modMain.h"
+#include "platform/RegistryApi.h"
+#include "platform/SerialPortTable.h"
+#include "platform/linux/VirtualPorts.h"
+#include "platform/qt/QtDialogLauncher.h"
+#include "platform/qt/QtFormRenderer.h"
+#include "platform/qt/QtTextMetrics.h"
+#include "scanner/clsOPN2001.h"
+#include "ui/frmAbout.h"
+#include "ui/frmDeviceInfo.h"
+#include "ui/frmOPN2001Settings.h"
+#include "ui/frmOptions.h"
+#include "ui/modBrowseFolder.h"
+
+namespace quarnel::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// The four dialogs opened through the launcher, with the program's settings
+// in a private store and virtual scanners in a private folder.
+class DialogsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Main("", StartupEnvironment{platform::OpenUserRegistry(platform::SystemSerialPortTable()),
+                                    dir.Path(), dir.File("quarnel")});
+        ui::FormServices services;
+        services.desktop = desktop;
+        services.scannerLibrary = platform::SystemScannerLibrary();
+        services.applicationFolder = dir.Path();
+        launcher = std::make_shared<qt::QtDialogLauncher>(services);
+        launcher->SetAllClosedHandler([this] { ++allClosed; });
+    }
+    void TearDown() override {
+        launcher.reset();
+        ExitApplication();
+    }
+
+    // Runs a command line tool with this test's folders; its output.
+    std::string Run(const std::string& command) const {
+        const std::string out = dir.File("tool-output");
+        const std::string line =
+            "XDG_CONFIG_HOME='" + dir.Path() + "' " + command + " >'" + out + "' 2>&1 </dev/null";
+        EXPECT_EQ(std::system(line.c_str()), 0) << line << "\n" << ReadFileBytes(out);
+        return ReadFileBytes(out);
+    }
+    std::string StoredSettings() const {
+        return Run(QUARNEL_REG_EXE " query 'HKCU\\Software\\Hollinde\\Quarnel'");
+    }
+    std::string ShownScanner() const {
+        return Run(std::string(std::getenv("QUARNEL_VSCAN")) + " --dir '" + dir.Path() +
+                   "' show COM3");
+    }
+    // A scanner object connected to a virtual scanner with every default.
+    std::shared_ptr<clsOPN2001> ConnectedScanner() {
+        WriteFileBytes(platform::virtual_ports::FileOfPort(dir.Path(), "COM3"), "");
+        auto scanner = std::make_shared<clsOPN2001>(platform::SystemScannerLibrary());
+        EXPECT_TRUE(scanner->Connect(3));
+        return scanner;
+    }
+
+    // The open window of a modeless dialog once it is on screen.
+    qt::QtFormDialog& Shown(const std::string& formName) {
+        qt::QtFormDialog* dialog = launcher->OpenDialog(formName);
+        EXPECT_NE(dialog, nullptr) << formName;
+        if (dialog == nullptr) throw std::runtime_error(formName + " is not open");
+        // Focus moves (and LostFocus) only happen in the active window.
+        dialog->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        return *dialog;
+    }
+    // Runs act on the modal dialog once it is shown; open is the call that
+    // shows it and returns when it has closed.
+    void WhileModal(const std::function<void()>& open,
+                    const std::function<void(qt::QtFormDialog&)>& act) {
+        bool acted = false;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<qt::QtFormDialog*>(QApplication::activeModalWidget());
+            if (acted || dialog == nullptr) return;
+            acted = true;
+            act(*dialog);
+        });
+        poll.start();
+        open();
+        EXPECT_TRUE(acted);
+    }
+    static void Type(QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+
+    TempDir dir;
+    ScopedEnv config{"XDG_CONFIG_HOME", dir.Path()};
+    ScopedEnv ports{platform::virtual_ports::kFolderVariable, dir.Path()};
+    std::shared_ptr<FakeDesktop> desktop = std::make_shared<FakeDesktop>();
+    std::shared_ptr<qt::QtDialogLauncher> launcher;
+    int allClosed = 0;
+};
+
+TEST_F(DialogsTest, OptionsTickingEnablesTheFolderRowAndEnterStoresTheSettings) {
+    Settings()->SetAutoSaveBarcodes(false);
+    Settings()->SetPassword("abc");
+    launcher->ShowOptions();
+    launcher->ShowOptions();
+    qt::QtFormDialog& dialog = Shown("frmOptions");
+    EXPECT_EQ(QApplication::topLevelWidgets().count(&dialog), 1);
+
+    auto* tick = Child<QCheckBox>(dialog, "chkSaveBarcodes");
+    auto* folder = Child<QLineEdit>(dialog, "txtBarcodesFolder");
+    auto* browse = Child<QPushButton>(dialog, "cmdBrowseBarcodesFolder");
+    EXPECT_FALSE(folder->isEnabled());
+    for (bool enabled : {true, false, true}) {
+        QTest::mouseClick(tick, Qt::LeftButton);
+        EXPECT_EQ(folder->isEnabled(), enabled);
+        EXPECT_EQ(browse->isEnabled(), enabled);
+    }
+    Type(folder, QString::fromStdString(dir.File("scans")));
+
+    // The password is masked and padded to twenty characters.
+    auto* password = Child<QLineEdit>(dialog, "txtPassword");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(password->displayText(), QString(20, '*'));
+
+    Type(Child<QLineEdit>(dialog, "txtDebtor"), "4711");
+    QTest::keyClick(Child<QLineEdit>(dialog, "txtDebtor"), Qt::Key_Return);
+    EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen() && allClosed == 1; }));
+
+    const std::string stored = StoredSettings();
+    EXPECT_THAT(stored, HasSubstr("Debtor    REG_SZ    4711\n"));
+    EXPECT_THAT(stored, HasSubstr("BarcodesFolder    REG_SZ    " + dir.File("scans") + "/\n"));
+    EXPECT_THAT(stored, HasSubstr("    REG_SZ    abc\n"));
+}
+
+TEST_F(DialogsTest, OptionsEscapeAndClosingLeaveTheStoreAlone) {
+    Settings()->SetDebtor("100");
+    Settings()->Save();
+    const std::string before = StoredSettings();
+    for (bool escape : {true, false}) {
+        launcher->ShowOptions();
+        qt::QtFormDialog& dialog = Shown("frmOptions");
+        auto* debtor = Child<QLineEdit>(dialog, "txtDebtor");
+        Type(debtor, "200");
+        if (escape) {
+            QTest::keyClick(debtor, Qt::Key_Escape);
+        } else {
+            dialog.close();
+        }
+        EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
+    }
+    EXPECT_EQ(StoredSettings(), before);
+    EXPECT_EQ(Settings()->Debtor(), "100");
+}
+
+TEST_F(DialogsTest, DeviceInfoShowsDashesWithoutScannerAndTheBatteryWithOne) {
+    WhileModal([&] { launcher->ShowDeviceInfo(nullptr); },
+               [&](qt::QtFormDialog& dialog) {
+                   EXPECT_EQ(Child<QLabel>(dialog, "lblScanner(1)")->text(), "Opticon OPN-2001");
+                   EXPECT_EQ(Child<QLabel>(dialog, "lblDeviceID(1)")->text(), "-");
+                   EXPECT_TRUE(Child<QLabel>(dialog, "picBattery")->pixmap().isNull());
+                   QTest::keyClick(&dialog, Qt::Key_Return);
+               });
+    EXPECT_FALSE(launcher->AnyOpen());
+
+    auto scanner = ConnectedScanner();
+    WhileModal([&] { launcher->ShowDeviceInfo(scanner); },
+               [&](qt::QtFormDialog& dialog) {
+                   auto* id = Child<QLabel>(dialog, "lblDeviceID(1)");
+                   EXPECT_NE(id->text(), "-");
+                   EXPECT_FALSE(Child<QLabel>(dialog, "picBattery")->pixmap().isNull());
+                   // The value column and the frame leave the text uncut.
+                   EXPECT_GE(id->width(), id->sizeHint().width());
+                   QTest::mouseClick(Child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
+               });
+    EXPECT_FALSE(launcher->AnyOpen());
+}
+
+TEST_F(DialogsTest, ScannerSettingsWritesTheBeeperOnOkAndNothingOnEscape) {
+    auto scanner = ConnectedScanner();
+    const std::string before = ShownScanner();
+    EXPECT_THAT(before, HasSubstr("Beeper:            on"));
+
+    launcher->ShowScannerSettings(scanner);
+    qt::QtFormDialog& cancelled = Shown("frmOPN2001Settings");
+    QTest::mouseClick(Child<QCheckBox>(cancelled, "chkBeepOnScan"), Qt::LeftButton);
+    QTest::keyClick(&cancelled, Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
+    EXPECT_THAT(ShownScanner(), HasSubstr("Beeper:            on"));
+
+    launcher->ShowScannerSettings(scanner);
+    qt::QtFormDialog& dialog = Shown("frmOPN2001Settings");
+    auto* beeper = Child<QCheckBox>(dialog, "chkBeepOnScan");
+    EXPECT_TRUE(beeper->isEnabled());
+    EXPECT_TRUE(beeper->isChecked());
+    QTest::mouseClick(beeper, Qt::LeftButton);
+
+    // Hovering lights the set-clock picture up.
+    auto* clock = Child<QLabel>(dialog, "imgSetDateTime");
+    const QImage normal = clock->pixmap().toImage();
+    QTest::mouseMove(clock, clock->rect().center());
+    EXPECT_TRUE(WaitFor([&] { return dialog.form().Ctl("imgSetDateTime").tag == "2"; }));
+    EXPECT_NE(clock->pixmap().toImage(), normal);
+
+    QTest::mouseClick(Child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
+    EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
+    EXPECT_THAT(ShownScanner(), HasSubstr("Beeper:            off"));
+    EXPECT_TRUE(desktop->msgBoxes.empty());
+}
+
+TEST_F(DialogsTest, AboutClosesWithEnterOrEscapeAndShowsTheVersion) {
+    int closed = 0;
+    for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {
+        WhileModal([&] { launcher->ShowAbout(); },
+                   [&](qt::QtFormDialog& dialog) {
+                       EXPECT_EQ(Child<QLabel>(dialog, "lblProgramVersion(1)")->text(),
+                                 QUARNEL_VERSION);
+                       QTest::keyClick(&dialog, key);
+                   });
+        EXPECT_FALSE(launcher->AnyOpen());
+        ++closed;
+        EXPECT_TRUE(WaitFor([&] { return allClosed == closed; }));
+    }
+}
+
+// Texts that do not fit their control, and controls that cover a sibling.
+std::vector<std::string> LayoutFaults(const QWidget& dialog) {
+    std::vector<std::string> faults;
+    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->objectName().isEmpty()) continue;
+        const std::string name = widget->objectName().toStdString();
+        const QFontMetrics metrics(widget->font());
+        int needed = 0;
+        if (auto* label = qobject_cast<QLabel*>(widget); label && label->pixmap().isNull()) {
+            needed = label->wordWrap() ? 0 : metrics.horizontalAdvance(label->text());
+            if (label->wordWrap() && label->heightForWidth(label->width()) > label->height())
+                faults.push_back(name + " is cut off at the bottom");
+        } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            needed = box->sizeHint().width();
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            needed = metrics.horizontalAdvance(button->text()) + 8;
+        }
+        if (needed > widget->width()) faults.push_back(name + " is too narrow for its text");
+        for (QObject* other : widget->parentWidget()->children()) {
+            auto* sibling = qobject_cast<QWidget*>(other);
+            if (sibling && sibling != widget && sibling->isVisible() &&
+                !sibling->objectName().isEmpty() && name < sibling->objectName().toStdString() &&
+                widget->geometry().intersects(sibling->geometry()))
+                faults.push_back(name + " overlaps " + sibling->objectName().toStdString());
+        }
+    }
+    return faults;
+}
+
+TEST_F(DialogsTest, NoTextIsCutOffAndNoControlCoversAnotherInEitherLanguage) {
+    auto scanner = ConnectedScanner();
+    ui::FormServices services;
+    services.desktop = desktop;
+    services.metrics = std::make_shared<qt::QtTextMetrics>(QApplication::font());
+    services.scannerLibrary = platform::SystemScannerLibrary();
+    for (const char* locale : {"en_US.UTF-8", "nl_NL.UTF-8"}) {
+        ScopedEnv language("LC_ALL", locale);
+        auto info = std::make_shared<ui::frmDeviceInfo>(services);
+        info->SetOPN2001(scanner);
+        auto settings = std::make_shared<ui::frmOPN2001Settings>(services);
+        settings->SetOPN2001(scanner);
+        const std::vector<std::shared_ptr<ui::Form>> forms{
+            std::make_shared<ui::frmOptions>(services,
+                                             std::make_shared<ui::modBrowseFolder>(desktop)),
+            settings, info, std::make_shared<ui::frmAbout>(services)};
+        for (const auto& form : forms) {
+            qt::QtFormDialog dialog(form);
+            dialog.show();
+            EXPECT_THAT(LayoutFaults(dialog), ::testing::IsEmpty())
+                << form->Name() << " in " << locale;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quarnel::test
