@@ -79,7 +79,7 @@ TEST_F(SettingsTest, SaveWritesEveryValueInOrderAndReloadReadsThemBack) {
               "QuantityPositioning=0\nAutoSaveBarcodes=1\nAutoSaveOrders=0\n"
               "BarcodesFolder=/scans/\nOrdersFolder=/data/Quarnel/Orders/\nLastFolder=/last\n"
               "TraceEvents=0\nTraceFile=/tmp/t.log\nDebtor=100\nUser=jan\n"
-              "Zq8#Lm2!=  p\xE9ss  \nAutoRun=0\n");
+              "Zq8#Lm2!=  p\xC3\xA9ss  \nAutoRun=0\n");
     EXPECT_EQ(Dump(*Load()),
               "0|1|0|/scans/|/data/Quarnel/Orders/|/last|0|/tmp/t.log|100|jan|"
               "  p\xC3\xA9ss  |0|0");
