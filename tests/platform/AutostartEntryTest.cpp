@@ -1,0 +1,91 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "RegistryTestSupport.h"
+#include "platform/linux/AutostartView.h"
+
+namespace quarnel::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using namespace std::string_literals;
+
+const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+StoredValue Command(const std::string& command) {
+    return {REG_SZ, command + '\0'};
+}
+
+std::vector<std::string> FolderContent(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using AutostartEntryTest = RegistryTest;
+
+TEST_F(AutostartEntryTest, InterruptedWriteLeavesTheOldEntryWhole) {
+    const std::string entry = Autostart("Quarnel.desktop");
+    AutostartView first(Autostart());
+    ASSERT_EQ(first.Set("Quarnel", Command("/home/\xC5\x82ukasz/old")), 0);
+    const std::string old = ReadFileBytes(entry);
+
+    // At the moment before the rename the new entry is complete beside the old one.
+    std::string seen;
+    AutostartView watched(Autostart(), [&] {
+        for (const auto& name : FolderContent(Autostart()))
+            seen += name.rfind(".quarnel-", 0) == 0 ? ReadFileBytes(Autostart(name)) : "";
+        EXPECT_EQ(ReadFileBytes(entry), old);
+    });
+    ASSERT_EQ(watched.Set("Quarnel", Command("/opt/new")), 0);
+    EXPECT_EQ(seen, ReadFileBytes(entry));
+    EXPECT_THAT(FolderContent(Autostart()), ElementsAre("Quarnel.desktop"));
+    EXPECT_EQ(std::filesystem::status(entry).permissions(), std::filesystem::perms(0644));
+
+    // A process killed there leaves the entry as it was.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        AutostartView killed(Autostart(), [] { raise(SIGKILL); });
+        killed.Set("Quarnel", Command("/opt/never"));
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(Get(*registry, HKEY_CURRENT_USER, kRun, "Quarnel"), Value(0, REG_SZ, "/opt/new\0"s));
+    // The leftover temporary file is no entry.
+    EXPECT_EQ(FolderContent(Autostart()).size(), 2u);
+    EXPECT_THAT(List(*registry, HKEY_CURRENT_USER, kRun), ElementsAre("Quarnel"));
+}
+
+TEST_F(AutostartEntryTest, EntrySwitchedOffByTheDesktopCountsAsAbsentUntilWrittenAgain) {
+    std::filesystem::create_directories(Autostart());
+    for (const char* line : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        const std::string entry = Autostart("Quarnel.desktop");
+        WriteFileBytes(entry, "[Desktop Entry]\nExec=/opt/q\n"s + line + "\n");
+        EXPECT_THAT(List(*registry, HKEY_CURRENT_USER, kRun), IsEmpty()) << line;
+        EXPECT_EQ(std::get<0>(Get(*registry, HKEY_CURRENT_USER, kRun, "Quarnel")),
+                  ERROR_FILE_NOT_FOUND);
+        ASSERT_EQ(Put(*registry, kRun, "quarnel", REG_SZ, "/opt/q\0"s), 0);
+        EXPECT_EQ(ReadFileBytes(entry),
+                  "[Desktop Entry]\nType=Application\nName=Quarnel\nExec=/opt/q\n");
+        EXPECT_THAT(List(*registry, HKEY_CURRENT_USER, kRun), ElementsAre("Quarnel")) << line;
+    }
+    for (const char* line : {"Hidden=false", "X-GNOME-Autostart-enabled=true"}) {
+        WriteFileBytes(Autostart("Other.desktop"), "[Desktop Entry]\nExec=o\n"s + line + "\n");
+        EXPECT_THAT(List(*registry, HKEY_CURRENT_USER, kRun), ElementsAre("Other", "Quarnel"));
+    }
+}
+
+}  // namespace
+}  // namespace quarnel::test
