@@ -32,7 +32,11 @@ TEST_F(SqliteRegistryTest, AnswersWithWindowsStatusCodes) {
     EXPECT_THAT(List(*registry, kUser, ""), IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(dir.File("Quarnel")));
     ASSERT_EQ(Put(*registry, kKey, "Debtor", REG_SZ, "12\0"s), ERROR_SUCCESS);
-    EXPECT_EQ(std::filesystem::status(StorePath()).permissions(), std::filesystem::perms(0600));
+    for (const char* file : {"", "-wal", "-shm"}) {
+        EXPECT_EQ(std::filesystem::status(StorePath() + file).permissions(),
+                  std::filesystem::perms(0600))
+            << file;
+    }
     HKEY key = 0;
     ASSERT_EQ(registry->RegOpenKeyExA(kUser, kKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
     uint32_t type = 0, size = 0;

@@ -269,12 +269,14 @@ void RegistryStore::PrepareJournal() {
     if (journalReady_) return;
     const bool writeAhead = journal_ == StoreJournal::WriteAhead;
     Statement mode(db_, writeAhead ? "PRAGMA journal_mode = WAL" : "PRAGMA journal_mode = DELETE");
-    // A file system without shared memory keeps the rollback journal; every
-    // write is then synced, as safe as before and as slow.
+    // Without the log (another program busy switching, a file system
+    // without shared memory) every write is synced, as safe and as slow as
+    // before; the next write tries again.
     const bool logged = mode.Step() == SQLITE_ROW && mode.Blob(0) == "wal";
+    mode.Reset();
     sqlite3_exec(db_, logged ? "PRAGMA synchronous = NORMAL" : "PRAGMA synchronous = FULL", nullptr,
                  nullptr, nullptr);
-    journalReady_ = true;
+    journalReady_ = logged == writeAhead;
 }
 
 void RegistryStore::Disconnect() {
