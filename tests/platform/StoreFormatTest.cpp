@@ -140,16 +140,5 @@ TEST_F(StoreConversionTest, AnsiStoreIsConvertedOnceOnItsFirstOpen) {
     }
 }
 
-TEST_F(StoreConversionTest, StoreOfANewerVersionIsLeftAlone) {
-    WriteAnsiStore();
-    sqlite3* db = nullptr;
-    sqlite3_open(StorePath().c_str(), &db);
-    sqlite3_exec(db, "PRAGMA user_version = 3", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    EXPECT_EQ(TryOpen(*registry, HKEY_CURRENT_USER, "Software\\Other"), ERROR_BADDB);
-    EXPECT_THAT(registry->StoreProblem(), ::testing::HasSubstr("newer version"));
-    EXPECT_EQ(Version(), 3);
-}
-
 }  // namespace
 }  // namespace quarnel::test
