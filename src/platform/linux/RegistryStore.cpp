@@ -234,35 +234,45 @@ int32_t RegistryStore::ConvertFromAnsi() {
         rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
         return rc == SQLITE_OK ? ERROR_SUCCESS : failed(rc);
     }
-    for (const char* table : {"keys", "vals"}) {
-        const bool values = std::string_view(table) == "vals";
-        std::vector<AnsiRow> rows;
-        Statement read(db_, values ? "SELECT rowid, name, type, data FROM vals"
-                                   : "SELECT rowid, name, 0, x'' FROM keys WHERE parent <> 0");
-        while ((rc = read.Step()) == SQLITE_ROW) {
-            rows.push_back({read.Int(0), read.Blob(1), read.Int(2), read.Blob(3)});
-        }
+    for (bool values : {false, true}) {
+        rc = ConvertTableFromAnsi(values);
         if (rc != SQLITE_DONE) return failed(rc);
-        // The folds first make way as numbers, which no folded name equals,
-        // so that no half-converted state breaks the uniqueness of names.
-        const std::string park = std::string("UPDATE ") + table + " SET fold = -rowid" +
-                                 (values ? "" : " WHERE parent <> 0");
-        rc = sqlite3_exec(db_, park.c_str(), nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) return failed(rc);
-        const std::string update = std::string("UPDATE ") + table + " SET name = ?, fold = ?" +
-                                   (values ? ", data = ?" : "") + " WHERE rowid = ?";
-        Statement write(db_, update.c_str());
-        for (const auto& row : rows) {
-            std::string name = AnsiToUtf8(row.name);
-            write.Reset();
-            write.Bind(name).Bind(FoldName(name));
-            if (values) write.Bind(IsText(row.type) ? AnsiToUtf8(row.data) : row.data);
-            rc = write.Bind(row.rowid).Step();
-            if (rc != SQLITE_DONE) return failed(rc);
-        }
     }
-    rc = sqlite3_exec(db_, "PRAGMA user_version = 2; COMMIT", nullptr, nullptr, nullptr);
+    const std::string mark = "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";COMMIT";
+    rc = sqlite3_exec(db_, mark.c_str(), nullptr, nullptr, nullptr);
     return rc == SQLITE_OK ? ERROR_SUCCESS : failed(rc);
+}
+
+int RegistryStore::ConvertTableFromAnsi(bool values) {
+    const std::string table = values ? "vals" : "keys";
+    // The hives' root keys are ASCII and keep their fixed folds.
+    const std::string rows = values ? "" : " WHERE parent <> 0";
+    std::vector<AnsiRow> found;
+    Statement read(db_, (values ? "SELECT rowid, name, type, data FROM vals"
+                                : "SELECT rowid, name, 0, x'' FROM keys" + rows)
+                            .c_str());
+    int rc;
+    while ((rc = read.Step()) == SQLITE_ROW) {
+        found.push_back({read.Int(0), read.Blob(1), read.Int(2), read.Blob(3)});
+    }
+    if (rc != SQLITE_DONE) return rc;
+    // The folds first make way as numbers, which no folded name equals, so
+    // that no half-converted state breaks the uniqueness of names.
+    rc = sqlite3_exec(db_, ("UPDATE " + table + " SET fold = -rowid" + rows).c_str(), nullptr,
+                      nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    const std::string update = "UPDATE " + table + " SET name = ?, fold = ?" +
+                               (values ? ", data = ?" : "") + " WHERE rowid = ?";
+    Statement write(db_, update.c_str());
+    for (const auto& row : found) {
+        std::string name = AnsiToUtf8(row.name);
+        write.Reset();
+        write.Bind(name).Bind(FoldName(name));
+        if (values) write.Bind(IsText(row.type) ? AnsiToUtf8(row.data) : row.data);
+        rc = write.Bind(row.rowid).Step();
+        if (rc != SQLITE_DONE) return rc;
+    }
+    return SQLITE_DONE;
 }
 
 void RegistryStore::PrepareJournal() {

@@ -67,6 +67,8 @@ class RegistryStore {
     int32_t CheckFormat();
     // Rewrites a Windows-1252 store in UTF-8 and marks it as converted.
     int32_t ConvertFromAnsi();
+    // One table of it: SQLITE_DONE, or the failure.
+    int ConvertTableFromAnsi(bool values);
     // Sets the journal mode before the connection's first write.
     void PrepareJournal();
     // Walks the path from the hive's root; *id becomes 0 for a missing key.
