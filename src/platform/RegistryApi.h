@@ -1,6 +1,7 @@
 // The registry operations the program uses, with the Windows registry API's
-// arguments and status codes. Names, paths and string data are Windows-1252
-// bytes, as with the API's "A" functions.
+// arguments and status codes. Names, paths and string data are in the
+// system's code page, as with the API's "A" functions: here UTF-8, as on a
+// Windows set to use UTF-8.
 #pragma once
 
 #include <cstdint>

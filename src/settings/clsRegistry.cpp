@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/Ansi.h"
 #include "app/ErrorInfo.h"
 #include "platform/Paths.h"
 
@@ -38,11 +37,11 @@ bool NeedsExpansion(const std::string& text) {
     return first != std::string::npos && text.find('%', first + 2) != std::string::npos;
 }
 
-std::string ExpandEnvironment(const std::string& ansi) {
-    uint32_t needed = ExpandEnvironmentStringsA(ansi.c_str(), nullptr, 0);
-    if (needed == 0) return ansi;
+std::string ExpandEnvironment(const std::string& text) {
+    uint32_t needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    if (needed == 0) return text;
     std::string expanded(needed, '\0');
-    uint32_t written = ExpandEnvironmentStringsA(ansi.c_str(), expanded.data(), needed);
+    uint32_t written = ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed);
     expanded.resize(written > 0 ? std::min(written, needed) - 1 : 0);
     return expanded;
 }
@@ -65,13 +64,13 @@ class OpenKey {
     OpenKey& operator=(const OpenKey&) = delete;
 
     int32_t Open(HKEY hive, const std::string& path, uint32_t access) {
-        int32_t status = api_.RegOpenKeyExA(hive, Utf8ToAnsi(path), 0, access, &handle_);
+        int32_t status = api_.RegOpenKeyExA(hive, path, 0, access, &handle_);
         open_ = status == ERROR_SUCCESS;
         return status;
     }
     int32_t Create(HKEY hive, const std::string& path) {
-        int32_t status = api_.RegCreateKeyExA(hive, Utf8ToAnsi(path), "", 0, KEY_ALL_ACCESS_0x3F,
-                                              &handle_, nullptr);
+        int32_t status =
+            api_.RegCreateKeyExA(hive, path, "", 0, KEY_ALL_ACCESS_0x3F, &handle_, nullptr);
         open_ = status == ERROR_SUCCESS;
         return status;
     }
@@ -89,7 +88,7 @@ std::string RegValueText(const RegValue& value) {
     if (const auto* text = std::get_if<std::string>(&value)) return *text;
     if (const auto* number = std::get_if<int32_t>(&value)) return std::to_string(*number);
     if (const auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
-        return AnsiToUtf8(std::string(bytes->begin(), bytes->end()));
+        return std::string(bytes->begin(), bytes->end());
     }
     return "";
 }
@@ -124,7 +123,7 @@ bool clsRegistry::DeleteValue() {
                                                "',Section: '" + sSectionKey_ +
                                                "' for delete access");
     }
-    if (api_->RegDeleteValueA(key.Handle(), Utf8ToAnsi(sValueKey_)) != ERROR_SUCCESS) {
+    if (api_->RegDeleteValueA(key.Handle(), sValueKey_) != ERROR_SUCCESS) {
         RaiseRegistryError(kRegistryError, "Failed to delete registry Key: '" + HiveText(eKey_) +
                                                "',Section: '" + sSectionKey_ + "',Key: '" +
                                                sValueKey_);
@@ -135,7 +134,7 @@ bool clsRegistry::DeleteValue() {
 RegValue clsRegistry::Value() {
     OpenKey key(*api_);
     key.Open(eKey_, sSectionKey_, KEY_QUERY_VALUE);
-    const std::string name = Utf8ToAnsi(sValueKey_);
+    const std::string& name = sValueKey_;
     uint32_t type = REG_NONE;
     uint32_t size = 0;
     int32_t status = api_->RegQueryValueExA(key.Handle(), name, &type, nullptr, &size);
@@ -154,10 +153,10 @@ RegValue clsRegistry::Value() {
         case REG_MULTI_SZ:
         case REG_EXPAND_SZ: {
             // The data without its final terminator; zero-length data reads as "".
-            std::string ansi(data.begin(), data.end());
-            if (!ansi.empty()) ansi.pop_back();
-            if (type == REG_EXPAND_SZ) ansi = ExpandEnvironment(ansi);
-            return AnsiToUtf8(ansi);
+            std::string text(data.begin(), data.end());
+            if (!text.empty()) text.pop_back();
+            if (type == REG_EXPAND_SZ) text = ExpandEnvironment(text);
+            return text;
         }
         case REG_DWORD:
             return LittleEndian(data);
@@ -179,9 +178,9 @@ void clsRegistry::SetValue(const RegValue& value) {
         RaiseRegistryError(kRegistryError, failure);
 
     int32_t status = ERROR_INVALID_DATA;
-    const std::string name = Utf8ToAnsi(sValueKey_);
+    const std::string& name = sValueKey_;
     if (eValueType_ == REG_SZ || eValueType_ == REG_EXPAND_SZ) {
-        std::string text = Utf8ToAnsi(RegValueText(value));
+        std::string text = RegValueText(value);
         uint32_t type = NeedsExpansion(text) ? REG_EXPAND_SZ : REG_SZ;
         status = api_->RegSetValueExA(key.Handle(), name, type,
                                       reinterpret_cast<const uint8_t*>(text.c_str()),
@@ -210,8 +209,7 @@ bool clsRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, int32_t& 
         auto length = static_cast<uint32_t>(buffer.size());
         if (api_->RegEnumValueA(key.Handle(), index, buffer.data(), &length) != ERROR_SUCCESS)
             break;
-        sKeyNames.push_back(
-            AnsiToUtf8(std::string_view(buffer.data(), std::min<size_t>(length, buffer.size()))));
+        sKeyNames.emplace_back(buffer.data(), std::min<size_t>(length, buffer.size()));
         ++iKeyCount;
     }
     return true;

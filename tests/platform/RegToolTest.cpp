@@ -76,9 +76,9 @@ TEST_F(QuarnelRegTest, AddAndQueryRoundTripEachType) {
     EXPECT_EQ(
         Run("query " + key + " /v Mask").out,
         "\nHKEY_CURRENT_USER\\Software\\Hollinde\\Quarnel\n    Mask    REG_DWORD    0x1f\n\n");
-    // The store holds Windows-1252 bytes.
+    // The store holds the text as it was given, in UTF-8.
     EXPECT_EQ(Get(*registry, HKEY_CURRENT_USER, "Software\\Hollinde\\Quarnel", "Debtor"),
-              Value(0, REG_SZ, "Caf\xE9 \x80 1\0"s));
+              Value(0, REG_SZ, "Caf\xC3\xA9 \xE2\x82\xAC 1\0"s));
 }
 
 TEST_F(QuarnelRegTest, AsksBeforeOverwritingOrDeletingAndFailsWithoutATerminal) {
@@ -96,7 +96,9 @@ TEST_F(QuarnelRegTest, AsksBeforeOverwritingOrDeletingAndFailsWithoutATerminal) 
     EXPECT_EQ(missing.err,
               "ERROR: The system was unable to find the specified registry key or value.\n");
     EXPECT_EQ(Run("add HKCU\\Software\\Test /v N /t REG_DWORD /d 4294967296").status, 1);
-    EXPECT_EQ(Run("add HKCU\\Software\\Test /v N /d \xC5\x81").status, 1);  // no Windows-1252 "Ł"
+    EXPECT_EQ(Run("add HKCU\\Software\\Test /v \xC5\x81 /d \xC5\x82").status, 0);
+    EXPECT_THAT(Run("query HKCU\\Software\\Test").out,
+                HasSubstr("\xC5\x81    REG_SZ    \xC5\x82\n"));
     EXPECT_EQ(Run("add HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM /v x /d COM1").err,
               "ERROR: Access is denied.\n");
 }

@@ -57,13 +57,18 @@ TEST_F(RegistryTest, ReadsEachTypeAndExpandsOnlyExpandSz) {
         std::string stored;
         RegValue value;
     };
-    for (const Case& c : {Case{REG_SZ, "%QUARNEL_TEST_ROOT%\\x\0"s, "%QUARNEL_TEST_ROOT%\\x"s},
-                          Case{REG_EXPAND_SZ, "%QUARNEL_TEST_ROOT%\\x\0"s, "/srv\\x"s},
-                          Case{REG_SZ, "caf\xE9\0"s, "caf\xC3\xA9"s}, Case{REG_SZ, "", ""s},
-                          Case{REG_DWORD, "\x01\x02\x00\x80"s, int32_t(0x80000201)},
-                          Case{REG_DWORD_BIG_ENDIAN, "\x00\x00\x01\x02"s, int32_t(0x0102)},
-                          Case{REG_BINARY, "\xDE\xAD"s, std::vector<uint8_t>{0xDE, 0xAD}},
-                          Case{REG_MULTI_SZ, "a\0b\0\0"s, "a\0b\0"s}}) {
+    for (const Case& c :
+         {Case{REG_SZ, "%QUARNEL_TEST_ROOT%\\x\0"s, "%QUARNEL_TEST_ROOT%\\x"s},
+          Case{REG_EXPAND_SZ, "%QUARNEL_TEST_ROOT%\\x\0"s, "/srv\\x"s},
+          Case{REG_SZ,
+               "\xC5\x81\xC3\xB3"
+               "d\xC5\xBA\0"s,
+               "\xC5\x81\xC3\xB3"
+               "d\xC5\xBA"s},
+          Case{REG_SZ, "", ""s}, Case{REG_DWORD, "\x01\x02\x00\x80"s, int32_t(0x80000201)},
+          Case{REG_DWORD_BIG_ENDIAN, "\x00\x00\x01\x02"s, int32_t(0x0102)},
+          Case{REG_BINARY, "\xDE\xAD"s, std::vector<uint8_t>{0xDE, 0xAD}},
+          Case{REG_MULTI_SZ, "a\0b\0\0"s, "a\0b\0"s}}) {
         fake->Put("HKCU\\K", "v", c.type, {c.stored.begin(), c.stored.end()});
         clsRegistry reg = At("K", "v");
         EXPECT_EQ(reg.Value(), c.value) << c.stored;
@@ -80,7 +85,7 @@ TEST_F(RegistryTest, WriteChoosesExpandSzByPercentSignsAndMakesTheKey) {
     for (const Case& c :
          {Case{std::string("%A%"), REG_EXPAND_SZ, "%A%"}, Case{std::string("%%"), REG_SZ, "%%"},
           Case{std::string("50% off"), REG_SZ, "50% off"}, Case{int32_t{7}, REG_SZ, "7"},
-          Case{std::string("\xE2\x82\xAC"), REG_SZ, "\x80"}}) {
+          Case{std::string("/home/\xC5\x82ukasz/%A"), REG_SZ, "/home/\xC5\x82ukasz/%A"}}) {
         At("Software\\New\\Deep", "v").SetValue(c.value);
         const auto* stored = fake->Find("HKCU\\Software\\New\\Deep", "v");
         ASSERT_NE(stored, nullptr);

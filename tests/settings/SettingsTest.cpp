@@ -79,7 +79,7 @@ TEST_F(SettingsTest, SaveWritesEveryValueInOrderAndReloadReadsThemBack) {
               "QuantityPositioning=0\nAutoSaveBarcodes=1\nAutoSaveOrders=0\n"
               "BarcodesFolder=/scans/\nOrdersFolder=/data/Quarnel/Orders/\nLastFolder=/last\n"
               "TraceEvents=0\nTraceFile=/tmp/t.log\nDebtor=100\nUser=jan\n"
-              "Zq8#Lm2!=  p\xE9ss  \nAutoRun=0\n");
+              "Zq8#Lm2!=  p\xC3\xA9ss  \nAutoRun=0\n");
     EXPECT_EQ(Dump(*Load()),
               "0|1|0|/scans/|/data/Quarnel/Orders/|/last|0|/tmp/t.log|100|jan|"
               "  p\xC3\xA9ss  |0|0");
@@ -125,25 +125,52 @@ TEST_F(SettingsTest, AutorunFollowsTheExactlyNamedRunValue) {
     EXPECT_EQ(Stored(kRun), "");
 }
 
-TEST(SettingsOnThisPlatform, RoundTripAndAutostartEntry) {
+class SettingsOnThisPlatform : public ::testing::Test {
+  protected:
+    std::unique_ptr<clsSettings> Open(const std::string& folder = kHome + "/Quarnel") {
+        return std::make_unique<clsSettings>(OpenUserRegistry(EmptySerialPortTable()), folder,
+                                             kHome + "/bin/quarnel");
+    }
+    static inline const std::string kHome = "/home/\xC5\x82ukasz";  // outside Windows-1252
     test::TempDir dir;
-    test::ScopedEnv config("XDG_CONFIG_HOME", dir.Path());
+    test::ScopedEnv config{"XDG_CONFIG_HOME", dir.Path()};
+    test::ScopedEnv home{"HOME", kHome};
     const std::string entry = dir.File("autostart/Quarnel.desktop");
-    auto open = [] {
-        return std::make_unique<clsSettings>(OpenUserRegistry(EmptySerialPortTable()),
-                                             "/data/Quarnel", "/opt/quarnel/bin/quarnel");
-    };
-    auto settings = open();
+};
+
+TEST_F(SettingsOnThisPlatform, NamesOutsideWindows1252SurviveSaveAndReload) {
+    auto settings = Open();
     settings->SetOrdersFolder("%HOME%/Orders/");
+    settings->SetUser(
+        "\xC5\x81\xC3\xB3"
+        "d\xC5\xBA");
     settings->Save();
-    EXPECT_NE(test::ReadFileBytes(entry).find("\nExec=/opt/quarnel/bin/quarnel\n"),
+    EXPECT_NE(test::ReadFileBytes(entry).find("\nExec=" + kHome + "/bin/quarnel\n"),
               std::string::npos);
-    settings = open();
-    EXPECT_EQ(settings->OrdersFolder(), std::string(std::getenv("HOME")) + "/Orders/");
-    EXPECT_TRUE(settings->Autorun() && !settings->AutorunChanged());
+    // Reloaded beside another application folder: every value comes from the store.
+    settings = Open("/elsewhere");
+    EXPECT_EQ(Dump(*settings), "1|0|1|" + kHome + "/Quarnel/Barcodes/|" + kHome + "/Orders/||1|" +
+                                   kHome +
+                                   "/Quarnel/Trace.log||\xC5\x81\xC3\xB3"
+                                   "d\xC5\xBA||1|0");
     settings->SetAutorun(false);
     settings->Save();
     EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+TEST_F(SettingsOnThisPlatform, AutostartEntrySwitchedOffByTheDesktopIsSwitchedOnAgain) {
+    std::filesystem::create_directories(dir.File("autostart"));
+    for (const char* line : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        test::WriteFileBytes(entry, std::string("[Desktop Entry]\nExec=/old\n") + line + "\n");
+        auto settings = Open();
+        EXPECT_TRUE(settings->Autorun() && settings->AutorunChanged()) << line;
+        settings->Save();
+        EXPECT_EQ(test::ReadFileBytes(entry),
+                  "[Desktop Entry]\nType=Application\nName=Quarnel\n"
+                  "Exec=" +
+                      kHome + "/bin/quarnel\n");
+        EXPECT_FALSE(Open()->AutorunChanged()) << line;
+    }
 }
 
 }  // namespace

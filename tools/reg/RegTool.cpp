@@ -4,8 +4,6 @@
 #include <optional>
 #include <vector>
 
-#include "app/Ansi.h"
-
 namespace quarnel::reg {
 
 using namespace platform;
@@ -36,14 +34,6 @@ std::string Hex(uint32_t number, bool upper, int width = 0) {
     char text[16];
     std::snprintf(text, sizeof text, upper ? "%0*X" : "%0*x", width, number);
     return text;
-}
-
-// Text from the command line in the store's code page; nothing when
-// Windows-1252 cannot hold it.
-std::optional<std::string> ToAnsi(const std::string& utf8) {
-    std::string ansi = Utf8ToAnsi(utf8);
-    if (AnsiToUtf8(ansi) != utf8) return std::nullopt;
-    return ansi;
 }
 
 std::optional<uint32_t> ParseDword(const std::string& text) {
@@ -120,15 +110,13 @@ int32_t ValueNames(RegistryApi& registry, HKEY key, std::vector<std::string>* na
 }
 
 int Query(const RegCommand& command, RegistryApi& registry, RegIo& io) {
-    auto path = ToAnsi(command.keyPath);
-    auto wanted = command.valueName ? ToAnsi(*command.valueName) : std::optional<std::string>("");
-    if (!path || !wanted) return Fail(io, StatusMessage(ERROR_FILE_NOT_FOUND, registry));
     Key key(registry);
-    int32_t status = registry.RegOpenKeyExA(command.hive, *path, 0, KEY_QUERY_VALUE, key.Out());
+    int32_t status =
+        registry.RegOpenKeyExA(command.hive, command.keyPath, 0, KEY_QUERY_VALUE, key.Out());
     if (status != ERROR_SUCCESS) return Fail(io, StatusMessage(status, registry));
     std::vector<std::string> names;
     if (command.valueName) {
-        names.push_back(*wanted);
+        names.push_back(*command.valueName);
     } else if ((status = ValueNames(registry, key.Handle(), &names)) != ERROR_SUCCESS) {
         return Fail(io, StatusMessage(status, registry));
     }
@@ -140,7 +128,7 @@ int Query(const RegCommand& command, RegistryApi& registry, RegIo& io) {
         // A value deleted while listing is simply left out.
         if (status == ERROR_FILE_NOT_FOUND && !command.valueName) continue;
         if (status != ERROR_SUCCESS) return Fail(io, StatusMessage(status, registry));
-        std::string shown = name.empty() ? "(Default)" : AnsiToUtf8(name);
+        std::string shown = name.empty() ? "(Default)" : name;
         lines += kIndent + shown + kIndent + RegTypeName(type) + kIndent + RegDataText(type, data) +
                  "\n";
     }
@@ -149,8 +137,6 @@ int Query(const RegCommand& command, RegistryApi& registry, RegIo& io) {
 }
 
 int Add(const RegCommand& command, RegistryApi& registry, RegIo& io) {
-    auto path = ToAnsi(command.keyPath);
-    if (!path) return Fail(io, "The key name holds characters that Windows-1252 cannot store.");
     std::string data;
     if (command.valueName) {
         std::string given = command.data.value_or("");
@@ -164,26 +150,23 @@ int Add(const RegCommand& command, RegistryApi& registry, RegIo& io) {
                 data += static_cast<char>((*number >> shift) & 0xFF);
             }
         } else {
-            auto text = ToAnsi(given);
-            if (!text) return Fail(io, "The data holds characters that Windows-1252 cannot store.");
-            data = *text + '\0';
+            data = given + '\0';
         }
     }
-    auto name = ToAnsi(command.valueName.value_or(""));
-    if (!name) return Fail(io, "The value name holds characters that Windows-1252 cannot store.");
+    const std::string name = command.valueName.value_or("");
     Key key(registry);
-    int32_t status = registry.RegCreateKeyExA(command.hive, *path, "", 0, KEY_ALL_ACCESS_0x3F,
-                                              key.Out(), nullptr);
+    int32_t status = registry.RegCreateKeyExA(command.hive, command.keyPath, "", 0,
+                                              KEY_ALL_ACCESS_0x3F, key.Out(), nullptr);
     if (status != ERROR_SUCCESS) return Fail(io, StatusMessage(status, registry));
     if (command.valueName) {
         uint32_t size = 0;
-        bool exists = registry.RegQueryValueExA(key.Handle(), *name, nullptr, nullptr, &size) ==
-                      ERROR_SUCCESS;
+        bool exists =
+            registry.RegQueryValueExA(key.Handle(), name, nullptr, nullptr, &size) == ERROR_SUCCESS;
         if (exists && !command.force &&
             !io.confirm("Value " + *command.valueName + " exists, overwrite(Yes/No)? ")) {
             return Fail(io, "The value exists and was left as it is; use /f to overwrite it.");
         }
-        status = registry.RegSetValueExA(key.Handle(), *name, command.type,
+        status = registry.RegSetValueExA(key.Handle(), name, command.type,
                                          reinterpret_cast<const uint8_t*>(data.data()),
                                          static_cast<uint32_t>(data.size()));
         if (status != ERROR_SUCCESS) return Fail(io, StatusMessage(status, registry));
@@ -193,21 +176,20 @@ int Add(const RegCommand& command, RegistryApi& registry, RegIo& io) {
 }
 
 int Delete(const RegCommand& command, RegistryApi& registry, RegIo& io) {
-    auto path = ToAnsi(command.keyPath);
-    auto name = ToAnsi(*command.valueName);
-    if (!path || !name) return Fail(io, StatusMessage(ERROR_FILE_NOT_FOUND, registry));
+    const std::string& name = *command.valueName;
     Key key(registry);
-    int32_t status = registry.RegOpenKeyExA(command.hive, *path, 0, KEY_ALL_ACCESS_0x3F, key.Out());
+    int32_t status =
+        registry.RegOpenKeyExA(command.hive, command.keyPath, 0, KEY_ALL_ACCESS_0x3F, key.Out());
     if (status == ERROR_SUCCESS) {
         uint32_t size = 0;
-        status = registry.RegQueryValueExA(key.Handle(), *name, nullptr, nullptr, &size);
+        status = registry.RegQueryValueExA(key.Handle(), name, nullptr, nullptr, &size);
     }
     if (status != ERROR_SUCCESS) return Fail(io, StatusMessage(status, registry));
     if (!command.force &&
         !io.confirm("Delete the registry value " + *command.valueName + " (Yes/No)? ")) {
         return Fail(io, "The value was not deleted; use /f to delete it without asking.");
     }
-    status = registry.RegDeleteValueA(key.Handle(), *name);
+    status = registry.RegDeleteValueA(key.Handle(), name);
     if (status != ERROR_SUCCESS) return Fail(io, StatusMessage(status, registry));
     io.out << "The operation completed successfully.\n";
     return 0;
@@ -239,14 +221,14 @@ std::string RegTypeName(uint32_t type) {
 }
 
 std::string RegDataText(uint32_t type, const std::string& data) {
-    if (type == REG_SZ || type == REG_EXPAND_SZ) return AnsiToUtf8(data.substr(0, data.find('\0')));
+    if (type == REG_SZ || type == REG_EXPAND_SZ) return data.substr(0, data.find('\0'));
     if (type == REG_MULTI_SZ) {
         // The strings joined with "\0", as reg.exe shows them.
         std::string text = data;
         while (!text.empty() && text.back() == '\0') text.pop_back();
         std::string shown;
         for (char c : text) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-        return AnsiToUtf8(shown);
+        return shown;
     }
     if ((type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN) && data.size() == 4) {
         uint32_t number = 0;

@@ -7,10 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <memory>
 
-#include "app/Ansi.h"
 #include "platform/RegistryApi.h"
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/Folders.h"
@@ -57,8 +55,8 @@ int32_t StatusFromErrno(int error) {
 
 // A value name must make a plain file name, and a desktop entry's Name.
 bool UsableName(const std::string& name) {
-    return !name.empty() && name.find('/') == std::string::npos &&
-           FitsDesktopEntry(AnsiToUtf8(name)) && name.find_first_of("\t\n\r") == std::string::npos;
+    return !name.empty() && name.find('/') == std::string::npos && FitsDesktopEntry(name) &&
+           name.find_first_of("\t\n\r") == std::string::npos;
 }
 
 // String data up to its terminator.
@@ -68,7 +66,8 @@ std::string DataText(const std::string& data) {
 
 }  // namespace
 
-AutostartView::AutostartView(std::string folder) : folder_(std::move(folder)) {}
+AutostartView::AutostartView(std::string folder, BeforeReplace beforeReplace)
+    : folder_(std::move(folder)), beforeReplace_(std::move(beforeReplace)) {}
 
 std::vector<AutostartView::Entry> AutostartView::Entries() const {
     std::vector<Entry> entries;
@@ -78,12 +77,10 @@ std::vector<AutostartView::Entry> AutostartView::Entries() const {
         std::string file = item->d_name;
         if (file.size() <= kSuffix.size() || !file.ends_with(kSuffix)) continue;
         std::string stem = file.substr(0, file.size() - kSuffix.size());
-        std::string name = Utf8ToAnsi(stem);
-        // A file name Windows-1252 cannot spell is not reachable as a value.
-        if (AnsiToUtf8(name) != stem || !UsableName(name)) continue;
+        if (!UsableName(stem)) continue;
         auto content = ReadSmallFile(folder_ + "/" + file);
         if (!content) continue;
-        entries.push_back({name, folder_ + "/" + file, ParseDesktopEntry(*content).hidden});
+        entries.push_back({stem, folder_ + "/" + file, ParseDesktopEntry(*content).Disabled()});
     }
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.file < b.file; });
@@ -91,9 +88,9 @@ std::vector<AutostartView::Entry> AutostartView::Entries() const {
 }
 
 std::optional<AutostartView::Entry> AutostartView::Find(const std::string& name,
-                                                        bool includeHidden) const {
+                                                        bool includeDisabled) const {
     for (auto& entry : Entries()) {
-        if (SameName(entry.name, name) && (includeHidden || !entry.hidden)) return entry;
+        if (SameName(entry.name, name) && (includeDisabled || !entry.disabled)) return entry;
     }
     return std::nullopt;
 }
@@ -105,20 +102,21 @@ int32_t AutostartView::Get(const std::string& name, StoredValue* value) {
     if (!content) return ERROR_FILE_NOT_FOUND;
     auto exec = ParseDesktopEntry(*content).exec;
     value->type = REG_SZ;
-    value->data = Utf8ToAnsi(exec ? CommandFromExec(*exec) : std::string()) + '\0';
+    value->data = (exec ? CommandFromExec(*exec) : std::string()) + '\0';
     return ERROR_SUCCESS;
 }
 
 int32_t AutostartView::Set(const std::string& name, const StoredValue& value) {
     if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
     if (!UsableName(name)) return ERROR_INVALID_PARAMETER;
-    std::string command = AnsiToUtf8(DataText(value.data));
+    std::string command = DataText(value.data);
     if (!FitsDesktopEntry(command)) return ERROR_INVALID_DATA;
-    // An entry of the same name in other letter case is the same value.
+    // An entry of the same name in other letter case is the same value; a
+    // switched-off one is replaced by one that is on.
     auto existing = Find(name, true);
-    std::string file = existing ? existing->file : folder_ + "/" + AnsiToUtf8(name) + ".desktop";
+    std::string file = existing ? existing->file : folder_ + "/" + name + ".desktop";
     std::string entryName = existing ? existing->name : name;
-    return Write(file, ComposeDesktopEntry(AnsiToUtf8(entryName), command));
+    return Write(file, ComposeDesktopEntry(entryName, command));
 }
 
 int32_t AutostartView::Delete(const std::string& name) {
@@ -130,29 +128,15 @@ int32_t AutostartView::Delete(const std::string& name) {
 int32_t AutostartView::Names(std::vector<std::string>* names) {
     names->clear();
     for (auto& entry : Entries()) {
-        if (!entry.hidden) names->push_back(entry.name);
+        if (!entry.disabled) names->push_back(entry.name);
     }
     return ERROR_SUCCESS;
 }
 
-// Written to a temporary file and renamed, so that a reader never sees half an entry.
 int32_t AutostartView::Write(const std::string& file, const std::string& content) const {
     if (!MakeFolders(folder_, 0700)) return StatusFromErrno(errno);
-    std::string temp = folder_ + "/.quarnel-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return StatusFromErrno(errno);
-    bool written =
-        write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()) &&
-        fchmod(fd, 0644) == 0;
-    int error = errno;
-    if (close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && rename(temp.c_str(), file.c_str()) == 0) return ERROR_SUCCESS;
-    if (written) error = errno;
-    unlink(temp.c_str());
-    return StatusFromErrno(error);
+    int error = ReplaceFile(file, content, 0644, beforeReplace_);
+    return error == 0 ? ERROR_SUCCESS : StatusFromErrno(error);
 }
 
 }  // namespace quarnel::platform

@@ -124,6 +124,7 @@ DesktopEntryKeys ParseDesktopEntry(std::string_view content) {
         std::string_view value = Trim(line.substr(equals + 1));
         if (key == "Exec" && !keys.exec) keys.exec = UnescapeString(value);
         if (key == "Hidden") keys.hidden = value == "true";
+        if (key == "X-GNOME-Autostart-enabled") keys.gnomeDisabled = value == "false";
     }
     return keys;
 }

@@ -19,7 +19,10 @@ std::string ComposeDesktopEntry(std::string_view name, std::string_view command)
 // The keys of the entry's [Desktop Entry] group that autostart looks at.
 struct DesktopEntryKeys {
     std::optional<std::string> exec;  // as written, escapes undone
-    bool hidden = false;
+    bool hidden = false;              // Hidden=true
+    bool gnomeDisabled = false;       // X-GNOME-Autostart-enabled=false
+    // Switched off by the desktop: the entry starts nothing.
+    bool Disabled() const { return hidden || gnomeDisabled; }
 };
 DesktopEntryKeys ParseDesktopEntry(std::string_view content);
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/Ansi.h"
 #include "platform/RegistryApi.h"
 
 extern char** environ;
@@ -24,15 +23,15 @@ bool SameAsciiFold(std::string_view a, std::string_view b) {
 }
 
 // Variable names ignore case as on Windows; an exact match wins.
-std::optional<std::string> Variable(std::string_view ansiName) {
-    std::string name = AnsiToUtf8(ansiName);
+std::optional<std::string> Variable(std::string_view wanted) {
+    std::string name(wanted);
     if (name.empty() || name.find('=') != std::string::npos) return std::nullopt;
-    if (const char* value = std::getenv(name.c_str())) return Utf8ToAnsi(value);
+    if (const char* value = std::getenv(name.c_str())) return value;
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
         std::string_view item(*entry);
         size_t equals = item.find('=');
         if (equals != std::string_view::npos && SameAsciiFold(item.substr(0, equals), name)) {
-            return Utf8ToAnsi(item.substr(equals + 1));
+            return std::string(item.substr(equals + 1));
         }
     }
     return std::nullopt;

@@ -26,7 +26,7 @@ struct StoredValue {
 class KeyValues {
   public:
     virtual ~KeyValues() = default;
-    // Names are Windows-1252 and found without regard to letter case. Each
+    // Names are UTF-8 and found without regard to letter case. Each
     // call answers a Windows status code.
     virtual int32_t Get(const std::string& name, StoredValue* value) = 0;
     virtual int32_t Set(const std::string& name, const StoredValue& value) = 0;

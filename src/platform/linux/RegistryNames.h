@@ -1,5 +1,5 @@
 // Key paths and value names as the registry compares them: without regard
-// to letter case, in Windows-1252.
+// to letter case, in UTF-8.
 #pragma once
 
 #include <optional>
@@ -12,8 +12,10 @@ namespace quarnel::platform {
 // A key path split at "\", one element per key.
 using KeyPath = std::vector<std::string>;
 
-// The name in upper case, Windows-1252 letters included ("é" and "É" match).
-std::string FoldName(std::string_view ansi);
+// The name in upper case: ASCII, Latin-1, Latin Extended-A, Greek and
+// Cyrillic letters ("é" and "É", "ł" and "Ł" match). Bytes that are not
+// well-formed UTF-8 are kept as they are.
+std::string FoldName(std::string_view utf8);
 
 bool SameName(std::string_view a, std::string_view b);
 

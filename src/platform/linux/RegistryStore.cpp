@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/Ansi.h"
 #include "app/ErrorInfo.h"
 #include "platform/linux/Folders.h"
 
@@ -20,8 +21,10 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 // "QREG" in the database header marks the file as ours.
 constexpr int64_t kApplicationId = 0x51524547;
-constexpr int64_t kSchemaVersion = 1;
-static_assert(kApplicationId == 1364346183 && kSchemaVersion == 1, "kSchema writes both");
+// Version 1 held names and string data as Windows-1252, version 2 as UTF-8.
+constexpr int64_t kAnsiVersion = 1;
+constexpr int64_t kSchemaVersion = 2;
+static_assert(kApplicationId == 1364346183 && kSchemaVersion == 2, "kSchema writes both");
 
 // The hives' root keys have fixed ids; every other key hangs below one.
 const char* const kSchema =
@@ -43,7 +46,7 @@ const char* const kSchema =
     " (1, 0, CAST('HKEY_CURRENT_USER' AS BLOB), CAST('HKEY_CURRENT_USER' AS BLOB)),"
     " (2, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('HKEY_LOCAL_MACHINE' AS BLOB));"
     "PRAGMA application_id = 1364346183;"
-    "PRAGMA user_version = 1;";
+    "PRAGMA user_version = 2;";
 
 int64_t RootId(HKEY hive) {
     if (hive == HKEY_CURRENT_USER) return 1;
@@ -74,6 +77,11 @@ class Statement {
     // SQLITE_ROW, SQLITE_DONE or the failure.
     int Step() { return rc_ == SQLITE_OK ? sqlite3_step(stmt_) : rc_; }
     int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+    // Makes the statement ready to run again with new values.
+    void Reset() {
+        sqlite3_reset(stmt_);
+        index_ = 0;
+    }
     std::string Blob(int column) const {
         const void* bytes = sqlite3_column_blob(stmt_, column);
         int size = sqlite3_column_bytes(stmt_, column);
@@ -111,9 +119,22 @@ class StoreKeyValues final : public KeyValues {
     KeyPath path_;
 };
 
+bool IsText(int64_t type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// One row of the keys or vals table as the conversion rewrites it.
+struct AnsiRow {
+    int64_t rowid;
+    std::string name;
+    int64_t type;
+    std::string data;
+};
+
 }  // namespace
 
-RegistryStore::RegistryStore(std::string path) : path_(std::move(path)) {}
+RegistryStore::RegistryStore(std::string path, StoreJournal journal)
+    : path_(std::move(path)), journal_(journal) {}
 
 RegistryStore::~RegistryStore() {
     Disconnect();
@@ -171,6 +192,7 @@ int32_t RegistryStore::CheckFormat() {
     int64_t applicationId = header.Int(0);
     int64_t version = header.Int(1);
     int64_t objects = header.Int(2);
+    header.Reset();
     if (applicationId == 0 && objects == 0) {
         problem_.clear();
         hasSchema_ = false;
@@ -182,9 +204,89 @@ int32_t RegistryStore::CheckFormat() {
     if (version > kSchemaVersion) {
         return Broken(ERROR_BADDB, "was written by a newer version of Quarnel");
     }
+    if (version == kAnsiVersion) {
+        int32_t status = ConvertFromAnsi();
+        if (status != ERROR_SUCCESS) return status;
+    }
     problem_.clear();
     hasSchema_ = true;
     return ERROR_SUCCESS;
+}
+
+// Names and string data are rewritten in UTF-8 and the names folded anew, in
+// one transaction, so that another program opening the store at the same
+// time either converts it itself or finds it converted.
+int32_t RegistryStore::ConvertFromAnsi() {
+    auto failed = [this](int rc) {
+        std::string why = sqlite3_errmsg(db_);
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        int32_t status = Fail(rc);
+        return db_ == nullptr ? status : Broken(status, "could not be converted to UTF-8: " + why);
+    };
+    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return failed(rc);
+    Statement version(db_, "SELECT user_version FROM pragma_user_version");
+    rc = version.Step();
+    if (rc != SQLITE_ROW) return failed(rc);
+    const bool converted = version.Int(0) != kAnsiVersion;
+    version.Reset();
+    if (converted) {
+        rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        return rc == SQLITE_OK ? ERROR_SUCCESS : failed(rc);
+    }
+    for (bool values : {false, true}) {
+        rc = ConvertTableFromAnsi(values);
+        if (rc != SQLITE_DONE) return failed(rc);
+    }
+    const std::string mark = "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";COMMIT";
+    rc = sqlite3_exec(db_, mark.c_str(), nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? ERROR_SUCCESS : failed(rc);
+}
+
+int RegistryStore::ConvertTableFromAnsi(bool values) {
+    const std::string table = values ? "vals" : "keys";
+    // The hives' root keys are ASCII and keep their fixed folds.
+    const std::string rows = values ? "" : " WHERE parent <> 0";
+    std::vector<AnsiRow> found;
+    Statement read(db_, (values ? "SELECT rowid, name, type, data FROM vals"
+                                : "SELECT rowid, name, 0, x'' FROM keys" + rows)
+                            .c_str());
+    int rc;
+    while ((rc = read.Step()) == SQLITE_ROW) {
+        found.push_back({read.Int(0), read.Blob(1), read.Int(2), read.Blob(3)});
+    }
+    if (rc != SQLITE_DONE) return rc;
+    // The folds first make way as numbers, which no folded name equals, so
+    // that no half-converted state breaks the uniqueness of names.
+    rc = sqlite3_exec(db_, ("UPDATE " + table + " SET fold = -rowid" + rows).c_str(), nullptr,
+                      nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    const std::string update = "UPDATE " + table + " SET name = ?, fold = ?" +
+                               (values ? ", data = ?" : "") + " WHERE rowid = ?";
+    Statement write(db_, update.c_str());
+    for (const auto& row : found) {
+        std::string name = AnsiToUtf8(row.name);
+        write.Reset();
+        write.Bind(name).Bind(FoldName(name));
+        if (values) write.Bind(IsText(row.type) ? AnsiToUtf8(row.data) : row.data);
+        rc = write.Bind(row.rowid).Step();
+        if (rc != SQLITE_DONE) return rc;
+    }
+    return SQLITE_DONE;
+}
+
+void RegistryStore::PrepareJournal() {
+    if (journalReady_) return;
+    const bool writeAhead = journal_ == StoreJournal::WriteAhead;
+    Statement mode(db_, writeAhead ? "PRAGMA journal_mode = WAL" : "PRAGMA journal_mode = DELETE");
+    // Without the log (another program busy switching, a file system
+    // without shared memory) every write is synced, as safe and as slow as
+    // before; the next write tries again.
+    const bool logged = mode.Step() == SQLITE_ROW && mode.Blob(0) == "wal";
+    mode.Reset();
+    sqlite3_exec(db_, logged ? "PRAGMA synchronous = NORMAL" : "PRAGMA synchronous = FULL", nullptr,
+                 nullptr, nullptr);
+    journalReady_ = logged == writeAhead;
 }
 
 void RegistryStore::Disconnect() {
@@ -192,6 +294,7 @@ void RegistryStore::Disconnect() {
     if (db_ != nullptr) sqlite3_close_v2(db_);
     db_ = nullptr;
     hasSchema_ = false;
+    journalReady_ = false;
 }
 
 int32_t RegistryStore::Broken(int32_t status, const std::string& why) {
@@ -224,6 +327,7 @@ template <typename Work>
 int32_t RegistryStore::Transaction(Work work) {
     int32_t status = Connect(Need::Write);
     if (status != ERROR_SUCCESS) return status;
+    PrepareJournal();
     int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return Fail(rc);
     bool madeSchema = !hasSchema_;

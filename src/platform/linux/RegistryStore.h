@@ -1,5 +1,7 @@
 // The registry's keys and values in one SQLite database per user. Reads never
-// create or change the file; the first write creates it with its schema.
+// create the file; the first write creates it with its schema. Names and
+// string data are UTF-8; a store of an older version, which held them as
+// Windows-1252, is converted once when it is first opened.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +17,19 @@ struct sqlite3;
 
 namespace quarnel::platform {
 
+// How a write is made to last.
+enum class StoreJournal {
+    // A write-ahead log, synced to disk only at checkpoints: a write survives
+    // the program being killed at any moment and costs no sync of its own.
+    WriteAhead,
+    // A rollback journal with a sync on every write: slower by two orders of
+    // magnitude; kept to measure against.
+    SyncEveryWrite,
+};
+
 class RegistryStore {
   public:
-    explicit RegistryStore(std::string path);
+    explicit RegistryStore(std::string path, StoreJournal journal = StoreJournal::WriteAhead);
     ~RegistryStore();
     RegistryStore(const RegistryStore&) = delete;
     RegistryStore& operator=(const RegistryStore&) = delete;
@@ -53,6 +65,12 @@ class RegistryStore {
     // Maps an SQLite result to a status, recording an unusable store.
     int32_t Fail(int rc);
     int32_t CheckFormat();
+    // Rewrites a Windows-1252 store in UTF-8 and marks it as converted.
+    int32_t ConvertFromAnsi();
+    // One table of it: SQLITE_DONE, or the failure.
+    int ConvertTableFromAnsi(bool values);
+    // Sets the journal mode before the connection's first write.
+    void PrepareJournal();
     // Walks the path from the hive's root; *id becomes 0 for a missing key.
     int32_t Lookup(HKEY hive, const KeyPath& path, int64_t* id);
     // Lookup for reading: a store not yet made has no keys.
@@ -64,8 +82,10 @@ class RegistryStore {
     int32_t Transaction(Work work);
 
     std::string path_;
+    StoreJournal journal_;
     sqlite3* db_ = nullptr;
     bool hasSchema_ = false;
+    bool journalReady_ = false;
     std::string problem_;
 };
 

@@ -1,6 +1,5 @@
 #include "platform/linux/SerialCommView.h"
 
-#include "app/Ansi.h"
 #include "platform/RegistryApi.h"
 #include "platform/linux/RegistryNames.h"
 
@@ -11,10 +10,9 @@ SerialCommView::SerialCommView(std::shared_ptr<SerialPortTable> ports) : ports_(
 std::vector<SerialPortEntry> SerialCommView::Ports() const {
     std::vector<SerialPortEntry> ports;
     for (const auto& port : ports_->Ports()) {
-        SerialPortEntry entry{Utf8ToAnsi(port.deviceName), Utf8ToAnsi(port.portName)};
         bool known = false;
-        for (const auto& seen : ports) known = known || SameName(seen.deviceName, entry.deviceName);
-        if (!known) ports.push_back(std::move(entry));
+        for (const auto& seen : ports) known = known || SameName(seen.deviceName, port.deviceName);
+        if (!known) ports.push_back(port);
     }
     return ports;
 }

@@ -20,7 +20,7 @@ class SerialCommView final : public KeyValues {
     int32_t Names(std::vector<std::string>* names) override;
 
   private:
-    // The table's ports with Windows-1252 names, the first of equal names only.
+    // The table's ports, the first of equal names only.
     std::vector<SerialPortEntry> Ports() const;
 
     std::shared_ptr<SerialPortTable> ports_;

@@ -52,8 +52,8 @@ bool AboveView(HKEY hive, const KeyPath& path) {
 }  // namespace
 
 SqliteRegistry::SqliteRegistry(std::string storePath, std::string autostartFolder,
-                               std::shared_ptr<SerialPortTable> ports)
-    : store_(std::make_unique<RegistryStore>(std::move(storePath))),
+                               std::shared_ptr<SerialPortTable> ports, StoreJournal journal)
+    : store_(std::make_unique<RegistryStore>(std::move(storePath), journal)),
       autostart_(std::make_shared<AutostartView>(std::move(autostartFolder))),
       serialPorts_(
           std::make_shared<SerialCommView>(ports ? std::move(ports) : EmptySerialPortTable())) {}

@@ -19,7 +19,8 @@ namespace quarnel::platform {
 class SqliteRegistry final : public RegistryApi {
   public:
     SqliteRegistry(std::string storePath, std::string autostartFolder,
-                   std::shared_ptr<SerialPortTable> ports);
+                   std::shared_ptr<SerialPortTable> ports,
+                   StoreJournal journal = StoreJournal::WriteAhead);
 
     int32_t RegOpenKeyExA(HKEY key, const std::string& subKey, uint32_t options,
                           uint32_t samDesired, HKEY* result) override;

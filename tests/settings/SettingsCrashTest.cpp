@@ -1,0 +1,135 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "platform/SerialPortTable.h"
+#include "platform/linux/SqliteRegistry.h"
+#include "settings/clsSettings.h"
+
+namespace quarnel {
+namespace {
+
+constexpr int kKills = 200;
+constexpr int kMaxDelayUs = 12000;
+const std::string kCommand = "/home/\xC5\x82ukasz/bin/quarnel";
+
+// Every property but the changed flag, in the order of the getters.
+std::vector<std::string> Fields(const clsSettings& s) {
+    return {std::to_string(s.QuantityPositioning()),
+            std::to_string(s.AutoSaveBarcodes()),
+            std::to_string(s.AutoSaveOrders()),
+            s.BarcodesFolder(),
+            s.OrdersFolder(),
+            s.LastFolder(),
+            std::to_string(s.TraceEvents()),
+            s.TraceFile(),
+            s.Debtor(),
+            s.User(),
+            s.Password(),
+            std::to_string(s.Autorun())};
+}
+
+// Two complete sets of settings that differ in every value.
+void Apply(clsSettings& s, int set) {
+    const bool a = set == 0;
+    s.SetQuantityPositioning(a ? 1 : 0);
+    s.SetAutoSaveBarcodes(!a);
+    s.SetAutoSaveOrders(a);
+    s.SetBarcodesFolder(a ? "/home/\xC5\x82ukasz/Barcodes/" : "/srv/\xD0\x97\xD0\xBE\xD1\x8F/B/");
+    s.SetOrdersFolder(a ? "/home/\xC5\x82ukasz/Orders/" : "/srv/\xD0\x97\xD0\xBE\xD1\x8F/O/");
+    s.SetLastFolder(a ? "/last/a" : "/last/b");
+    s.SetTraceEvents(a);
+    s.SetTraceFile(a ? "/home/\xC5\x82ukasz/Trace.log" : "/srv/trace.log");
+    s.SetDebtor(a ? "100" : "200200");
+    s.SetUser(a ? "jan" : "piet");
+    s.SetPassword(a ? " secret " : "other");
+    s.SetAutorun(a);
+}
+
+class SettingsCrashTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<clsSettings> Open() const {
+        auto registry = std::make_shared<platform::SqliteRegistry>(
+            dir.File("Quarnel/registry.sqlite3"), dir.File("autostart"),
+            platform::EmptySerialPortTable());
+        return std::make_unique<clsSettings>(registry, "/data/Quarnel", kCommand);
+    }
+    // Saves set 1, 0, 1, 0, ... until killed; tells the parent when it starts.
+    [[noreturn]] void SaveForever(int ready) const {
+        try {
+            auto settings = Open();
+            char byte = 1;
+            if (write(ready, &byte, 1) != 1) _exit(2);
+            for (int round = 1;; ++round) {
+                Apply(*settings, round % 2);
+                settings->Save();
+            }
+        } catch (...) {
+            _exit(1);
+        }
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(SettingsCrashTest, SaveKilledAtAnyMomentLeavesEachValueOldOrNew) {
+    std::vector<std::vector<std::string>> sets(2);
+    for (int set : {1, 0}) {
+        auto settings = Open();
+        Apply(*settings, set);
+        settings->Save();
+        sets[set] = Fields(*Open());
+    }
+    const std::string entry = dir.File("autostart/Quarnel.desktop");
+    const std::string entryText = test::ReadFileBytes(entry);
+    ASSERT_NE(entryText.find("\nExec=" + kCommand + "\n"), std::string::npos);
+
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> delay(0, kMaxDelayUs);
+    int mixed = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(ready[0]);
+            SaveForever(ready[1]);
+        }
+        close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
+        usleep(delay(random));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child failed: " << status;
+
+        auto settings = Open();
+        ASSERT_EQ(settings->LoadProblems(), std::vector<std::string>()) << "kill " << kill;
+        const auto fields = Fields(*settings);
+        std::set<int> from;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            int set = fields[i] == sets[0][i] ? 0 : fields[i] == sets[1][i] ? 1 : -1;
+            ASSERT_NE(set, -1) << "kill " << kill << ", value " << i << ": " << fields[i];
+            from.insert(set);
+        }
+        mixed += from.size() == 2;
+        if (std::filesystem::exists(entry)) {
+            ASSERT_EQ(test::ReadFileBytes(entry), entryText) << "kill " << kill;
+        }
+    }
+    // Some kills must have come between two values of one Save.
+    EXPECT_GT(mixed, 0);
+}
+
+}  // namespace
+}  // namespace quarnel
