@@ -1,5 +1,7 @@
 #include "ReplyAssembler.h"
 
+#include <algorithm>
+
 namespace quarnel::opn2001 {
 namespace {
 constexpr size_t kHeader = 2;    // 0x06 0x02
@@ -10,11 +12,35 @@ constexpr size_t kIdentity = 8;  // upload replies start with it
 ReplyAssembler::ReplyAssembler(ReplyShape shape, size_t limit) : shape_(shape), limit_(limit) {}
 
 ReplyAssembler::State ReplyAssembler::Feed(std::span<const uint8_t> bytes) {
-    for (uint8_t byte : bytes) {
-        if (state_ != State::Waiting) break;
-        Take(byte);
+    while (!bytes.empty() && state_ == State::Waiting) {
+        // Inside an upload's record nothing can end the reply: the bytes up
+        // to the next length byte go in at once.
+        const size_t at = reply_.size();
+        if (shape_.upload && listEnd_ == 0 && at > kHeader && at < nextRecord_) {
+            const size_t run = std::min(nextRecord_ - at, bytes.size());
+            Append(bytes.first(run));
+            bytes = bytes.subspan(run);
+            continue;
+        }
+        Take(bytes.front());
+        bytes = bytes.subspan(1);
     }
     return state_;
+}
+
+void ReplyAssembler::Append(std::span<const uint8_t> bytes) {
+    size_t n = reply_.size();
+    Crc16Usb crc = crcs_[n % crcs_.size()];
+    // Only the registers of the last four lengths are kept.
+    const size_t quiet = bytes.size() > crcs_.size() ? bytes.size() - crcs_.size() : 0;
+    crc.Update(bytes.first(quiet));
+    n += quiet;
+    for (uint8_t byte : bytes.subspan(quiet)) {
+        crc.Update(byte);
+        crcs_[++n % crcs_.size()] = crc;
+    }
+    reply_.insert(reply_.end(), bytes.begin(), bytes.end());
+    if (reply_.size() >= limit_) state_ = State::Corrupt;
 }
 
 std::span<const uint8_t> ReplyAssembler::Body() const {
@@ -37,15 +63,14 @@ void ReplyAssembler::Take(uint8_t byte) {
         }
     }
     if (reply_.empty()) {
-        crcs_.fill(Crc16Usb{});
+        crcs_[0] = Crc16Usb{};
         nextRecord_ = kHeader + kIdentity;
         listEnd_ = 0;
     }
-    reply_.push_back(byte);
-    Crc16Usb next = crcs_.back();
+    Crc16Usb next = crcs_[reply_.size() % crcs_.size()];
     next.Update(byte);
-    for (size_t i = 0; i + 1 < crcs_.size(); ++i) crcs_[i] = crcs_[i + 1];
-    crcs_.back() = next;
+    reply_.push_back(byte);
+    crcs_[reply_.size() % crcs_.size()] = next;
 
     const size_t at = reply_.size() - 1;
     if (shape_.upload && listEnd_ == 0 && at == nextRecord_) {
@@ -67,9 +92,9 @@ bool ReplyAssembler::EndsHere() const {
     if (reply_[pad] != 0x00) return false;
     if (shape_.upload && listEnd_ != pad && listEnd_ + 1 != pad) return false;
     if (shape_.upload && listEnd_ == 0) return false;
-    // crcs_[0] is the register after n - 3 bytes: everything before the pad.
+    // The register after n - 3 bytes: everything before the pad.
     const uint16_t sent = static_cast<uint16_t>(reply_[n - 2] << 8 | reply_[n - 1]);
-    return crcs_[0].Value() == sent;
+    return crcs_[pad % crcs_.size()].Value() == sent;
 }
 
 }  // namespace quarnel::opn2001
