@@ -13,14 +13,21 @@ ReplyAssembler::ReplyAssembler(ReplyShape shape, size_t limit) : shape_(shape), 
 
 ReplyAssembler::State ReplyAssembler::Feed(std::span<const uint8_t> bytes) {
     while (!bytes.empty() && state_ == State::Waiting) {
-        // Inside an upload's record nothing can end the reply: the bytes up
-        // to the next length byte go in at once.
+        // Before an upload's list has ended nothing can end the reply: the
+        // bytes up to the length-0 record go in at once, record lengths
+        // walked on the way.
         const size_t at = reply_.size();
-        if (shape_.upload && listEnd_ == 0 && at > kHeader && at < nextRecord_) {
-            const size_t run = std::min(nextRecord_ - at, bytes.size());
-            Append(bytes.first(run));
-            bytes = bytes.subspan(run);
-            continue;
+        if (shape_.upload && listEnd_ == 0 && at >= kHeader) {
+            const size_t end = at + bytes.size();
+            size_t next = nextRecord_;
+            while (next < end && bytes[next - at] != 0) next += size_t{bytes[next - at]} + 1;
+            const size_t run = std::min(next, end) - at;
+            if (run > 0) {
+                nextRecord_ = next;
+                Append(bytes.first(run));
+                bytes = bytes.subspan(run);
+                continue;
+            }
         }
         Take(bytes.front());
         bytes = bytes.subspan(1);
@@ -28,17 +35,9 @@ ReplyAssembler::State ReplyAssembler::Feed(std::span<const uint8_t> bytes) {
     return state_;
 }
 
+// No reply can end within these bytes, so no register of theirs is kept.
 void ReplyAssembler::Append(std::span<const uint8_t> bytes) {
-    size_t n = reply_.size();
-    Crc16Usb crc = crcs_[n % crcs_.size()];
-    // Only the registers of the last four lengths are kept.
-    const size_t quiet = bytes.size() > crcs_.size() ? bytes.size() - crcs_.size() : 0;
-    crc.Update(bytes.first(quiet));
-    n += quiet;
-    for (uint8_t byte : bytes.subspan(quiet)) {
-        crc.Update(byte);
-        crcs_[++n % crcs_.size()] = crc;
-    }
+    crc_.Update(bytes);
     reply_.insert(reply_.end(), bytes.begin(), bytes.end());
     if (reply_.size() >= limit_) state_ = State::Corrupt;
 }
@@ -63,14 +62,15 @@ void ReplyAssembler::Take(uint8_t byte) {
         }
     }
     if (reply_.empty()) {
-        crcs_[0] = Crc16Usb{};
+        crc_ = Crc16Usb{};
         nextRecord_ = kHeader + kIdentity;
         listEnd_ = 0;
     }
-    Crc16Usb next = crcs_[reply_.size() % crcs_.size()];
-    next.Update(byte);
+    // The register before this byte too: bytes taken by Append left none.
+    crcs_[reply_.size() % crcs_.size()] = crc_;
+    crc_.Update(byte);
     reply_.push_back(byte);
-    crcs_[reply_.size() % crcs_.size()] = next;
+    crcs_[reply_.size() % crcs_.size()] = crc_;
 
     const size_t at = reply_.size() - 1;
     if (shape_.upload && listEnd_ == 0 && at == nextRecord_) {

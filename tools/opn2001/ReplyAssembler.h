@@ -54,8 +54,9 @@ class ReplyAssembler {
     State state_ = State::Waiting;
     std::vector<uint8_t> reply_;
     size_t skipped_ = 0;
-    // CRC registers after the last four lengths of reply_: the one after
-    // length n is crcs_[n % 4].
+    // The CRC register after all of reply_, and those after the lengths
+    // around the bytes Take saw last: the one after length n is crcs_[n % 4].
+    Crc16Usb crc_;
     std::array<Crc16Usb, 4> crcs_{};
     // Upload replies: where the next record's length byte is, and where the
     // length-0 record was found (0 while not yet).
