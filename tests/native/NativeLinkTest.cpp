@@ -225,6 +225,10 @@ TEST_F(NativeLinkTest, MisbehavioursThatFailTheReadOut) {
             << name;
         EXPECT_FALSE(Cleared()) << name;
         EXPECT_EQ(Stored().records.size(), 3u) << name;
+        // The read-out took over the failed upload that looked for data.
+        auto commands = emulator_->Commands();
+        EXPECT_LE(std::count(commands.begin(), commands.end(), opn2001::opcode::kUpload), 2)
+            << name;
         scanner.reset();
         emulator_.reset();
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "CodeTypes.h"
@@ -43,9 +44,14 @@ struct Connection {
     // The last upload, and its records as views into it.
     Reply uploaded;
     std::vector<std::span<const uint8_t>> packets;
-    // An upload made by csp2DataAvailable, taken over by a csp2ReadData
-    // that follows at once, so that a long upload is not made twice.
-    std::optional<std::chrono::steady_clock::time_point> prefetched;
+    // An upload made by csp2DataAvailable, and its result (the count or
+    // the failure), taken over by a csp2ReadData that follows at once, so
+    // that a long upload, or the wait for a silent scanner, is not made twice.
+    struct Prefetch {
+        std::chrono::steady_clock::time_point when;
+        Csp2Long result = 0;
+    };
+    std::optional<Prefetch> prefetched;
 };
 
 constexpr auto kPrefetchValid = std::chrono::seconds(1);
@@ -177,18 +183,16 @@ Csp2Long csp2DataAvailable(void) {
             if (auto cts = c.link->Cts()) return *cts ? 1 : 0;
         }
         Csp2Long count = UploadRecords(c);
-        if (count < 0) return 1;
-        c.prefetched = std::chrono::steady_clock::now();
-        return count;
+        c.prefetched = Connection::Prefetch{std::chrono::steady_clock::now(), count};
+        return count < 0 ? 1 : count;
     });
 }
 
 Csp2Long csp2ReadData(void) {
     return OnLink([](Connection& c) {
-        bool fresh =
-            c.prefetched && std::chrono::steady_clock::now() - *c.prefetched < kPrefetchValid;
-        c.prefetched.reset();
-        if (fresh) return static_cast<Csp2Long>(c.packets.size());
+        auto prefetch = std::exchange(c.prefetched, std::nullopt);
+        if (prefetch && std::chrono::steady_clock::now() - prefetch->when < kPrefetchValid)
+            return prefetch->result;
         return UploadRecords(c);
     });
 }
