@@ -169,7 +169,9 @@ int32_t clsOPN2001::ReadData(bool Clear) {
                 const int32_t got = library_->csp2GetPacket(packet.data(), i, kPacketSize);
                 trace::ApiResult("csp2GetPacket", TraceValue(got));
                 if (got >= 0) {
-                    trace::Detail("Barcode data (hex) = " + BytesToHex(packet, 0));
+                    // Built only when it is written: a read-out may hold 32,767 packets.
+                    if (ExtendedLogging())
+                        trace::Detail("Barcode data (hex) = " + BytesToHex(packet, 0));
                     const int32_t length = packet[0];
                     auto barcode = std::make_shared<clsBarcode>();
                     barcode->SetBarcode(GetBarcode(packet, length));
