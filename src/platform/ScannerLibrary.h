@@ -36,9 +36,9 @@ class ScannerLibrary {
     virtual int32_t csp2SetTime(uint8_t* clock) = 0;
 };
 
-// The library named by QUARNEL_CSP2_LIBRARY, else the platform's own name
-// (libcsp2.so on the library path). The name is read, and the library
-// loaded, at the first call.
+// The library named by QUARNEL_CSP2_LIBRARY, else the platform's own
+// (on Linux the OPN-2001 serial library libcsp2-opn2001.so). The name is
+// read, and the library loaded, at the first call.
 std::shared_ptr<ScannerLibrary> SystemScannerLibrary();
 
 // The library at an explicit path or name, bound the same way.

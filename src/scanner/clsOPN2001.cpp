@@ -158,6 +158,8 @@ int32_t clsOPN2001::ReadData(bool Clear) {
         const int32_t count = library_->csp2ReadData();
         trace::ApiResult("csp2ReadData", TraceValue(count));
         if (count > kMaxPackets) RaiseError(ErrNo::Overflow);
+        // A failed transfer is a failed read-out, not an empty scanner.
+        if (count < 0) RaiseError(ErrNo::DeviceIOError);
 
         if (count > 0) {
             std::vector<uint8_t> packet(kPacketSize, 0);

@@ -1,6 +1,7 @@
 // quarnel-vscan: plugs, fills, shows and unplugs virtual OPN-2001 scanners.
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -10,14 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "Emulator.h"
 #include "ScannerFile.h"
 #include "Symbologies.h"
+#include "platform/linux/ComDevices.h"
 #include "platform/linux/VirtualPorts.h"
 
 namespace {
 
 using namespace quarnel::vscan;
 namespace ports = quarnel::platform::virtual_ports;
+namespace com_devices = quarnel::platform::com_devices;
 
 constexpr size_t kMaxScanLength = 44;  // a packet of 50 bytes holds 44 data bytes
 constexpr int kMaxPort = 9999;         // "COM9999" still fits a port notification
@@ -28,7 +32,13 @@ const char* const kUsage =
     "  scan PORT [--symbology NAME] BARCODE ...\n"
     "  unplug PORT\n"
     "  show PORT\n"
-    "PORT is written like COM7. Without --dir the folder is $QUARNEL_VIRTUAL_PORTS.\n";
+    "  serve PORT [--com-dir DIR] [--garbage] [--split] [--bad-crc] [--silent] [--hang-up]\n"
+    "             [--on OPCODE] [--times N] [--switching MS]\n"
+    "PORT is written like COM7. Without --dir the folder is $QUARNEL_VIRTUAL_PORTS.\n"
+    "serve answers the OPN-2001 serial protocol from PORT's scanner file on a\n"
+    "pseudo-terminal linked as DIR/PORT (default $QUARNEL_COM_DEVICES) until\n"
+    "interrupted; the other options make it misbehave (on replies to command\n"
+    "OPCODE only, N times only).\n";
 
 struct Failure {
     std::string message;
@@ -39,7 +49,8 @@ struct Arguments {
     std::string dir;
     std::string command;
     std::string port;
-    std::optional<std::string> id, battery, sw, symbology;
+    std::optional<std::string> id, battery, sw, symbology, comDir;
+    quarnel::opn2001::Misbehaviour misbehaviour;
     std::vector<std::string> barcodes;
 };
 
@@ -54,6 +65,17 @@ std::string PortName(const std::string& text) {
     int number = std::stoi(port.substr(3));
     if (number < 1 || number > kMaxPort) throw Failure{"not a port: " + text, 2};
     return "COM" + std::to_string(number);
+}
+
+int Number(const std::string& text, int base, int max) {
+    size_t end = 0;
+    int number = -1;
+    try {
+        number = std::stoi(text, &end, base);
+    } catch (const std::exception&) {
+    }
+    if (end != text.size() || number < 0 || number > max) throw Failure{"not a number: " + text, 2};
+    return number;
 }
 
 Arguments Parse(int argc, char** argv) {
@@ -76,6 +98,24 @@ Arguments Parse(int argc, char** argv) {
             args.sw = value(i);
         else if (w == "--symbology")
             args.symbology = value(i);
+        else if (w == "--com-dir")
+            args.comDir = value(i);
+        else if (w == "--garbage")
+            args.misbehaviour.garbage = true;
+        else if (w == "--split")
+            args.misbehaviour.split = true;
+        else if (w == "--bad-crc")
+            args.misbehaviour.badCrc = true;
+        else if (w == "--silent")
+            args.misbehaviour.silent = true;
+        else if (w == "--hang-up")
+            args.misbehaviour.hangUp = true;
+        else if (w == "--on")
+            args.misbehaviour.onOpcode = static_cast<uint8_t>(Number(value(i), 16, 255));
+        else if (w == "--times")
+            args.misbehaviour.times = Number(value(i), 10, 1000000);
+        else if (w == "--switching")
+            args.misbehaviour.switching = std::chrono::milliseconds(Number(value(i), 10, 600000));
         else if (w == "--help" || w == "-h")
             throw Failure{"", 0};
         else if (w.size() > 2 && w.rfind("--", 0) == 0)
@@ -203,6 +243,31 @@ void Show(const Arguments& args, const std::string& path) {
     }
 }
 
+// Serves until SIGINT or SIGTERM, or until the emulator hangs up.
+void Serve(const Arguments& args, const std::string& path) {
+    Load(path, args.port);
+    std::string folder = args.comDir ? *args.comDir : com_devices::FolderFromEnvironment();
+    if (folder.empty())
+        throw Failure{
+            std::string("no folder: use --com-dir or set ") + com_devices::kFolderVariable, 2};
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    quarnel::opn2001::Emulator emulator(path, args.misbehaviour);
+    std::string error;
+    if (!emulator.Open(error) || !emulator.Plug(folder, args.port, error)) throw Failure{error};
+    std::cout << args.port << " -> " << emulator.DevicePath() << " (" << folder << "/" << args.port
+              << ")" << std::endl;
+    emulator.Start();
+    const timespec poll{0, 100'000'000};
+    while (!emulator.HasHungUp() && sigtimedwait(&signals, nullptr, &poll) < 0) {
+    }
+    emulator.Stop();
+    if (emulator.HasHungUp()) std::cout << args.port << " hung up" << std::endl;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +282,8 @@ int main(int argc, char** argv) {
             Unplug(args, path);
         else if (args.command == "show")
             Show(args, path);
+        else if (args.command == "serve")
+            Serve(args, path);
         else
             throw Failure{"unknown command " + args.command, 2};
         return 0;

@@ -1,5 +1,6 @@
 // Port arrivals and removals from a udev monitor (USB serial ports) and from
-// inotify on the virtual scanners' folder, behind one epoll descriptor.
+// inotify on the virtual scanners' folder and the COM devices' folder,
+// behind one epoll descriptor.
 #include "platform/DeviceNotifications.h"
 
 #include <libudev.h>
@@ -14,6 +15,7 @@
 
 #include "app/TraceLog.h"
 #include "platform/DeviceChange.h"
+#include "platform/linux/ComDevices.h"
 #include "platform/linux/ComPortMapping.h"
 #include "platform/linux/VirtualPorts.h"
 
@@ -25,7 +27,8 @@ class LinuxDeviceNotifications final : public DeviceNotificationSource {
     explicit LinuxDeviceNotifications(HiddenWindow& window) : window_(window) {
         epoll_ = epoll_create1(EPOLL_CLOEXEC);
         OpenUdevMonitor();
-        OpenFolderWatch(virtual_ports::FolderFromEnvironment());
+        OpenFolderWatch(virtual_ports::FolderFromEnvironment(), virtual_ports::ListPorts);
+        OpenFolderWatch(com_devices::FolderFromEnvironment(), com_devices::ListPorts);
     }
 
     ~LinuxDeviceNotifications() override {
@@ -69,22 +72,29 @@ class LinuxDeviceNotifications final : public DeviceNotificationSource {
         Watch(udev_monitor_get_fd(monitor_));
     }
 
-    void OpenFolderWatch(const std::string& folder) {
+    using PortLister = std::vector<std::string> (*)(const std::string&);
+
+    // A folder whose entries stand for ports.
+    struct WatchedFolder {
+        std::string folder;
+        PortLister list;
+        std::vector<std::string> known;
+    };
+
+    void OpenFolderWatch(const std::string& folder, PortLister list) {
         if (folder.empty()) return;
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
-        inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (inotify_ < 0) return;
+        if (inotify_ < 0) {
+            inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+            if (inotify_ < 0) return;
+            Watch(inotify_);
+        }
         if (inotify_add_watch(
                 inotify_, folder.c_str(),
-                IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM | IN_CLOSE_WRITE) < 0) {
-            close(inotify_);
-            inotify_ = -1;
+                IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM | IN_CLOSE_WRITE) < 0)
             return;
-        }
-        folder_ = folder;
-        known_ = virtual_ports::ListPorts(folder_);
-        Watch(inotify_);
+        folders_.push_back({folder, list, list(folder)});
     }
 
     void DispatchUdev() {
@@ -109,14 +119,17 @@ class LinuxDeviceNotifications final : public DeviceNotificationSource {
         bool changed = false;
         while (read(inotify_, buffer, sizeof buffer) > 0) changed = true;
         if (!changed) return;
-        std::vector<std::string> now = virtual_ports::ListPorts(folder_);
-        for (const auto& port : known_)
-            if (std::find(now.begin(), now.end(), port) == now.end())
-                Send(DBT_DEVICEREMOVECOMPLETE, port);
-        for (const auto& port : now)
-            if (std::find(known_.begin(), known_.end(), port) == known_.end())
-                Send(DBT_DEVICEARRIVAL, port);
-        known_ = std::move(now);
+        for (auto& watched : folders_) {
+            std::vector<std::string> now = watched.list(watched.folder);
+            for (const auto& port : watched.known)
+                if (std::find(now.begin(), now.end(), port) == now.end())
+                    Send(DBT_DEVICEREMOVECOMPLETE, port);
+            for (const auto& port : now)
+                if (std::find(watched.known.begin(), watched.known.end(), port) ==
+                    watched.known.end())
+                    Send(DBT_DEVICEARRIVAL, port);
+            watched.known = std::move(now);
+        }
     }
 
     void Send(WPARAM event, const std::string& port) {
@@ -136,8 +149,7 @@ class LinuxDeviceNotifications final : public DeviceNotificationSource {
     udev* udev_ = nullptr;
     udev_monitor* monitor_ = nullptr;
     int inotify_ = -1;
-    std::string folder_;
-    std::vector<std::string> known_;
+    std::vector<WatchedFolder> folders_;
 };
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "app/ErrorInfo.h"
 #include "platform/ScannerLibrary.h"
@@ -13,7 +15,23 @@
 namespace quarnel::platform {
 namespace {
 
-constexpr const char* kDefaultLibrary = "libcsp2.so";
+// The OPN-2001 library speaking the scanner's serial protocol, looked for
+// in the lib folder beside the program's bin folder, then where it was
+// installed, then in the build tree, then on the library path.
+constexpr const char* kDefaultLibrary = "libcsp2-opn2001.so";
+
+std::string DefaultLibrary() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::vector<std::filesystem::path> candidates;
+    if (!ec)
+        candidates.push_back(exe.parent_path().parent_path() / QUARNEL_LIBDIR / kDefaultLibrary);
+    candidates.emplace_back(QUARNEL_INSTALLED_CSP2_LIBRARY);
+    candidates.emplace_back(QUARNEL_BUILT_CSP2_LIBRARY);
+    for (const auto& path : candidates)
+        if (std::filesystem::is_regular_file(path, ec)) return path.string();
+    return kDefaultLibrary;
+}
 
 enum Slot {
     InitEx,
@@ -130,7 +148,7 @@ class DlScannerLibrary final : public ScannerLibrary {
 
     static std::string DefaultPath() {
         const char* configured = std::getenv("QUARNEL_CSP2_LIBRARY");
-        return configured != nullptr && *configured != '\0' ? configured : kDefaultLibrary;
+        return configured != nullptr && *configured != '\0' ? configured : DefaultLibrary();
     }
 
     std::optional<std::string> path_;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/SerialPortTable.h"
+#include "platform/linux/ComDevices.h"
 #include "platform/linux/ComPortMapping.h"
 #include "platform/linux/UsbSerialPorts.h"
 #include "platform/linux/VirtualPorts.h"
@@ -79,6 +80,14 @@ std::vector<SerialPortEntry> VirtualPortEntries(const std::string& folder) {
     return entries;
 }
 
+std::vector<SerialPortEntry> ComDeviceEntries(const std::string& folder) {
+    std::vector<SerialPortEntry> entries;
+    for (const auto& port : com_devices::ListPorts(folder))
+        entries.push_back(
+            {"\\Device\\Optovcm" + std::to_string(std::stoi(port.substr(3)) - 1), port});
+    return entries;
+}
+
 std::vector<UsbSerialPort> EnumerateUsbSerialPorts() {
     std::vector<UsbSerialPort> ports;
     std::unique_ptr<udev, UdevDeleter> context(udev_new());
@@ -111,6 +120,13 @@ class LinuxSerialPortTable final : public SerialPortTable {
   public:
     std::vector<SerialPortEntry> Ports() const override {
         auto entries = linux_ports::NameUsbSerialPorts(linux_ports::EnumerateUsbSerialPorts());
+        // A COM device takes its number's place, as it does when opened.
+        auto devices = linux_ports::ComDeviceEntries(com_devices::FolderFromEnvironment());
+        std::erase_if(entries, [&](const SerialPortEntry& e) {
+            return std::any_of(devices.begin(), devices.end(),
+                               [&](const SerialPortEntry& d) { return d.portName == e.portName; });
+        });
+        entries.insert(entries.end(), devices.begin(), devices.end());
         auto virtuals = linux_ports::VirtualPortEntries(virtual_ports::FolderFromEnvironment());
         entries.insert(entries.end(), virtuals.begin(), virtuals.end());
         return entries;

@@ -26,6 +26,10 @@ std::vector<SerialPortEntry> NameUsbSerialPorts(const std::vector<UsbSerialPort>
 // The entries of the virtual scanners in folder, in port order.
 std::vector<SerialPortEntry> VirtualPortEntries(const std::string& folder);
 
+// The entries of the COM devices in folder (see ComDevices.h), in port
+// order: "\Device\Optovcm<n-1>" for COM<n>.
+std::vector<SerialPortEntry> ComDeviceEntries(const std::string& folder);
+
 // The USB serial ports udev knows now; none when udev cannot be asked.
 std::vector<UsbSerialPort> EnumerateUsbSerialPorts();
 

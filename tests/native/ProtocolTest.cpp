@@ -1,0 +1,170 @@
+// The protocol engine without a line: CRC, command frames, reply assembly
+// fed in every split, reply contents and the symbology table.
+#include <gmock/gmock.h>
+
+#include <string_view>
+
+#include "CodeTypes.h"
+#include "Protocol.h"
+#include "Replies.h"
+#include "ReplyAssembler.h"
+
+namespace quarnel::opn2001 {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+Bytes Text(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// An interrogation body whose identity holds zero bytes, so that the
+// completion test meets 0x00 bytes before the real pad.
+const Bytes kInterrogationBody = {0x00, 0x00, 0x01, 0x02, 0x03, 0x0A, 0x0B, 0xFE, 0xFF,
+                                  '2',  '.',  '4',  0x00, 0x00, 0x00, 0x00, 0x00};
+
+// Two records: EAN-13 with the worked time stamp, and one with a zero in its data.
+const Bytes kRecord1 = {0x12, 0x0B, '8', '7', '1', '2',  '3',  '4',  '5', '6',
+                        '7',  '8',  '9', '0', '6', 0x72, 0xF3, 0xDD, 0x0D};
+const Bytes kRecord2 = {0x08, 0x03, 'A', 0x00, 'B', 0x72, 0xF3, 0xDD, 0x0D};
+
+Bytes UploadReply() {
+    return EncodeReply(UploadBody({1, 2, 3, 4, 5, 6, 7, 8}, {kRecord1, kRecord2}));
+}
+
+TEST(ProtocolTest, CrcAndCommandFrames) {
+    EXPECT_EQ(Crc16(Text("123456789")), 0xB4C8);
+    EXPECT_EQ(Crc16({}), 0x0000);
+    EXPECT_THAT(*EncodeCommand(opcode::kInterrogate, {}),
+                ElementsAre(0x01, 0x02, 0x00, 0x9F, 0xDE));
+    // With a payload the pad follows it, outside the CRC.
+    const Bytes getBeeper = *EncodeCommand(opcode::kGetParam, Bytes{0x02});
+    const uint16_t crc = Crc16(Bytes{0x08, 0x02, 0x01, 0x02});
+    EXPECT_THAT(getBeeper, ElementsAre(0x08, 0x02, 0x01, 0x02, 0x00, crc >> 8, crc & 0xFF));
+    EXPECT_FALSE(EncodeCommand(opcode::kSetTime, Bytes(32, 0)));
+}
+
+TEST(ProtocolTest, CommandsAreReadBackFromAStream) {
+    const Bytes setTime{16, 29, 17, 5, 12, 26};
+    for (uint8_t op : {opcode::kInterrogate, opcode::kSetTime, opcode::kUpload}) {
+        Bytes payload = op == opcode::kSetTime ? setTime : Bytes{};
+        Bytes frame = *EncodeCommand(op, payload);
+        for (size_t cut = 0; cut < frame.size(); ++cut)
+            EXPECT_EQ(ScanCommand(std::span(frame).first(cut)).result,
+                      CommandScan::Result::NeedMore)
+                << +op << " cut " << cut;
+        CommandScan scan = ScanCommand(frame);
+        ASSERT_EQ(scan.result, CommandScan::Result::Complete);
+        EXPECT_EQ(scan.size, frame.size());
+        EXPECT_EQ(scan.command.op, op);
+        EXPECT_EQ(scan.command.payload, payload);
+
+        frame.back() ^= 1;  // a broken CRC costs the first byte, for resynchronising
+        EXPECT_EQ(ScanCommand(frame).result, CommandScan::Result::Garbled);
+        EXPECT_EQ(ScanCommand(frame).size, 1u);
+    }
+    EXPECT_EQ(ScanCommand(Bytes{0x07, 0x07}).result, CommandScan::Result::Garbled);
+}
+
+TEST(ReplyAssemblerTest, EverySplitOfAReplyAssemblesTheSameReply) {
+    const Bytes noise = {0xFF, 0x06, 0x00, 0x06, 0x06, 0x13};
+    struct Case {
+        uint8_t op;
+        Bytes reply;
+    };
+    const Case cases[] = {{opcode::kInterrogate, EncodeReply(kInterrogationBody)},
+                          {opcode::kUpload, UploadReply()},
+                          {opcode::kClear, EncodeReply({})}};
+    for (const auto& [op, reply] : cases) {
+        Bytes stream = noise;
+        stream.insert(stream.end(), reply.begin(), reply.end());
+        for (size_t cut = 0; cut <= stream.size(); ++cut) {
+            ReplyAssembler assembler(ReplyShapeFor(op));
+            const auto whole = std::span<const uint8_t>(stream);
+            EXPECT_EQ(assembler.Feed(whole.first(cut)), cut < stream.size()
+                                                            ? ReplyAssembler::State::Waiting
+                                                            : ReplyAssembler::State::Complete);
+            ASSERT_EQ(assembler.Feed(whole.subspan(cut)), ReplyAssembler::State::Complete)
+                << +op << " cut " << cut;
+            EXPECT_THAT(assembler.Reply(), ElementsAreArray(reply));
+            EXPECT_EQ(assembler.Skipped(), noise.size());
+        }
+        ReplyAssembler bytewise(ReplyShapeFor(op));
+        for (uint8_t b : stream) bytewise.Feed(std::span(&b, 1));
+        EXPECT_EQ(bytewise.Current(), ReplyAssembler::State::Complete);
+        // Bytes after a complete reply are not taken.
+        EXPECT_EQ(bytewise.Feed(Bytes{0x06, 0x02}), ReplyAssembler::State::Complete);
+        EXPECT_THAT(bytewise.Reply(), ElementsAreArray(reply));
+    }
+}
+
+TEST(ReplyAssemblerTest, BrokenRepliesNeverComplete) {
+    Bytes interrogation = EncodeReply(kInterrogationBody);
+    interrogation.back() ^= 0x40;
+    ReplyAssembler plain(ReplyShapeFor(opcode::kInterrogate));
+    EXPECT_EQ(plain.Feed(interrogation), ReplyAssembler::State::Waiting);
+
+    // An upload knows where its list ends, so a broken one fails at once.
+    Bytes upload = UploadReply();
+    upload[upload.size() - 2] ^= 0x01;
+    ReplyAssembler structured(ReplyShapeFor(opcode::kUpload));
+    EXPECT_EQ(structured.Feed(upload), ReplyAssembler::State::Waiting);
+    EXPECT_EQ(structured.Feed(Bytes{0x00}), ReplyAssembler::State::Corrupt);
+
+    ReplyAssembler limited({}, 64);
+    EXPECT_EQ(limited.Feed(Bytes{0x06, 0x02}), ReplyAssembler::State::Waiting);
+    EXPECT_EQ(limited.Feed(Bytes(62, 0x11)), ReplyAssembler::State::Corrupt);
+}
+
+TEST(ReplyAssemblerTest, ListEndMayDoubleAsThePad) {
+    Bytes body = UploadBody({1, 2, 3, 4, 5, 6, 7, 8}, {kRecord2});
+    body.pop_back();  // the length-0 record is the pad itself
+    const Bytes reply = EncodeReply(body);
+    ReplyAssembler assembler(ReplyShapeFor(opcode::kUpload));
+    ASSERT_EQ(assembler.Feed(reply), ReplyAssembler::State::Complete);
+    auto upload = ParseUpload(assembler.Body());
+    ASSERT_TRUE(upload);
+    EXPECT_THAT(upload->records, ElementsAre(kRecord2));
+}
+
+TEST(RepliesTest, ContentsOfReplies) {
+    ReplyAssembler assembler(ReplyShapeFor(opcode::kInterrogate));
+    ASSERT_EQ(assembler.Feed(EncodeReply(kInterrogationBody)), ReplyAssembler::State::Complete);
+    auto info = ParseInterrogation(assembler.Reply(), assembler.Body());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->protocol, 2);
+    EXPECT_EQ(info->status, 0);
+    EXPECT_THAT(info->identity, ElementsAre(0x00, 0x01, 0x02, 0x03, 0x0A, 0x0B, 0xFE, 0xFF));
+    EXPECT_EQ(info->software, "2.4");
+    EXPECT_FALSE(ParseInterrogation(assembler.Reply(), assembler.Body().first(16)));
+
+    const Bytes records = UploadBody({1, 2, 3, 4, 5, 6, 7, 8}, {kRecord1, kRecord2});
+    auto upload = ParseUpload(records);
+    ASSERT_TRUE(upload);
+    EXPECT_THAT(upload->identity, ElementsAre(1, 2, 3, 4, 5, 6, 7, 8));
+    EXPECT_THAT(upload->records, ElementsAre(kRecord1, kRecord2));
+    EXPECT_THAT(ParseUpload(Bytes(8, 0))->records, ElementsAre());
+    // A record running past the end, or bytes after the list's end.
+    EXPECT_FALSE(ParseUpload(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 0x09, 0x03, 'A'}));
+    EXPECT_FALSE(ParseUpload(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 0x00, 0x00, 0x00}));
+
+    EXPECT_EQ(ParseParam(Bytes{0x02, 0x01}, 2), 1);
+    EXPECT_FALSE(ParseParam(Bytes{0x03, 0x01}, 2));  // the answer to another parameter
+    EXPECT_FALSE(ParseClock(Bytes{0, 59, 23, 31, 12}));
+}
+
+TEST(CodeTypesTest, NamesFitTheNameBuffer) {
+    EXPECT_EQ(SymbologyName(0x0B), "EAN-13");
+    EXPECT_EQ(SymbologyName(0x90), "UPCE1+5");
+    EXPECT_FALSE(SymbologyName(0x0D));
+    for (int id = 0; id < 256; ++id) {
+        if (auto name = SymbologyName(id)) {
+            EXPECT_LT(name->size(), 20u) << id;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quarnel::opn2001

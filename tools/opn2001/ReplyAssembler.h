@@ -1,0 +1,61 @@
+// Collects one scanner reply from a byte stream fed in pieces of any size.
+// Bytes before a 0x06 0x02 start are skipped. A reply is complete when the
+// byte three from its end is 0x00 and the CRC over everything before that
+// byte matches its last two bytes. An upload reply must also have reached
+// the record of length 0 that ends its list, right before or at the pad, so
+// that a zero byte inside a record with a chance CRC match cannot end it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "Protocol.h"
+
+namespace quarnel::opn2001 {
+
+struct ReplyShape {
+    size_t minBody = 0;   // body bytes a complete reply has at least
+    bool upload = false;  // identity, then records ended by length 0
+};
+
+class ReplyAssembler {
+  public:
+    enum class State { Waiting, Complete, Corrupt };
+
+    static constexpr size_t kDefaultLimit = 4u << 20;
+
+    explicit ReplyAssembler(ReplyShape shape = {}, size_t limit = kDefaultLimit);
+
+    // Takes bytes until the reply is complete or proven corrupt; bytes fed
+    // after that are ignored.
+    State Feed(std::span<const uint8_t> bytes);
+    State Current() const { return state_; }
+
+    // The whole reply, start to CRC; valid once Complete.
+    std::span<const uint8_t> Reply() const { return reply_; }
+    // The bytes between 0x06 0x02 and the pad.
+    std::span<const uint8_t> Body() const;
+    // Bytes skipped while looking for a reply start.
+    size_t Skipped() const { return skipped_; }
+
+  private:
+    void Take(uint8_t byte);
+    bool EndsHere() const;
+
+    ReplyShape shape_;
+    size_t limit_;
+    State state_ = State::Waiting;
+    std::vector<uint8_t> reply_;
+    size_t skipped_ = 0;
+    // CRC registers after the last four lengths of reply_, newest last.
+    std::array<Crc16Usb, 4> crcs_{};
+    // Upload replies: where the next record's length byte is, and where the
+    // length-0 record was found (0 while not yet).
+    size_t nextRecord_ = 0;
+    size_t listEnd_ = 0;
+};
+
+}  // namespace quarnel::opn2001
