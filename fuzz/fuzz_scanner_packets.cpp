@@ -1,6 +1,7 @@
 // Barcode packets and their time stamps as the scanner object decodes them,
 // from a scanner library that hands out the input. The first byte is the
-// number of packets, each a control byte and then its bytes: the control
+// number of packets (255: the transfer fails), each a control byte and then
+// its bytes: the control
 // byte's low six bits give how many bytes follow (the packet buffer takes
 // at most 50), its top bit makes the library refuse the packet. The bytes
 // after the packets answer the device information and symbology calls.
@@ -30,6 +31,7 @@ class FuzzedLibrary : public platform::ScannerLibrary {
   public:
     explicit FuzzedLibrary(FuzzedDataProvider& input) : input_(input) {
         const auto count = input_.ConsumeBytes<uint8_t>(1);
+        transferFails_ = !count.empty() && count[0] == kTransferFails;
         while (!count.empty() && packets_.size() < count[0] && input_.remaining_bytes() > 0) {
             const uint8_t control = input_.ConsumeBytes<uint8_t>(1)[0];
             Packet packet;
@@ -47,7 +49,10 @@ class FuzzedLibrary : public platform::ScannerLibrary {
     int32_t csp2InitEx(int32_t) override { return 0; }
     int32_t csp2Restore() override { return 0; }
     int32_t csp2DataAvailable() override { return packets_.empty() ? 0 : 1; }
-    int32_t csp2ReadData() override { return static_cast<int32_t>(packets_.size()); }
+    int32_t csp2ReadData() override {
+        return transferFails_ ? -1 : static_cast<int32_t>(packets_.size());
+    }
+    bool TransferFails() const { return transferFails_; }
     int32_t csp2GetPacket(uint8_t* packet, int32_t index, int32_t capacity) override {
         if (index < 0 || static_cast<size_t>(index) >= packets_.size()) return -1;
         const Packet& source = packets_[static_cast<size_t>(index)];
@@ -77,6 +82,8 @@ class FuzzedLibrary : public platform::ScannerLibrary {
     int32_t csp2SetTime(uint8_t*) override { return -1; }
 
   private:
+    static constexpr uint8_t kTransferFails = 255;
+
     // Up to capacity bytes and a result from -1 to capacity, as the library
     // answers text requests.
     int32_t Text(uint8_t* buffer, int32_t capacity) {
@@ -88,6 +95,7 @@ class FuzzedLibrary : public platform::ScannerLibrary {
 
     FuzzedDataProvider& input_;
     std::vector<Packet> packets_;
+    bool transferFails_ = false;
 };
 
 }  // namespace
@@ -112,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const int32_t count = scanner.ReadBarcodes(true);
     FUZZ_CHECK(count >= -1);
+    if (library->TransferFails() && library->csp2DataAvailable() > 0) FUZZ_CHECK(count == -1);
     if (count >= 0) FUZZ_CHECK(count == readable);
     if (count > 0) FUZZ_CHECK(delivered == count);
     return 0;
