@@ -163,6 +163,15 @@ TEST_F(NativeLinkTest, ResultsOfTheLibraryFunctions) {
     EXPECT_LT(library_->csp2GetSwVersion(version, 3), 0);
 }
 
+// Without QUARNEL_CSP2_LIBRARY the program binds the OPN-2001 library (here
+// the one in the build tree).
+TEST(DefaultLibraryTest, IsTheOpn2001Library) {
+    uint8_t version[20] = {};
+    EXPECT_EQ(platform::SystemScannerLibrary()->csp2GetDllVersion(version, 20), 0);
+    EXPECT_STREQ(reinterpret_cast<char*>(version), QUARNEL_VERSION);
+    EXPECT_LT(platform::SystemScannerLibrary()->csp2InitEx(0), 0);
+}
+
 // Faults the link rides out: the barcodes all arrive and the scanner is
 // cleared once.
 TEST_F(NativeLinkTest, MisbehavioursThatAreRiddenOut) {
@@ -216,6 +225,10 @@ TEST_F(NativeLinkTest, MisbehavioursThatFailTheReadOut) {
             << name;
         EXPECT_FALSE(Cleared()) << name;
         EXPECT_EQ(Stored().records.size(), 3u) << name;
+        // The read-out took over the failed upload that looked for data.
+        auto commands = emulator_->Commands();
+        EXPECT_LE(std::count(commands.begin(), commands.end(), opn2001::opcode::kUpload), 2)
+            << name;
         scanner.reset();
         emulator_.reset();
     }

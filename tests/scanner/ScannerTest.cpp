@@ -132,7 +132,8 @@ TEST_F(ScannerTest, HandlerMayReadAgainOrReleaseTheScanner) {
 
 TEST_F(ScannerTest, ReadOutsWithRefusedMissingOrFailingPackets) {
     // Added to one barcode: a refused packet between two good ones; no
-    // packets (the event still hands out the empty session); more packets
+    // packets (the event still hands out the empty session); a failed
+    // transfer (no event: it is no empty scanner); more packets
     // than a 16-bit counter; second packets whose length puts the time stamp
     // outside them (the session keeps the first); nothing but a failing event
     // handler. Only a complete read clears the scanner, with one call.
@@ -142,6 +143,7 @@ TEST_F(ScannerTest, ReadOutsWithRefusedMissingOrFailingPackets) {
          "fail csp2GetPacket 1 = -1\n",
          2, "1,ABC", 0, "csp2GetPacket = -1"},
         {"fail csp2ReadData = 0\n", 0, "", 1, "Raising event BarcodesRead"},
+        {"fail csp2ReadData = -7\n", -1, "", 1, "scanned data: [57] Device I/O error (Quarnel)"},
         {"result csp2ReadData = 32768\n", -1, "", 1, "scanned data: [6] Overflow (Quarnel)"},
         {"packet = 3C 08 41\n", -1, "1", 2, outside},
         {"packet = 32 08 41" + kStamp + "\n", -1, "1", 2, outside},

@@ -55,21 +55,25 @@ struct Emulator::State {
     int timesLeft = -1;
     mutable std::mutex mutex;
     std::vector<uint8_t> commands;
-    // The file as last read, while its size and time stay the same.
+    // The file as last read, and its upload reply, while the file's size
+    // and time stay the same: like the scanner, the emulator answers from
+    // memory.
     std::optional<ScannerFile> cached;
+    std::optional<std::vector<uint8_t>> cachedUpload;
     struct stat cachedStat {};
 
-    std::optional<ScannerFile> Load() {
+    const ScannerFile* Load() {
         struct stat now {};
-        if (stat(file.c_str(), &now) != 0) return std::nullopt;
-        if (cached && now.st_size == cachedStat.st_size &&
-            now.st_mtim.tv_sec == cachedStat.st_mtim.tv_sec &&
-            now.st_mtim.tv_nsec == cachedStat.st_mtim.tv_nsec)
-            return cached;
-        std::string error;
-        cached = vscan::LoadScannerFile(file, error);
-        cachedStat = now;
-        return cached;
+        if (stat(file.c_str(), &now) != 0) return nullptr;
+        if (!cached || now.st_size != cachedStat.st_size ||
+            now.st_mtim.tv_sec != cachedStat.st_mtim.tv_sec ||
+            now.st_mtim.tv_nsec != cachedStat.st_mtim.tv_nsec) {
+            std::string error;
+            cached = vscan::LoadScannerFile(file, error);
+            cachedUpload.reset();
+            cachedStat = now;
+        }
+        return cached ? &*cached : nullptr;
     }
 
     void Save(const ScannerFile& scanner) {
@@ -77,6 +81,7 @@ struct Emulator::State {
         std::string port = std::filesystem::path(file).stem().string();
         vscan::SaveScannerFile(file, scanner, port, error);
         cached.reset();
+        cachedUpload.reset();
     }
 
     bool WriteAll(std::span<const uint8_t> bytes) {
@@ -184,6 +189,16 @@ std::vector<uint8_t> ClockBytes(const ScannerFile& file) {
 
 }  // namespace
 
+std::vector<uint8_t> UploadBodyFor(const vscan::ScannerFile& file) {
+    std::vector<std::vector<uint8_t>> records;
+    for (const auto& record : file.records) {
+        records.push_back(vscan::EncodePacket(record));
+        if (std::holds_alternative<vscan::Barcode>(record) && records.back().size() > 1)
+            records.back()[1] = static_cast<uint8_t>(WireCodeId(records.back()[1]));
+    }
+    return UploadBody(file.identity, records);
+}
+
 void Emulator::Serve() {
     State& s = *state_;
     std::array<uint8_t, 4096> buffer{};
@@ -214,8 +229,10 @@ void Emulator::Answer(const Command& command) {
         s.commands.push_back(command.op);
     }
     // A scanner file that is gone or unreadable: the scanner says nothing.
-    auto file = s.Load();
-    if (!file) return;
+    const ScannerFile* stored = s.Load();
+    if (stored == nullptr) return;
+    // Commands that change the scanner work on a copy, which is saved.
+    auto changed = [&] { return std::make_unique<ScannerFile>(*stored); };
     const auto& payload = command.payload;
     std::vector<uint8_t> body;
     switch (command.op) {
@@ -223,39 +240,37 @@ void Emulator::Answer(const Command& command) {
             auto now = std::chrono::steady_clock::now();
             if (!s.firstInterrogation) s.firstInterrogation = now;
             bool switching = now - *s.firstInterrogation < s.misbehaviour.switching;
-            body.push_back(switching ? kStatusSwitching : static_cast<uint8_t>(file->status));
-            body.insert(body.end(), file->identity.begin(), file->identity.end());
-            std::string software = file->software.substr(0, 8);
+            body.push_back(switching ? kStatusSwitching : static_cast<uint8_t>(stored->status));
+            body.insert(body.end(), stored->identity.begin(), stored->identity.end());
+            std::string software = stored->software.substr(0, 8);
             software.resize(8, '\0');
             body.insert(body.end(), software.begin(), software.end());
             break;
         }
-        case opcode::kClear:
+        case opcode::kClear: {
+            auto file = changed();
             file->records.clear();
             s.Save(*file);
             break;
-        case opcode::kSetParam:
+        }
+        case opcode::kSetParam: {
             if (payload.size() != 2) return;
+            auto file = changed();
             file->params[payload[0]] = payload[1];
             s.Save(*file);
             body = payload;
             break;
+        }
         case opcode::kPowerDown:
             break;
-        case opcode::kUpload: {
-            std::vector<std::vector<uint8_t>> records;
-            for (const auto& record : file->records) {
-                records.push_back(vscan::EncodePacket(record));
-                if (std::holds_alternative<vscan::Barcode>(record) && records.back().size() > 1)
-                    records.back()[1] = static_cast<uint8_t>(WireCodeId(records.back()[1]));
-            }
-            body = UploadBody(file->identity, records);
-            break;
-        }
+        case opcode::kUpload:
+            if (!s.cachedUpload) s.cachedUpload = EncodeReply(UploadBodyFor(*stored));
+            Reply(command.op, *s.cachedUpload);
+            return;
         case opcode::kGetParam: {
             if (payload.size() != 1) return;
-            auto found = file->params.find(payload[0]);
-            if (found == file->params.end()) return;
+            auto found = stored->params.find(payload[0]);
+            if (found == stored->params.end()) return;
             body = {payload[0], found->second};
             break;
         }
@@ -264,6 +279,7 @@ void Emulator::Answer(const Command& command) {
             vscan::Clock wanted{payload[5] + 2000, payload[4], payload[3],
                                 payload[2],        payload[1], payload[0]};
             if (!vscan::IsValidClock(wanted)) return;
+            auto file = changed();
             file->clockOffset = static_cast<int64_t>(vscan::ToTimeT(wanted)) -
                                 static_cast<int64_t>(std::time(nullptr));
             file->clockBytes.reset();
@@ -272,7 +288,7 @@ void Emulator::Answer(const Command& command) {
             break;
         }
         case opcode::kGetTime:
-            body = ClockBytes(*file);
+            body = ClockBytes(*stored);
             break;
         default:
             return;
@@ -280,16 +296,17 @@ void Emulator::Answer(const Command& command) {
     Reply(command.op, EncodeReply(body));
 }
 
-void Emulator::Reply(uint8_t op, std::vector<uint8_t> frame) {
+void Emulator::Reply(uint8_t op, std::span<const uint8_t> intact) {
     State& s = *state_;
     const Misbehaviour& m = s.misbehaviour;
     bool applies = (!m.onOpcode || *m.onOpcode == op) && s.timesLeft != 0;
     if (!applies) {
-        s.WriteAll(frame);
+        s.WriteAll(intact);
         return;
     }
     if (s.timesLeft > 0) --s.timesLeft;
     if (m.silent) return;
+    std::vector<uint8_t> frame(intact.begin(), intact.end());
     if (m.badCrc) frame.back() ^= 0xFF;
     if (m.garbage) s.WriteAll(kGarbage);
     if (m.hangUp) {

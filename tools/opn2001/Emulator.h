@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,7 +61,7 @@ class Emulator {
   private:
     struct State;
     void Answer(const Command& command);
-    void Reply(uint8_t op, std::vector<uint8_t> frame);
+    void Reply(uint8_t op, std::span<const uint8_t> intact);
     void HangUp();
 
     std::unique_ptr<State> state_;
@@ -73,5 +74,8 @@ class Emulator {
 
 // The scanner's code id for a virtual scanner's code id.
 int WireCodeId(int virtualCodeId);
+
+// The body of the upload reply for a scanner file.
+std::vector<uint8_t> UploadBodyFor(const vscan::ScannerFile& file);
 
 }  // namespace quarnel::opn2001

@@ -77,10 +77,9 @@ std::optional<Reply> Link::Attempt(uint8_t op, std::span<const uint8_t> frame) {
         }
         if (state == ReplyAssembler::State::Complete) {
             Reply reply;
-            auto whole = assembler.Reply();
-            reply.bytes.assign(whole.begin(), whole.end());
             reply.bodyOffset = 2;
             reply.bodySize = assembler.Body().size();
+            reply.bytes = assembler.TakeReply();
             return reply;
         }
     }

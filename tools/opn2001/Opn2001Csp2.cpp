@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "CodeTypes.h"
@@ -40,10 +41,17 @@ constexpr std::string_view kAcmPrefix = "/dev/ttyACM";
 struct Connection {
     std::unique_ptr<Link> link;
     Interrogation info;
-    std::vector<std::vector<uint8_t>> packets;  // fetched by csp2ReadData
-    // An upload made by csp2DataAvailable, taken over by a csp2ReadData
-    // that follows at once, so that a long upload is not made twice.
-    std::optional<std::chrono::steady_clock::time_point> prefetched;
+    // The last upload, and its records as views into it.
+    Reply uploaded;
+    std::vector<std::span<const uint8_t>> packets;
+    // An upload made by csp2DataAvailable, and its result (the count or
+    // the failure), taken over by a csp2ReadData that follows at once, so
+    // that a long upload, or the wait for a silent scanner, is not made twice.
+    struct Prefetch {
+        std::chrono::steady_clock::time_point when;
+        Csp2Long result = 0;
+    };
+    std::optional<Prefetch> prefetched;
 };
 
 constexpr auto kPrefetchValid = std::chrono::seconds(1);
@@ -97,13 +105,16 @@ std::optional<Interrogation> Interrogate(Link& link, Csp2Long& failure) {
     }
 }
 
-Csp2Long UploadRecords(Connection& c, std::vector<std::vector<uint8_t>>& records) {
+// Uploads the stored barcodes into c.packets; their number.
+Csp2Long UploadRecords(Connection& c) {
+    c.packets.clear();
     auto reply = c.link->Transact(opcode::kUpload);
     if (!reply) return kNoReply;
-    auto upload = ParseUpload(reply->Body());
+    c.uploaded = std::move(*reply);
+    auto upload = ParseUpload(c.uploaded.Body());
     if (!upload) return kNoReply;
-    records = std::move(upload->records);
-    return static_cast<Csp2Long>(std::min<size_t>(records.size(), INT32_MAX));
+    c.packets = std::move(upload->records);
+    return static_cast<Csp2Long>(std::min<size_t>(c.packets.size(), INT32_MAX));
 }
 
 Csp2Long WriteText(std::string_view text, Csp2Byte* buffer, Csp2Long capacity) {
@@ -171,22 +182,18 @@ Csp2Long csp2DataAvailable(void) {
         if (c.link->Path().rfind(kAcmPrefix, 0) != 0) {
             if (auto cts = c.link->Cts()) return *cts ? 1 : 0;
         }
-        c.packets.clear();
-        Csp2Long count = UploadRecords(c, c.packets);
-        if (count < 0) return 1;
-        c.prefetched = std::chrono::steady_clock::now();
-        return count;
+        Csp2Long count = UploadRecords(c);
+        c.prefetched = Connection::Prefetch{std::chrono::steady_clock::now(), count};
+        return count < 0 ? 1 : count;
     });
 }
 
 Csp2Long csp2ReadData(void) {
     return OnLink([](Connection& c) {
-        bool fresh =
-            c.prefetched && std::chrono::steady_clock::now() - *c.prefetched < kPrefetchValid;
-        c.prefetched.reset();
-        if (fresh) return static_cast<Csp2Long>(c.packets.size());
-        c.packets.clear();
-        return UploadRecords(c, c.packets);
+        auto prefetch = std::exchange(c.prefetched, std::nullopt);
+        if (prefetch && std::chrono::steady_clock::now() - prefetch->when < kPrefetchValid)
+            return prefetch->result;
+        return UploadRecords(c);
     });
 }
 

@@ -2,17 +2,6 @@
 
 namespace quarnel::opn2001 {
 
-void Crc16Usb::Update(uint8_t byte) {
-    register_ ^= byte;
-    for (int bit = 0; bit < 8; ++bit)
-        register_ = (register_ & 1) != 0 ? static_cast<uint16_t>((register_ >> 1) ^ 0xA001)
-                                         : static_cast<uint16_t>(register_ >> 1);
-}
-
-void Crc16Usb::Update(std::span<const uint8_t> bytes) {
-    for (uint8_t b : bytes) Update(b);
-}
-
 uint16_t Crc16(std::span<const uint8_t> bytes) {
     Crc16Usb crc;
     crc.Update(bytes);

@@ -7,6 +7,7 @@
 // the pad (see FrameCrc).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -32,10 +33,46 @@ inline constexpr uint8_t kStatusSwitching = 0x05;  // "ask again in about 5 s"
 inline constexpr size_t kMaxPayload = 0x1F;        // the length field's 5 bits
 
 // CRC-16/USB: reflected polynomial 0xA001, initial 0xFFFF, result inverted.
+namespace detail {
+// table[0]: the register's change for each value of its low byte, eight
+// bits at once; table[k]: the same followed by k zero bytes, so that four
+// bytes are taken in one step.
+constexpr std::array<std::array<uint16_t, 256>, 4> MakeCrcTables() {
+    std::array<std::array<uint16_t, 256>, 4> tables{};
+    for (unsigned value = 0; value < 256; ++value) {
+        uint16_t r = static_cast<uint16_t>(value);
+        for (int bit = 0; bit < 8; ++bit)
+            r = (r & 1) != 0 ? static_cast<uint16_t>((r >> 1) ^ 0xA001)
+                             : static_cast<uint16_t>(r >> 1);
+        tables[0][value] = r;
+    }
+    for (size_t k = 1; k < tables.size(); ++k)
+        for (unsigned value = 0; value < 256; ++value) {
+            uint16_t r = tables[k - 1][value];
+            tables[k][value] = static_cast<uint16_t>((r >> 8) ^ tables[0][r & 0xFF]);
+        }
+    return tables;
+}
+inline constexpr auto kCrcTables = MakeCrcTables();
+}  // namespace detail
+
 class Crc16Usb {
   public:
-    void Update(uint8_t byte);
-    void Update(std::span<const uint8_t> bytes);
+    void Update(uint8_t byte) {
+        register_ = static_cast<uint16_t>((register_ >> 8) ^
+                                          detail::kCrcTables[0][(register_ ^ byte) & 0xFF]);
+    }
+    void Update(std::span<const uint8_t> bytes) {
+        const auto& t = detail::kCrcTables;
+        while (bytes.size() >= 4) {
+            const unsigned low = (register_ ^ bytes[0]) & 0xFF;
+            const unsigned high = ((register_ >> 8) ^ bytes[1]) & 0xFF;
+            register_ =
+                static_cast<uint16_t>(t[3][low] ^ t[2][high] ^ t[1][bytes[2]] ^ t[0][bytes[3]]);
+            bytes = bytes.subspan(4);
+        }
+        for (uint8_t b : bytes) Update(b);
+    }
     uint16_t Value() const { return static_cast<uint16_t>(~register_); }
 
   private:

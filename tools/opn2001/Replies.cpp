@@ -60,7 +60,7 @@ std::optional<Upload> ParseUpload(std::span<const uint8_t> body) {
     while (at < body.size() && body[at] != 0) {
         const size_t size = size_t{body[at]} + 1;
         if (at + size > body.size()) return std::nullopt;
-        upload.records.emplace_back(body.begin() + at, body.begin() + at + size);
+        upload.records.push_back(body.subspan(at, size));
         at += size;
     }
     if (at + 1 < body.size()) return std::nullopt;  // bytes after the list

@@ -31,10 +31,11 @@ std::optional<std::array<uint8_t, 6>> ParseClock(std::span<const uint8_t> body);
 std::optional<uint8_t> ParseParam(std::span<const uint8_t> body, uint8_t id);
 
 // An upload: the identity and each record as it stands, length byte first
-// ([N][code id][N - 5 data bytes][4-byte time stamp]).
+// ([N][code id][N - 5 data bytes][4-byte time stamp]), as views into the
+// body it was read from.
 struct Upload {
     std::array<uint8_t, 8> identity{};
-    std::vector<std::vector<uint8_t>> records;
+    std::vector<std::span<const uint8_t>> records;
 };
 std::optional<Upload> ParseUpload(std::span<const uint8_t> body);
 // The body of an upload reply for these records (the emulator's side).

@@ -1,5 +1,7 @@
 #include "ReplyAssembler.h"
 
+#include <algorithm>
+
 namespace quarnel::opn2001 {
 namespace {
 constexpr size_t kHeader = 2;    // 0x06 0x02
@@ -10,11 +12,34 @@ constexpr size_t kIdentity = 8;  // upload replies start with it
 ReplyAssembler::ReplyAssembler(ReplyShape shape, size_t limit) : shape_(shape), limit_(limit) {}
 
 ReplyAssembler::State ReplyAssembler::Feed(std::span<const uint8_t> bytes) {
-    for (uint8_t byte : bytes) {
-        if (state_ != State::Waiting) break;
-        Take(byte);
+    while (!bytes.empty() && state_ == State::Waiting) {
+        // Before an upload's list has ended nothing can end the reply: the
+        // bytes up to the length-0 record go in at once, record lengths
+        // walked on the way.
+        const size_t at = reply_.size();
+        if (shape_.upload && listEnd_ == 0 && at >= kHeader) {
+            const size_t end = at + bytes.size();
+            size_t next = nextRecord_;
+            while (next < end && bytes[next - at] != 0) next += size_t{bytes[next - at]} + 1;
+            const size_t run = std::min(next, end) - at;
+            if (run > 0) {
+                nextRecord_ = next;
+                Append(bytes.first(run));
+                bytes = bytes.subspan(run);
+                continue;
+            }
+        }
+        Take(bytes.front());
+        bytes = bytes.subspan(1);
     }
     return state_;
+}
+
+// No reply can end within these bytes, so no register of theirs is kept.
+void ReplyAssembler::Append(std::span<const uint8_t> bytes) {
+    crc_.Update(bytes);
+    reply_.insert(reply_.end(), bytes.begin(), bytes.end());
+    if (reply_.size() >= limit_) state_ = State::Corrupt;
 }
 
 std::span<const uint8_t> ReplyAssembler::Body() const {
@@ -37,15 +62,15 @@ void ReplyAssembler::Take(uint8_t byte) {
         }
     }
     if (reply_.empty()) {
-        crcs_.fill(Crc16Usb{});
+        crc_ = Crc16Usb{};
         nextRecord_ = kHeader + kIdentity;
         listEnd_ = 0;
     }
+    // The register before this byte too: bytes taken by Append left none.
+    crcs_[reply_.size() % crcs_.size()] = crc_;
+    crc_.Update(byte);
     reply_.push_back(byte);
-    Crc16Usb next = crcs_.back();
-    next.Update(byte);
-    for (size_t i = 0; i + 1 < crcs_.size(); ++i) crcs_[i] = crcs_[i + 1];
-    crcs_.back() = next;
+    crcs_[reply_.size() % crcs_.size()] = crc_;
 
     const size_t at = reply_.size() - 1;
     if (shape_.upload && listEnd_ == 0 && at == nextRecord_) {
@@ -67,9 +92,9 @@ bool ReplyAssembler::EndsHere() const {
     if (reply_[pad] != 0x00) return false;
     if (shape_.upload && listEnd_ != pad && listEnd_ + 1 != pad) return false;
     if (shape_.upload && listEnd_ == 0) return false;
-    // crcs_[0] is the register after n - 3 bytes: everything before the pad.
+    // The register after n - 3 bytes: everything before the pad.
     const uint16_t sent = static_cast<uint16_t>(reply_[n - 2] << 8 | reply_[n - 1]);
-    return crcs_[0].Value() == sent;
+    return crcs_[pad % crcs_.size()].Value() == sent;
 }
 
 }  // namespace quarnel::opn2001

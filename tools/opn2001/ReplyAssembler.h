@@ -36,6 +36,8 @@ class ReplyAssembler {
 
     // The whole reply, start to CRC; valid once Complete.
     std::span<const uint8_t> Reply() const { return reply_; }
+    // Hands the reply's bytes over, leaving the assembler empty.
+    std::vector<uint8_t> TakeReply() { return std::move(reply_); }
     // The bytes between 0x06 0x02 and the pad.
     std::span<const uint8_t> Body() const;
     // Bytes skipped while looking for a reply start.
@@ -43,6 +45,8 @@ class ReplyAssembler {
 
   private:
     void Take(uint8_t byte);
+    // Appends bytes that cannot end the reply.
+    void Append(std::span<const uint8_t> bytes);
     bool EndsHere() const;
 
     ReplyShape shape_;
@@ -50,7 +54,9 @@ class ReplyAssembler {
     State state_ = State::Waiting;
     std::vector<uint8_t> reply_;
     size_t skipped_ = 0;
-    // CRC registers after the last four lengths of reply_, newest last.
+    // The CRC register after all of reply_, and those after the lengths
+    // around the bytes Take saw last: the one after length n is crcs_[n % 4].
+    Crc16Usb crc_;
     std::array<Crc16Usb, 4> crcs_{};
     // Upload replies: where the next record's length byte is, and where the
     // length-0 record was found (0 while not yet).

@@ -1,0 +1,144 @@
+// An upload of 10,000 barcodes from the OPN-2001 emulator through the
+// scanner library, against the raw transfer of the same reply bytes over a
+// pseudo-terminal. A pseudo-terminal has no baud rate, so the comparison
+// shows the protocol's overhead: framing, CRC, reply assembly and parsing.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "Emulator.h"
+#include "Protocol.h"
+#include "Replies.h"
+#include "ReplyAssembler.h"
+#include "ScannerFile.h"
+#include "TestSupport.h"
+#include "platform/ScannerLibrary.h"
+#include "platform/linux/ComDevices.h"
+
+namespace {
+
+using namespace quarnel;
+
+constexpr int kBarcodes = 10000;
+
+vscan::ScannerFile FullScanner() {
+    vscan::ScannerFile file;
+    file.identity = {1, 2, 3, 4, 5, 6, 7, 8};
+    const vscan::Clock scanned{2026, 12, 7, 9, 30, 0};
+    for (int i = 0; i < kBarcodes; ++i)
+        file.records.emplace_back(vscan::Barcode{scanned, 8, std::to_string(8712345000000 + i)});
+    return file;
+}
+
+// The upload reply the emulator sends for that scanner.
+std::vector<uint8_t> UploadReply(const vscan::ScannerFile& file) {
+    return opn2001::EncodeReply(opn2001::UploadBodyFor(file));
+}
+
+void BM_UploadThroughEmulator(benchmark::State& state) {
+    test::TempDir dir;
+    std::string error, file = dir.File("COM7.scanner");
+    if (!vscan::SaveScannerFile(file, FullScanner(), "COM7", error))
+        return state.SkipWithError(error.c_str());
+    test::ScopedEnv devices(platform::com_devices::kFolderVariable, dir.File("com"));
+    opn2001::Emulator emulator(file);
+    if (!emulator.Open(error) || !emulator.Plug(dir.File("com"), "COM7", error))
+        return state.SkipWithError(error.c_str());
+    emulator.Start();
+    auto library = platform::LoadScannerLibrary(QUARNEL_OPN2001_LIBRARY);
+    if (library->csp2InitEx(7) != 0) return state.SkipWithError("cannot connect");
+    for (auto _ : state) {
+        if (library->csp2ReadData() != kBarcodes) return state.SkipWithError("upload failed");
+    }
+    library->csp2Restore();
+    state.SetItemsProcessed(state.iterations() * kBarcodes);
+}
+
+// The same bytes over a bare pseudo-terminal: a 5-byte request out, the
+// whole reply back, read in the library's chunks.
+void BM_RawTransfer(benchmark::State& state) {
+    const std::vector<uint8_t> reply = UploadReply(FullScanner());
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        return state.SkipWithError("no pseudo-terminal");
+    int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    termios raw{};
+    tcgetattr(terminal, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(terminal, TCSANOW, &raw);
+    std::thread server([&] {
+        std::array<uint8_t, 5> request{};
+        while (read(master, request.data(), request.size()) == 5) {
+            for (size_t sent = 0; sent < reply.size();) {
+                ssize_t n = write(master, reply.data() + sent, reply.size() - sent);
+                if (n <= 0) return;
+                sent += static_cast<size_t>(n);
+            }
+        }
+    });
+    const std::vector<uint8_t> command = *opn2001::EncodeCommand(opn2001::opcode::kUpload, {});
+    std::array<uint8_t, 4096> buffer{};
+    for (auto _ : state) {
+        if (write(terminal, command.data(), command.size()) != 5)
+            return state.SkipWithError("write");
+        size_t received = 0;
+        while (received < reply.size()) {
+            ssize_t n = read(terminal, buffer.data(), buffer.size());
+            if (n <= 0) return state.SkipWithError("read");
+            received += static_cast<size_t>(n);
+        }
+        benchmark::DoNotOptimize(buffer);
+    }
+    close(terminal);
+    server.join();
+    close(master);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(reply.size()));
+    state.SetItemsProcessed(state.iterations() * kBarcodes);
+}
+
+// The library's share without any line: the same reply assembled from the
+// pieces a terminal hands out, then its records read.
+void BM_AssembleAndParse(benchmark::State& state) {
+    const std::vector<uint8_t> reply = UploadReply(FullScanner());
+    constexpr size_t kPiece = 4095;
+    for (auto _ : state) {
+        opn2001::ReplyAssembler assembler(opn2001::ReplyShapeFor(opn2001::opcode::kUpload));
+        for (size_t at = 0; at < reply.size(); at += kPiece)
+            assembler.Feed(std::span(reply).subspan(at, std::min(kPiece, reply.size() - at)));
+        auto upload = opn2001::ParseUpload(assembler.Body());
+        if (!upload || upload->records.size() != kBarcodes) return state.SkipWithError("parse");
+        benchmark::DoNotOptimize(upload);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(reply.size()));
+}
+
+// The machine's other work makes single runs vary widely; the fastest of
+// ten runs is the fairest figure of either.
+double Fastest(const std::vector<double>& runs) {
+    return *std::min_element(runs.begin(), runs.end());
+}
+
+BENCHMARK(BM_UploadThroughEmulator)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ComputeStatistics("min", Fastest)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_RawTransfer)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ComputeStatistics("min", Fastest)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_AssembleAndParse)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
