@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config clang-format
+  clang libclang-rt-14-dev
   libsqlite3-dev sqlite3
   libcurl4-openssl-dev curl xdg-utils
   libudev-dev

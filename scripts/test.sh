@@ -13,3 +13,12 @@ cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
+
+# The fuzz targets, built with clang in a folder of their own: each runs over
+# its seed corpus, then fuzzes a few seconds more, so that an input that once
+# crashed a parser keeps being tried.
+fuzz_build=${QUARNEL_FUZZ_BUILD_DIR:-build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$fuzz_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUARNEL_BUILD_FUZZ=ON -DQUARNEL_BUILD_TESTS=OFF -DQUARNEL_BUILD_BENCH=OFF >/dev/null
+cmake --build "$fuzz_build" -j"$(nproc)" --target quarnel_fuzz
+ctest --test-dir "$fuzz_build" --output-on-failure -j"$(nproc)" --timeout 120

@@ -1,5 +1,6 @@
 #include "scanner/clsDeviceDetection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -166,16 +167,20 @@ void clsDeviceDetection::HandleWindowProc(platform::WPARAM wParam, platform::LPA
     trace::Entering(
         "clsDeviceDetection.HandleWindowProc",
         TraceArgs({{"wParam", std::to_string(wParam)}, {"lParam", std::to_string(lParam)}}));
-    // A message without a record carries nothing to copy.
-    if (lParam != 0) {
+    // A message without a record carries nothing to copy. The record's first
+    // field is its size: nothing beyond it is read, and a record too short
+    // for its header is ignored.
+    const uint32_t size = lParam != 0 ? Read32(reinterpret_cast<const uint8_t*>(lParam)) : 0;
+    if (size >= platform::kDeviceHeaderSize) {
         const auto* source = reinterpret_cast<const uint8_t*>(lParam);
         uint8_t header[platform::kDeviceHeaderSize];
         trace::Detail("Calling API RtlMoveMemory");
         std::memcpy(header, source, sizeof header);
         if (Read32(header + 4) == platform::DBT_DEVTYP_PORT) {
+            // Zero-filled, so that a shorter record's name ends where it does.
             std::vector<uint8_t> record(platform::kPortNotificationSize);
             trace::Detail("Calling API RtlMoveMemory");
-            std::memcpy(record.data(), source, record.size());
+            std::memcpy(record.data(), source, std::min<size_t>(size, record.size()));
             const std::string name =
                 BytesToString(record, platform::kDeviceHeaderSize,
                               static_cast<int32_t>(platform::kPortNotificationSize) - 1);

@@ -44,6 +44,8 @@ int32_t InterpretReply(const std::string& reply, std::string& info) {
     const std::string_view key(reply.data(), colon);
     std::string rest = reply.substr(colon + 1);
     if (EqualsIgnoreCase(key, "orderid")) {
+        // Without a number there is no order page to open: not an acceptance.
+        if (rest.empty()) return kNoUsableReply;
         info = std::move(rest);
         return kAccepted;
     }

@@ -97,6 +97,21 @@ TEST_F(DetectionTest, NotificationsChangeTheStateAsTheTableSays) {
     EXPECT_EQ(modDeviceDetection::DeviceDetection(), nullptr);
 }
 
+// A record is read only as far as its size field says, in a buffer of
+// exactly that size (the sanitizer build catches any read beyond it); one
+// too short for its header is ignored.
+TEST_F(DetectionTest, RecordsAreReadOnlyAsFarAsTheirSize) {
+    const std::pair<uint32_t, int> cases[] = {{4, 0}, {11, 0}, {12, 0}, {14, 0}, {16, 3}, {20, 3}};
+    for (const auto& [size, after] : cases) {
+        const auto full = Record("COM3");
+        std::vector<uint8_t> record(full.begin(), full.begin() + size);
+        record[0] = static_cast<uint8_t>(size);
+        clsDeviceDetection detection(registry_);
+        detection.HandleWindowProc(kIn, reinterpret_cast<platform::LPARAM>(record.data()));
+        EXPECT_EQ(State(detection), after ? std::make_tuple(true, 1, after) : kNothing) << size;
+    }
+}
+
 TEST_F(DetectionTest, ArrivalWritesItsEntries) {
     auto record = Record("COM3");
     EXPECT_EQ(Send(kIn, record), 42);

@@ -48,6 +48,8 @@ TEST(OrderSubmissionTest, RepliesGiveResultAndMessage) {
     const std::vector<std::tuple<std::string, int32_t, std::string, std::string>> cases = {
         {HttpReply("ORDERID:17"), 0, "old", "17"},
         {HttpReply("orderid:9:x\r\n"), 0, "old", "9:x\r\n"},
+        // An acceptance without a number would open no order's page.
+        {HttpReply("orderid:"), 5, "", ""},
         {HttpReply("Message:ONGELDIGE INLOG"), 5, invalid, ""},
         {HttpReply("message:Ongeldige inlog."), 5, "Ongeldige inlog.", ""},
         {HttpReply(":anything"), 5, invalid, ""},
