@@ -154,3 +154,18 @@ click_tray_icon() {
 # The trace without CR; trace_has TEXT: some entry's message equals TEXT.
 trace_text() { tr -d '\r' 2>/dev/null <"$TRACE_FILE"; }
 trace_has() { trace_text | cut -f2- | grep -qxF -- "$1"; }
+
+# session_require_display TOOL...: ends a test as skipped (status 77) where
+# Xvfb or trayer is missing, and as failed where another TOOL is.
+session_require_display() {
+  local tool
+  for tool in Xvfb trayer; do
+    if ! command -v $tool >/dev/null; then
+      echo "SKIPPED: $tool is not installed (scripts/install-deps.sh installs it)"
+      exit 77
+    fi
+  done
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed"
+  done
+}

@@ -12,13 +12,7 @@ quarnel=$1 shop=$2 vscan=$3 reg=$4 library=$5
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/session.sh"
 
-for tool in Xvfb trayer; do
-  if ! command -v $tool >/dev/null; then
-    echo "SKIPPED: $tool is not installed (scripts/install-deps.sh installs it)"
-    exit 77
-  fi
-done
-command -v sqlite3 >/dev/null || fail "sqlite3 is not installed"
+session_require_display sqlite3
 
 work=$(mktemp -d)
 trap 'session_cleanup; rm -rf "$work"' EXIT

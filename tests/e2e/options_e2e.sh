@@ -13,15 +13,7 @@ quarnel=$1 reg=$2 vscan=$3 library=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/session.sh"
 
-for tool in Xvfb trayer; do
-  if ! command -v $tool >/dev/null; then
-    echo "SKIPPED: $tool is not installed (scripts/install-deps.sh installs it)"
-    exit 77
-  fi
-done
-for tool in xwininfo xdotool; do
-  command -v $tool >/dev/null || fail "$tool is not installed"
-done
+session_require_display xwininfo xdotool
 
 work=$(mktemp -d)
 trap 'session_cleanup || true; rm -rf "$work"' EXIT
