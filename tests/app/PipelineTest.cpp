@@ -240,7 +240,12 @@ TEST_F(PipelineTest, SavingFollowsTheFolderSettingsAndNeverStopsTheRun) {
 TEST_F(PipelineTest, ReadAndShopFaultsEndInTheirBalloons) {
     const std::string sent = "Bestelling succesvol verzonden|17";
     const std::string unreachable = std::string(kNotSent) + ")|19";
+    const std::string unexpected = "An unexpected error occurred.|19";
     LoopbackServer stalling("", true);
+    // "orderid:12" of a promised "orderid:123": no number, so the user is
+    // asked whether to save the order.
+    LoopbackServer cutShort(
+        "HTTP/1.1 200 OK\r\nContent-Length: 11\r\nConnection: close\r\n\r\norderid:12");
     struct Case {
         const char* name;
         std::string scanner;
@@ -257,6 +262,7 @@ TEST_F(PipelineTest, ReadAndShopFaultsEndInTheirBalloons) {
          "Generating order...|17"},
         {"shop down", kOneBarcode, 1, unreachable},
         {"shop stalling", kOneBarcode, stalling.Port(), unreachable},
+        {"reply cut short", kOneBarcode, cutShort.Port(), unexpected},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,7 +271,9 @@ TEST_F(PipelineTest, ReadAndShopFaultsEndInTheirBalloons) {
         shopPort_ = c.port != 0 ? c.port : shop_->Port();
         ReadOut(c.scanner);
         EXPECT_EQ(LastBalloon(), kReadTitle + c.balloon);
-        EXPECT_EQ(desktop_->msgBoxes.size(), c.balloon == unreachable ? 1u : 0u);
+        const bool asked = c.balloon == unreachable || c.balloon == unexpected;
+        ASSERT_EQ(desktop_->msgBoxes.size(), asked ? 1u : 0u);
+        if (asked) EXPECT_THAT(desktop_->msgBoxes[0].prompt, HasSubstr(kSaveQuestion));
     }
     EXPECT_TRUE(NewTraceHas("  Exiting frmMain.SendOrder"));
 
