@@ -1,10 +1,8 @@
-// Without a tray, balloons go to the desktop's notification service. The
-// service here is a stand-in on a private session bus; it answers from a
-// thread of its own, as a real service answers from its own process.
+// Without a tray, balloons go to the desktop's notification service: here a
+// stand-in on a private session bus, answering from a thread of its own.
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QThread>
 #include <QVariantMap>
@@ -21,6 +19,8 @@ namespace quarnel {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace platform;
+using Numbers = std::vector<uint32_t>;
 
 struct NotifyCall {
     QString app;
@@ -30,6 +30,7 @@ struct NotifyCall {
     QString body;
     bool silent = false;
     int timeout = 0;
+    bool operator==(const NotifyCall&) const = default;
 };
 
 class FakeNotificationService : public QObject {
@@ -37,32 +38,24 @@ class FakeNotificationService : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
   public:
-    std::vector<NotifyCall> Calls() {
-        std::lock_guard lock(mutex_);
-        return calls_;
-    }
-    std::vector<uint> Closed() {
-        std::lock_guard lock(mutex_);
-        return closed_;
-    }
+    std::mutex mutex;
+    std::vector<NotifyCall> calls;
+    std::vector<uint> closed;
 
   public slots:
     uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
                 const QString& body, const QStringList&, const QVariantMap& hints, int timeout) {
-        std::lock_guard lock(mutex_);
-        calls_.push_back({app, replaces, icon, summary, body,
-                          hints.value(QStringLiteral("suppress-sound")).toBool(), timeout});
+        std::lock_guard lock(mutex);
+        calls.push_back({app, replaces, icon, summary, body,
+                         hints.value(QStringLiteral("suppress-sound")).toBool(), timeout});
         return replaces != 0 ? replaces : ++lastId_;
     }
     void CloseNotification(uint id) {
-        std::lock_guard lock(mutex_);
-        closed_.push_back(id);
+        std::lock_guard lock(mutex);
+        closed.push_back(id);
     }
 
   private:
-    std::mutex mutex_;
-    std::vector<NotifyCall> calls_;
-    std::vector<uint> closed_;
     uint lastId_ = 40;
 };
 
@@ -85,53 +78,40 @@ class DesktopNotificationsTest : public ::testing::Test {
     void SetUp() override {
         if (bus_ == nullptr) GTEST_SKIP() << kDaemon << " is not installed";
     }
-
     DesktopNotificationsTest() {
         service_.moveToThread(&thread_);
         thread_.start();
-        serviceBus_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service_,
-                                   QDBusConnection::ExportAllSlots);
-        serviceBus_.registerService(QStringLiteral("org.freedesktop.Notifications"));
-
+        serviceBus_.registerObject(kPath, &service_, QDBusConnection::ExportAllSlots);
+        serviceBus_.registerService(kName);
         qt::QtShellNotify::Options options;
         options.trayAvailable = [] { return false; };
         shell_ = std::make_unique<qt::QtShellNotify>(options);
-        platform::NOTIFYICONDATA add;
-        add.hWnd = receiver_.window->Handle();
-        shell_->Shell_NotifyIconA(platform::NIM_ADD, add);
+        shell_->Shell_NotifyIconA(NIM_ADD, receiver_.Record());
     }
     ~DesktopNotificationsTest() override {
         shell_.reset();
-        serviceBus_.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-        serviceBus_.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+        serviceBus_.unregisterService(kName);
+        serviceBus_.unregisterObject(kPath);
         QDBusConnection::disconnectFromBus(QStringLiteral("fake-service"));
         thread_.quit();
         thread_.wait();
     }
 
     void Balloon(const std::string& title, const std::string& text, uint32_t flags) {
-        platform::NOTIFYICONDATA data;
-        data.hWnd = receiver_.window->Handle();
-        data.uFlags = platform::NIF_INFO;
-        test::SetField(data.szInfoTitle, title);
-        test::SetField(data.szInfo, text);
-        data.dwInfoFlags = flags;
-        ASSERT_TRUE(shell_->Shell_NotifyIconA(platform::NIM_MODIFY, data));
+        ASSERT_TRUE(shell_->Shell_NotifyIconA(NIM_MODIFY, receiver_.Balloon(title, text, flags)));
     }
-
     void Signal(const char* name, const QVariantList& arguments) {
-        QDBusMessage signal = QDBusMessage::createSignal(
-            QStringLiteral("/org/freedesktop/Notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), QString::fromLatin1(name));
+        QDBusMessage signal = QDBusMessage::createSignal(kPath, kName, QString::fromLatin1(name));
         signal.setArguments(arguments);
         serviceBus_.send(signal);
     }
-
     bool Received(size_t count) {
         return test::RunEventsUntil([&] { return receiver_.messages.size() >= count; }, 3s);
     }
 
     static constexpr const char* kDaemon = "/usr/bin/dbus-daemon";
+    static inline const QString kPath = "/org/freedesktop/Notifications";
+    static inline const QString kName = "org.freedesktop.Notifications";
     static inline test::ChildProcess* bus_ = nullptr;
     QThread thread_;
     FakeNotificationService service_;
@@ -144,54 +124,42 @@ class DesktopNotificationsTest : public ::testing::Test {
 
 TEST_F(DesktopNotificationsTest, BalloonsAreShownUpdatedInPlaceAndClosed) {
     ASSERT_TRUE(serviceBus_.isConnected());
-    Balloon("Connected to scanner 'OPN-2001'", "Reading barcode data...", platform::NIIF_INFO);
-    Balloon("Connected to scanner 'OPN-2001'", "Bestelling succesvol verzonden",
-            platform::NIIF_INFO | platform::NIIF_NOSOUND);
+    const std::string title = "Connected to scanner 'OPN-2001'";
+    Balloon(title, "Reading barcode data...", NIIF_INFO);
+    Balloon(title, "Verzonden", NIIF_INFO | NIIF_NOSOUND);
     Balloon("", "", 0);
-    Balloon("Fout", "Caf\xE9", platform::NIIF_ERROR);
-
-    const std::vector<NotifyCall> calls = service_.Calls();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].app, "Quarnel");
-    EXPECT_EQ(calls[0].replaces, 0u);
-    EXPECT_EQ(calls[0].icon, "dialog-information");
-    EXPECT_EQ(calls[0].summary, "Connected to scanner 'OPN-2001'");
-    EXPECT_EQ(calls[0].body, "Reading barcode data...");
-    EXPECT_FALSE(calls[0].silent);
-    EXPECT_EQ(calls[0].timeout, 10000);
-    // The update replaces the notification shown.
-    EXPECT_EQ(calls[1].replaces, 41u);
-    EXPECT_EQ(calls[1].body, "Bestelling succesvol verzonden");
-    EXPECT_TRUE(calls[1].silent);
-    // After closing, a new notification; texts arrive as UTF-8.
-    EXPECT_EQ(calls[2].replaces, 0u);
-    EXPECT_EQ(calls[2].icon, "dialog-error");
-    EXPECT_EQ(calls[2].body, QString::fromUtf8("Café"));
-    EXPECT_EQ(service_.Closed(), std::vector<uint>{41});
+    Balloon("Fout", "Caf\xE9", NIIF_ERROR);
 
     ASSERT_TRUE(Received(4));
     EXPECT_EQ(receiver_.Numbers(),
-              (std::vector<uint32_t>{platform::NIN_BALLOONSHOW, platform::NIN_BALLOONSHOW,
-                                     platform::NIN_BALLOONHIDE, platform::NIN_BALLOONSHOW}));
+              (Numbers{NIN_BALLOONSHOW, NIN_BALLOONSHOW, NIN_BALLOONHIDE, NIN_BALLOONSHOW}));
+    // The update replaces the notification shown; texts arrive as UTF-8.
+    const QString summary = QString::fromStdString(title);
+    std::lock_guard lock(service_.mutex);
+    EXPECT_EQ(
+        service_.calls,
+        (std::vector<NotifyCall>{
+            {"Quarnel", 0, "dialog-information", summary, "Reading barcode data...", false, 10000},
+            {"Quarnel", 41, "dialog-information", summary, "Verzonden", true, 10000},
+            {"Quarnel", 0, "dialog-error", "Fout", QString::fromUtf8("Café"), false, 10000}}));
+    EXPECT_EQ(service_.closed, std::vector<uint>{41});
 }
 
 TEST_F(DesktopNotificationsTest, ClickedAndDismissedNotificationsAreReported) {
-    Balloon("T", "clicked", platform::NIIF_INFO);
+    Balloon("T", "clicked", NIIF_INFO);
     ASSERT_TRUE(Received(1));
-    // The service numbers its notifications from 41; another program's
-    // notification is none of ours.
+    // The service numbers from 41; 999 is another program's notification.
     Signal("ActionInvoked", {uint{999}, QStringLiteral("default")});
     Signal("ActionInvoked", {uint{41}, QStringLiteral("default")});
     ASSERT_TRUE(Received(2));
 
-    Balloon("T", "dismissed", platform::NIIF_INFO);
+    Balloon("T", "dismissed", NIIF_INFO);
     ASSERT_TRUE(Received(3));
     Signal("NotificationClosed", {uint{42}, uint{2}});
     ASSERT_TRUE(Received(4));
     test::RunEventsFor(100ms);
     EXPECT_EQ(receiver_.Numbers(),
-              (std::vector<uint32_t>{platform::NIN_BALLOONSHOW, platform::NIN_BALLOONUSERCLICK,
-                                     platform::NIN_BALLOONSHOW, platform::NIN_BALLOONHIDE}));
+              (Numbers{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK, NIN_BALLOONSHOW, NIN_BALLOONHIDE}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// One QApplication for the whole test executable, made on first use (after
-// the test main has applied the headless environment), and a way to let the
-// event loop run for a while or until a condition holds.
+// One QApplication for the test executable, made on first use (after the
+// headless environment is applied), and ways to run the event loop.
 #pragma once
 
 #include <QApplication>
@@ -14,8 +13,7 @@ inline QApplication& QtTestApp() {
     static int argc = 1;
     static char name[] = "desktop_tests";
     static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics may be gone by the time static
-    // objects of the test executable are.
+    // Never destroyed: Qt's own statics may be gone before ours.
     static QApplication* application = new QApplication(argc, argv);
     return *application;
 }

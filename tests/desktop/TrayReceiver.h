@@ -1,5 +1,5 @@
 // A hidden window that records the notification numbers and key states the
-// tray backend sends it as mouse moves, and a helper to fill record texts.
+// tray backend sends it as mouse moves, and the icon records aimed at it.
 #pragma once
 
 #include <algorithm>
@@ -10,8 +10,15 @@
 #include <vector>
 
 #include "platform/HiddenWindow.h"
+#include "platform/ShellNotify.h"
 
 namespace quarnel::test {
+
+template <size_t N>
+void SetField(std::array<char, N>& field, const std::string& text) {
+    field.fill(0);
+    std::memcpy(field.data(), text.data(), std::min(text.size(), N - 1));
+}
 
 struct Receiver {
     struct Message {
@@ -33,12 +40,26 @@ struct Receiver {
         for (const Message& m : messages) numbers.push_back(m.number);
         return numbers;
     }
+    platform::NOTIFYICONDATA Record() const {
+        platform::NOTIFYICONDATA data;
+        data.hWnd = window->Handle();
+        data.uID = 1;
+        data.uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP;
+        data.uCallbackMessage = platform::WM_MOUSEMOVE;
+        data.hIcon = platform::kIconScannerError;
+        SetField(data.szTip, "Quarnel");
+        return data;
+    }
+    platform::NOTIFYICONDATA Balloon(const std::string& title, const std::string& text,
+                                     uint32_t flags = platform::NIIF_INFO) const {
+        platform::NOTIFYICONDATA data = Record();
+        data.uFlags = platform::NIF_INFO;
+        SetField(data.szInfoTitle, title);
+        SetField(data.szInfo, text);
+        data.dwInfoFlags = flags;
+        data.uTimeoutOrVersion = 10000;
+        return data;
+    }
 };
-
-template <size_t N>
-void SetField(std::array<char, N>& field, const std::string& text) {
-    field.fill(0);
-    std::memcpy(field.data(), text.data(), std::min(text.size(), N - 1));
-}
 
 }  // namespace quarnel::test

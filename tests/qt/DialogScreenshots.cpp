@@ -1,9 +1,6 @@
-// qt_dialog_screenshots OUTDIR LANG: shows each dialog filled with sample
-// settings and a virtual scanner, and saves a picture of it as
-// OUTDIR/<dialog>-<LANG>.png. The texts' language comes from the locale
-// environment; the settings store and the scanner folder from HOME,
-// XDG_CONFIG_HOME and QUARNEL_VIRTUAL_PORTS, which the calling script points
-// at a temporary folder.
+// qt_dialog_screenshots OUTDIR LANG: saves each dialog, filled with sample
+// settings and a virtual scanner, as OUTDIR/<dialog>-<LANG>.png. Language,
+// store and scanner folder come from the environment the calling script sets.
 #include <QApplication>
 #include <QPainter>
 #include <QTest>
@@ -29,8 +26,7 @@ namespace {
 
 using namespace quarnel;
 
-// The dialog with a plain title bar above it, as a window manager would
-// frame it, so the caption shows in the picture.
+// The dialog under a plain title bar, so the caption shows in the picture.
 QImage Framed(QWidget& dialog) {
     const QPixmap client = dialog.grab();
     const QSize size = client.deviceIndependentSize().toSize();

@@ -1,5 +1,3 @@
-#include <sys/wait.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -32,10 +30,9 @@ namespace quarnel::test {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
-// The four dialogs opened through the launcher, with the program's settings
-// in a private store and virtual scanners in a private folder.
+// The four dialogs opened through the launcher, with the settings in a
+// private store and virtual scanners in a private folder.
 class DialogsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -61,14 +58,6 @@ class DialogsTest : public ::testing::Test {
         EXPECT_EQ(std::system(line.c_str()), 0) << line << "\n" << ReadFileBytes(out);
         return ReadFileBytes(out);
     }
-    std::string StoredSettings() const {
-        return Run(QUARNEL_REG_EXE " query 'HKCU\\Software\\Hollinde\\Quarnel'");
-    }
-    std::string ShownScanner() const {
-        return Run(std::string(std::getenv("QUARNEL_VSCAN")) + " --dir '" + dir.Path() +
-                   "' show COM3");
-    }
-    // A scanner object connected to a virtual scanner with every default.
     std::shared_ptr<clsOPN2001> ConnectedScanner() {
         WriteFileBytes(platform::virtual_ports::FileOfPort(dir.Path(), "COM3"), "");
         auto scanner = std::make_shared<clsOPN2001>(platform::SystemScannerLibrary());
@@ -76,30 +65,29 @@ class DialogsTest : public ::testing::Test {
         return scanner;
     }
 
-    // The open window of a modeless dialog once it is on screen.
+    // The open window of a modeless dialog, active so that focus can move.
     qt::QtFormDialog& Shown(const std::string& formName) {
         qt::QtFormDialog* dialog = launcher->OpenDialog(formName);
-        EXPECT_NE(dialog, nullptr) << formName;
         if (dialog == nullptr) throw std::runtime_error(formName + " is not open");
-        // Focus moves (and LostFocus) only happen in the active window.
         dialog->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         return *dialog;
     }
-    // Runs act on the modal dialog once it is shown; open is the call that
-    // shows it and returns when it has closed.
-    void WhileModal(const std::function<void()>& open,
-                    const std::function<void(qt::QtFormDialog&)>& act) {
+    bool AllClosed() {
+        return WaitFor([&] { return !launcher->AnyOpen(); });
+    }
+    // Runs act on the modal dialog that open shows; open returns once it closed.
+    static void WhileModal(const std::function<void()>& open,
+                           const std::function<void(qt::QtFormDialog&)>& act) {
         bool acted = false;
         QTimer poll;
-        poll.setInterval(10);
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<qt::QtFormDialog*>(QApplication::activeModalWidget());
             if (acted || dialog == nullptr) return;
             acted = true;
             act(*dialog);
         });
-        poll.start();
+        poll.start(10);
         open();
         EXPECT_TRUE(acted);
     }
@@ -125,70 +113,48 @@ TEST_F(DialogsTest, OptionsTickingEnablesTheFolderRowAndEnterStoresTheSettings) 
     qt::QtFormDialog& dialog = Shown("frmOptions");
     EXPECT_EQ(QApplication::topLevelWidgets().count(&dialog), 1);
 
-    auto* tick = Child<QCheckBox>(dialog, "chkSaveBarcodes");
     auto* folder = Child<QLineEdit>(dialog, "txtBarcodesFolder");
     auto* browse = Child<QPushButton>(dialog, "cmdBrowseBarcodesFolder");
     EXPECT_FALSE(folder->isEnabled());
     for (bool enabled : {true, false, true}) {
-        QTest::mouseClick(tick, Qt::LeftButton);
+        QTest::mouseClick(Child<QCheckBox>(dialog, "chkSaveBarcodes"), Qt::LeftButton);
         EXPECT_EQ(folder->isEnabled(), enabled);
         EXPECT_EQ(browse->isEnabled(), enabled);
     }
     Type(folder, QString::fromStdString(dir.File("scans")));
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtPassword")->displayText(), QString(20, '*'));
 
-    // The password is masked and padded to twenty characters.
-    auto* password = Child<QLineEdit>(dialog, "txtPassword");
-    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(password->displayText(), QString(20, '*'));
-
-    Type(Child<QLineEdit>(dialog, "txtDebtor"), "4711");
-    QTest::keyClick(Child<QLineEdit>(dialog, "txtDebtor"), Qt::Key_Return);
+    auto* debtor = Child<QLineEdit>(dialog, "txtDebtor");
+    Type(debtor, "4711");
+    QTest::keyClick(debtor, Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen() && allClosed == 1; }));
 
-    const std::string stored = StoredSettings();
+    const std::string stored = Run(QUARNEL_REG_EXE " query 'HKCU\\Software\\Hollinde\\Quarnel'");
     EXPECT_THAT(stored, HasSubstr("Debtor    REG_SZ    4711\n"));
     EXPECT_THAT(stored, HasSubstr("BarcodesFolder    REG_SZ    " + dir.File("scans") + "/\n"));
     EXPECT_THAT(stored, HasSubstr("    REG_SZ    abc\n"));
-}
 
-TEST_F(DialogsTest, OptionsEscapeAndClosingLeaveTheStoreAlone) {
-    Settings()->SetDebtor("100");
-    Settings()->Save();
-    const std::string before = StoredSettings();
-    for (bool escape : {true, false}) {
-        launcher->ShowOptions();
-        qt::QtFormDialog& dialog = Shown("frmOptions");
-        auto* debtor = Child<QLineEdit>(dialog, "txtDebtor");
-        Type(debtor, "200");
-        if (escape) {
-            QTest::keyClick(debtor, Qt::Key_Escape);
-        } else {
-            dialog.close();
-        }
-        EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
-    }
-    EXPECT_EQ(StoredSettings(), before);
-    EXPECT_EQ(Settings()->Debtor(), "100");
+    // Escape drops what was typed.
+    launcher->ShowOptions();
+    debtor = Child<QLineEdit>(Shown("frmOptions"), "txtDebtor");
+    Type(debtor, "200");
+    QTest::keyClick(debtor, Qt::Key_Escape);
+    EXPECT_TRUE(AllClosed());
+    EXPECT_EQ(Settings()->Debtor(), "4711");
 }
 
 TEST_F(DialogsTest, DeviceInfoShowsDashesWithoutScannerAndTheBatteryWithOne) {
     WhileModal([&] { launcher->ShowDeviceInfo(nullptr); },
                [&](qt::QtFormDialog& dialog) {
-                   EXPECT_EQ(Child<QLabel>(dialog, "lblScanner(1)")->text(), "Opticon OPN-2001");
                    EXPECT_EQ(Child<QLabel>(dialog, "lblDeviceID(1)")->text(), "-");
                    EXPECT_TRUE(Child<QLabel>(dialog, "picBattery")->pixmap().isNull());
                    QTest::keyClick(&dialog, Qt::Key_Return);
                });
-    EXPECT_FALSE(launcher->AnyOpen());
-
     auto scanner = ConnectedScanner();
     WhileModal([&] { launcher->ShowDeviceInfo(scanner); },
                [&](qt::QtFormDialog& dialog) {
-                   auto* id = Child<QLabel>(dialog, "lblDeviceID(1)");
-                   EXPECT_NE(id->text(), "-");
+                   EXPECT_NE(Child<QLabel>(dialog, "lblDeviceID(1)")->text(), "-");
                    EXPECT_FALSE(Child<QLabel>(dialog, "picBattery")->pixmap().isNull());
-                   // The value column and the frame leave the text uncut.
-                   EXPECT_GE(id->width(), id->sizeHint().width());
                    QTest::mouseClick(Child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
                });
     EXPECT_FALSE(launcher->AnyOpen());
@@ -196,33 +162,18 @@ TEST_F(DialogsTest, DeviceInfoShowsDashesWithoutScannerAndTheBatteryWithOne) {
 
 TEST_F(DialogsTest, ScannerSettingsWritesTheBeeperOnOkAndNothingOnEscape) {
     auto scanner = ConnectedScanner();
-    const std::string before = ShownScanner();
-    EXPECT_THAT(before, HasSubstr("Beeper:            on"));
-
-    launcher->ShowScannerSettings(scanner);
-    qt::QtFormDialog& cancelled = Shown("frmOPN2001Settings");
-    QTest::mouseClick(Child<QCheckBox>(cancelled, "chkBeepOnScan"), Qt::LeftButton);
-    QTest::keyClick(&cancelled, Qt::Key_Escape);
-    EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
-    EXPECT_THAT(ShownScanner(), HasSubstr("Beeper:            on"));
-
-    launcher->ShowScannerSettings(scanner);
-    qt::QtFormDialog& dialog = Shown("frmOPN2001Settings");
-    auto* beeper = Child<QCheckBox>(dialog, "chkBeepOnScan");
-    EXPECT_TRUE(beeper->isEnabled());
-    EXPECT_TRUE(beeper->isChecked());
-    QTest::mouseClick(beeper, Qt::LeftButton);
-
-    // Hovering lights the set-clock picture up.
-    auto* clock = Child<QLabel>(dialog, "imgSetDateTime");
-    const QImage normal = clock->pixmap().toImage();
-    QTest::mouseMove(clock, clock->rect().center());
-    EXPECT_TRUE(WaitFor([&] { return dialog.form().Ctl("imgSetDateTime").tag == "2"; }));
-    EXPECT_NE(clock->pixmap().toImage(), normal);
-
-    QTest::mouseClick(Child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
-    EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
-    EXPECT_THAT(ShownScanner(), HasSubstr("Beeper:            off"));
+    for (auto key : {Qt::Key_Escape, Qt::Key_Return}) {
+        launcher->ShowScannerSettings(scanner);
+        qt::QtFormDialog& dialog = Shown("frmOPN2001Settings");
+        auto* beeper = Child<QCheckBox>(dialog, "chkBeepOnScan");
+        EXPECT_TRUE(beeper->isChecked());
+        QTest::mouseClick(beeper, Qt::LeftButton);
+        QTest::keyClick(&dialog, key);
+        EXPECT_TRUE(AllClosed());
+    }
+    EXPECT_THAT(
+        Run(std::string(std::getenv("QUARNEL_VSCAN")) + " --dir '" + dir.Path() + "' show COM3"),
+        HasSubstr("Beeper:            off"));
     EXPECT_TRUE(desktop->msgBoxes.empty());
 }
 
@@ -235,9 +186,7 @@ TEST_F(DialogsTest, AboutClosesWithEnterOrEscapeAndShowsTheVersion) {
                                  QUARNEL_VERSION);
                        QTest::keyClick(&dialog, key);
                    });
-        EXPECT_FALSE(launcher->AnyOpen());
-        ++closed;
-        EXPECT_TRUE(WaitFor([&] { return allClosed == closed; }));
+        EXPECT_TRUE(WaitFor([&, expected = ++closed] { return allClosed == expected; }));
     }
 }
 

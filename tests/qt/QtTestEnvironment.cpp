@@ -1,17 +1,11 @@
-#include "QtTestEnvironment.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QTest>
-#include <functional>
 #include <memory>
 
-namespace quarnel::test {
 namespace {
 
-// The environment file (QT_QPA_PLATFORM=offscreen) is applied before the
-// tests start, so the application is made here rather than at load time.
+// Made once the test main has applied QT_QPA_PLATFORM=offscreen, not at load time.
 class QtApplicationEnvironment final : public ::testing::Environment {
   public:
     void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
@@ -28,9 +22,3 @@ class QtApplicationEnvironment final : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 }  // namespace
-
-bool WaitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 2000);
-}
-
-}  // namespace quarnel::test

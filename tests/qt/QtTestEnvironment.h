@@ -1,17 +1,18 @@
-// What the Qt dialog tests share: the application object (made once for
-// the executable, offscreen) and small helpers to drive widgets.
+// What the Qt dialog tests share: the application object (made once,
+// offscreen, in QtTestEnvironment.cpp) and small helpers to drive widgets.
 #pragma once
 
+#include <QTest>
 #include <QWidget>
 #include <functional>
 #include <string>
 
 namespace quarnel::test {
 
-// Runs the event loop until condition holds or about two seconds passed.
-bool WaitFor(const std::function<bool()>& condition);
+inline bool WaitFor(const std::function<bool()>& condition) {
+    return QTest::qWaitFor(condition, 2000);
+}
 
-// The child widget of that object name and type, or null.
 template <typename T>
 T* Child(const QWidget& parent, const std::string& name) {
     return parent.findChild<T*>(QString::fromStdString(name));
