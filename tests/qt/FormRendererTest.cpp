@@ -61,6 +61,7 @@ class SampleForm final : public ui::Form {
         return allowClose;
     }
     void Form_Unload() override { events.push_back("Unload"); }
+    void OnClick(const std::string& name) override { events.push_back("Click " + name); }
     void OnChange(const std::string& name) override {
         const ui::Control& control = Ctl(name);
         events.push_back("Change " + name + "=" + control.text + std::to_string(control.value) +
@@ -103,6 +104,9 @@ TEST_F(FormRendererTest, BuildsOneNamedWidgetPerControlAtTheModelsGeometry) {
     auto* label = Child<QLabel>(dialog, "lblName(0)");
     EXPECT_EQ(label->parentWidget()->objectName(), "fraBox");
     EXPECT_EQ(label->geometry(), QRect(Px(120), Px(300), Px(900), Px(255)));
+    // The length limit stops typing only: a longer text from the logic shows whole.
+    form->SetText("txtName", "abcdefgh");
+    EXPECT_EQ(Child<QLineEdit>(dialog, "txtName")->text(), "abcdefgh");
 }
 
 TEST_F(FormRendererTest, WritesUserInputIntoTheModelBeforeTheHandlerRuns) {
@@ -125,7 +129,7 @@ TEST_F(FormRendererTest, WritesUserInputIntoTheModelBeforeTheHandlerRuns) {
                     "Change chkOn=On1-1", "LostFocus chkOn", "Change cboMode=01"));
 }
 
-TEST_F(FormRendererTest, ReportsMouseMovesInTwips) {
+TEST_F(FormRendererTest, ReportsMouseMovesInTwipsAndClicksOnPictures) {
     Show();
     auto* clock = Child<QLabel>(dialog, "imgClock");
     const QImage before = clock->pixmap().toImage();
@@ -135,6 +139,8 @@ TEST_F(FormRendererTest, ReportsMouseMovesInTwips) {
     EXPECT_NEAR(form->lastMove.x, 240, 1440 / dpi);
     EXPECT_NEAR(form->lastMove.y, 120, 1440 / dpi);
     EXPECT_NE(clock->pixmap().toImage(), before);
+    QTest::mouseClick(clock, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_THAT(form->events, ::testing::Contains("Click imgClock"));
 }
 
 TEST_F(FormRendererTest, RunsTimersWhileTheModelEnablesThem) {
