@@ -151,31 +151,24 @@ TEST(FileSafetyTest, ALinkStaysALink) {
 }
 
 // A small file system of its own, so that the disk really fills up.
-class SmallFileSystem {
-  public:
-    explicit SmallFileSystem(const std::string& folder) : folder_(folder) { mounted_ = Mount(0); }
+struct SmallFileSystem {
+    explicit SmallFileSystem(std::string folder) : folder(std::move(folder)) {}
     ~SmallFileSystem() {
-        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+        if (mounted) ::umount2(folder.c_str(), MNT_DETACH);
     }
-    bool Mounted() const { return mounted_; }
-    // Takes every byte that is left.
-    void Fill(const std::string& path) const {
-        const std::string block(4096, 'f');
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        while (file != nullptr &&
-               std::fwrite(block.data(), 1, block.size(), file) == block.size() &&
-               std::fflush(file) == 0) {
-        }
-        if (file != nullptr) std::fclose(file);
-    }
-
-  private:
-    bool Mount(unsigned long flags) const {
-        return ::mount("tmpfs", folder_.c_str(), "tmpfs", flags, "size=1m") == 0;
-    }
-    std::string folder_;
-    bool mounted_ = false;
+    std::string folder;
+    bool mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
 };
+
+// Takes every byte that is left.
+void Fill(const std::string& path) {
+    const std::string block(4096, 'f');
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    while (file && std::fwrite(block.data(), 1, block.size(), file) == block.size() &&
+           std::fflush(file) == 0) {
+    }
+    if (file) std::fclose(file);
+}
 
 struct TraceTo : TraceSettings {
     explicit TraceTo(std::string path) : file(std::move(path)) {}
@@ -187,10 +180,9 @@ struct TraceTo : TraceSettings {
 TEST(FileSafetyTest, FullFileSystem) {
     TempDir dir;
     SmallFileSystem disk(dir.Path());
-    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a file system here";
+    if (!disk.mounted) GTEST_SKIP() << "cannot mount a file system here";
     TraceCapture capture(false, true);
-    // Error entries go elsewhere, so that they can be read; the trace on the
-    // small disk must survive it filling up.
+    // Error entries go elsewhere to be read; the trace on the small disk must survive it filling.
     const auto offDisk = std::make_shared<TraceTo>(capture.FilePath());
     const auto onDisk = std::make_shared<TraceTo>(dir.File("Trace.log"));
     SetTraceSettings(onDisk);
@@ -199,7 +191,7 @@ TEST(FileSafetyTest, FullFileSystem) {
         SCOPED_TRACE(file.name);
         const std::string path = dir.File(file.name);
         WriteFileBytes(path, kOld);
-        disk.Fill(dir.File("filler"));
+        Fill(dir.File("filler"));
         SetTraceSettings(offDisk);
         EXPECT_FALSE(file.save(path));
         EXPECT_TRUE(capture.Contains(file.errorEntry + path + "': [61] Disk full (Quarnel)"));

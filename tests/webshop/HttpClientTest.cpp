@@ -49,7 +49,6 @@ TEST(URLEncodeTest, EncodesWindows1252Bytes) {
 TEST(HttpClientTest, RepliesFromMisbehavingServers) {
     const std::vector<std::tuple<std::string, bool, std::string>> cases = {
         {HttpReply("<h1>Not found</h1>", "404 Not Found"), false, "<h1>Not found</h1>"},
-        {HttpReply(":x"), false, ":x"},
         {HttpReply("message:caf\xE9"), false, "message:caf\xC3\xA9"},  // Windows-1252 text
         {"SSH-2.0-OpenSSH_9.2\r\n\x01\x02garbage", false, ""},
         {HttpReply(std::string(2 << 20, 'x')), false, std::string(1 << 20, 'x')},  // cut at 1 MiB
