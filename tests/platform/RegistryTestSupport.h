@@ -1,5 +1,4 @@
-// A registry over a private store, autostart folder and port table, and
-// short ways to set, read and list its values.
+// A registry over a private store, autostart folder and port table; setting, reading, listing.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -16,8 +16,6 @@
 namespace quarnel {
 namespace {
 
-constexpr int kKills = 200;
-constexpr int kMaxDelayUs = 12000;
 const std::string kCommand = "/home/\xC5\x82ukasz/bin/quarnel";
 
 // Every property but the changed flag, in the order of the getters.
@@ -61,21 +59,6 @@ class SettingsCrashTest : public ::testing::Test {
             platform::EmptySerialPortTable());
         return std::make_unique<clsSettings>(registry, "/data/Quarnel", kCommand);
     }
-    // Saves set 1, 0, 1, 0, ... until killed; tells the parent when it starts.
-    [[noreturn]] void SaveForever(int ready) const {
-        try {
-            auto settings = Open();
-            char byte = 1;
-            if (write(ready, &byte, 1) != 1) _exit(2);
-            for (int round = 1;; ++round) {
-                Apply(*settings, round % 2);
-                settings->Save();
-            }
-        } catch (...) {
-            _exit(1);
-        }
-    }
-
     test::TempDir dir;
 };
 
@@ -92,16 +75,24 @@ TEST_F(SettingsCrashTest, SaveKilledAtAnyMomentLeavesEachValueOldOrNew) {
     ASSERT_NE(entryText.find("\nExec=" + kCommand + "\n"), std::string::npos);
 
     std::mt19937 random(12);
-    std::uniform_int_distribution<int> delay(0, kMaxDelayUs);
+    std::uniform_int_distribution<int> delay(0, 12000);  // microseconds
     int mixed = 0;
-    for (int kill = 0; kill < kKills; ++kill) {
+    for (int kill = 0; kill < 200; ++kill) {
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);
         pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(ready[0]);
-            SaveForever(ready[1]);
+        if (child == 0) {  // saves set 1, 0, 1, 0, ... until killed
+            try {
+                auto settings = Open();
+                if (write(ready[1], "1", 1) != 1) _exit(2);
+                for (int round = 1;; ++round) {
+                    Apply(*settings, round % 2);
+                    settings->Save();
+                }
+            } catch (...) {
+                _exit(1);
+            }
         }
         close(ready[1]);
         char byte = 0;

@@ -141,18 +141,14 @@ class SettingsOnThisPlatform : public ::testing::Test {
 TEST_F(SettingsOnThisPlatform, NamesOutsideWindows1252SurviveSaveAndReload) {
     auto settings = Open();
     settings->SetOrdersFolder("%HOME%/Orders/");
-    settings->SetUser(
-        "\xC5\x81\xC3\xB3"
-        "d\xC5\xBA");
+    settings->SetUser("\xC5\x81\xC3\xB3\x64\xC5\xBA");
     settings->Save();
     EXPECT_NE(test::ReadFileBytes(entry).find("\nExec=" + kHome + "/bin/quarnel\n"),
               std::string::npos);
     // Reloaded beside another application folder: every value comes from the store.
     settings = Open("/elsewhere");
     EXPECT_EQ(Dump(*settings), "1|0|1|" + kHome + "/Quarnel/Barcodes/|" + kHome + "/Orders/||1|" +
-                                   kHome +
-                                   "/Quarnel/Trace.log||\xC5\x81\xC3\xB3"
-                                   "d\xC5\xBA||1|0");
+                                   kHome + "/Quarnel/Trace.log||\xC5\x81\xC3\xB3\x64\xC5\xBA||1|0");
     settings->SetAutorun(false);
     settings->Save();
     EXPECT_FALSE(std::filesystem::exists(entry));

@@ -1,5 +1,4 @@
-// The reference web shop, started as its own process on a loopback port, and
-// the program's submission against it.
+// The reference web shop as its own process on a loopback port, and orders sent to it.
 #include "ChildProcess.h"
 #include "ShopProcess.h"
 #include "WebshopTestSupport.h"

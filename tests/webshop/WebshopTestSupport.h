@@ -1,5 +1,4 @@
-// What the web shop tests share (with the headers they all need): a raw loopback HTTP server, an
-// environment without proxies, a client with short time-outs and orders built in one call.
+// What the web shop tests share: a raw loopback HTTP server and a client with short time-outs.
 #pragma once
 
 #include <arpa/inet.h>
@@ -43,8 +42,7 @@ inline int BindLoopback(int& port) {
     return fd;
 }
 
-// Records every request and answers each with the same
-// bytes; with keepOpen it then stays silent until the client hangs up.
+// Records each request and answers with the same bytes (then, with keepOpen, stays silent).
 class LoopbackServer {
   public:
     explicit LoopbackServer(std::string reply, bool keepOpen = false)
