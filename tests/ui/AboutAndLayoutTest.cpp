@@ -29,12 +29,10 @@ class DialogsTest : public ::testing::Test {
         ExitApplication();
     }
 
+    static DateTime NewYear() { return {2026, 1, 1}; }
     FormServices Services(std::shared_ptr<FixedMetrics> metrics = nullptr) {
-        return {desktop_, metrics ? metrics : metrics_,
-                [] {
-                    return DateTime{2026, 1, 1};
-                },
-                platform::SystemScannerLibrary(), dir_.Path()};
+        return {desktop_, metrics ? metrics : metrics_, NewYear, platform::SystemScannerLibrary(),
+                dir_.Path()};
     }
 
     // Every dialog, loaded and activated.
@@ -53,18 +51,14 @@ class DialogsTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    std::shared_ptr<FakeDesktop> desktop_ = std::make_shared<FakeDesktop>();
+    std::shared_ptr<FormsDesktop> desktop_ = std::make_shared<FormsDesktop>();
     std::shared_ptr<FixedMetrics> metrics_ = std::make_shared<FixedMetrics>();
     std::unique_ptr<TraceCapture> trace_;
 };
 
-TEST(ProgramVersion, PlainNumbersAndComments) {
-    EXPECT_EQ(FormatProgramVersion("1.01.0001", ""), "1.1.1");
-    EXPECT_EQ(FormatProgramVersion("0.1.0", "beta"), "0.1.0 beta");
-    EXPECT_EQ(FormatProgramVersion("2", ""), "2.0.0");
-}
-
 TEST_F(DialogsTest, AboutShowsBothVersionsAndOpensWithoutALibrary) {
+    EXPECT_EQ(FormatProgramVersion("1.01.0001", ""), "1.1.1");
+    EXPECT_EQ(FormatProgramVersion("2", "beta"), "2.0.0 beta");
     frmAbout about(Services());
     EXPECT_FALSE(Open(about));
     EXPECT_EQ(about.Ctl("lblProgramVersion(1)").text, FormatProgramVersion(QUARNEL_VERSION, ""));

@@ -1,5 +1,4 @@
-// Fakes for the dialogs' services: text measured at a fixed width per
-// character, and a desktop whose dialogs answer as scripted.
+// Fakes for the dialogs' services: fixed-width text and a scripted desktop.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "FakeDesktop.h"
 #include "app/ErrorInfo.h"
-#include "platform/Desktop.h"
 #include "ui/Form.h"
 #include "ui/FormServices.h"
 #include "ui/TextMetrics.h"
@@ -60,45 +59,16 @@ class FixedMetrics : public ui::TextMetrics {
     int32_t digitWidth_;
 };
 
-class FakeDesktop : public platform::Desktop {
+// The shared desktop fake, also answering folder dialogs as set.
+class FormsDesktop : public FakeDesktop {
   public:
-    int32_t MsgBox(const std::string& prompt, int32_t buttons) override {
-        messages.push_back({prompt, buttons});
-        return platform::vbOK;
-    }
-    std::optional<std::string> ShowOpen(const platform::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ShowSave(const platform::FileDialogRequest& request) override {
-        saveRequests.push_back(request);
-        return saveAnswer;
-    }
     std::optional<std::string> BrowseForFolder(
         const platform::FolderDialogRequest& request) override {
         folderRequests.push_back(request);
         return folderAnswer;
     }
-    std::unique_ptr<platform::Timer> CreateTimer(std::function<void()>) override { return nullptr; }
-    std::unique_ptr<platform::DescriptorWatch> WatchDescriptor(int,
-                                                               std::function<void()>) override {
-        return nullptr;
-    }
-    std::optional<std::string> PopupMenu(const std::vector<platform::MenuItem>&) override {
-        return std::nullopt;
-    }
-    void SetBusyPointer(bool busy) override { busyPointer.push_back(busy); }
-    void MainWindowUnloaded() override {}
-
-    struct Message {
-        std::string prompt;
-        int32_t buttons;
-    };
-    std::vector<Message> messages;
-    std::optional<std::string> saveAnswer;
     std::optional<std::string> folderAnswer;
-    std::vector<platform::FileDialogRequest> saveRequests;
     std::vector<platform::FolderDialogRequest> folderRequests;
-    std::vector<bool> busyPointer;
 };
 
 // Loads and activates a form as the renderer would; answers whether it

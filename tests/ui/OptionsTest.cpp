@@ -46,7 +46,7 @@ class OptionsTest : public ::testing::Test {
 
     TempDir dir_;
     std::shared_ptr<FakeRegistry> registry_ = std::make_shared<FakeRegistry>();
-    std::shared_ptr<FakeDesktop> desktop_ = std::make_shared<FakeDesktop>();
+    std::shared_ptr<FormsDesktop> desktop_ = std::make_shared<FormsDesktop>();
     std::shared_ptr<FixedMetrics> metrics_ = std::make_shared<FixedMetrics>();
     std::shared_ptr<ui::modBrowseFolder> browse_ = std::make_shared<ui::modBrowseFolder>(desktop_);
     std::unique_ptr<TraceCapture> trace_;
@@ -163,7 +163,7 @@ TEST_F(OptionsTest, TheTraceFilePickerAlwaysStartsAtTheProgramsTraceFile) {
     form->Click("cmdBrowseTracefile");
     EXPECT_EQ(form->Ctl("txtTracefile").text, "/elsewhere/other.log");
 
-    desktop_->saveAnswer = "/logs/new.log";
+    desktop_->saveResults = {"/logs/new.log"};
     form->Click("cmdBrowseTracefile");
     EXPECT_EQ(form->Ctl("txtTracefile").text, "/logs/new.log");
     ASSERT_EQ(desktop_->saveRequests.size(), 2u);

@@ -41,7 +41,7 @@ class ScannerDialogsTest : public VirtualScannerTest {
         return output;
     }
 
-    std::shared_ptr<FakeDesktop> desktop_ = std::make_shared<FakeDesktop>();
+    std::shared_ptr<FormsDesktop> desktop_ = std::make_shared<FormsDesktop>();
     std::shared_ptr<FixedMetrics> metrics_ = std::make_shared<FixedMetrics>();
     DateTime pcClock_{2026, 12, 5, 17, 29, 16};
 };
@@ -69,7 +69,7 @@ TEST_F(ScannerDialogsTest, OkSwitchesTheBeeperAndSetsTheClockFromThePc) {
     form->TimerTick("tmrDateTime");
     form->Click("cmdOK");
     EXPECT_TRUE(form->UnloadRequested());
-    EXPECT_TRUE(desktop_->messages.empty());
+    EXPECT_TRUE(desktop_->msgBoxes.empty());
     const std::string shown = Show();
     EXPECT_NE(shown.find("Beeper:            off"), std::string::npos) << shown;
     // The virtual clock runs on from the time set, with the PC's clock.
@@ -106,8 +106,8 @@ TEST_F(ScannerDialogsTest, AnUnreadableBeeperStillSetsTheClockButReportsFailure)
     Open(*form);
     EXPECT_FALSE(form->Ctl("chkBeepOnScan").enabled);
     form->Click("cmdOK");
-    ASSERT_EQ(desktop_->messages.size(), 1u);
-    EXPECT_EQ(desktop_->messages[0].prompt, "Failed to apply some settings");
+    ASSERT_EQ(desktop_->msgBoxes.size(), 1u);
+    EXPECT_EQ(desktop_->msgBoxes[0].prompt, "Failed to apply some settings");
     EXPECT_TRUE(form->UnloadRequested());
     const std::string shown = Show();
     EXPECT_NE(shown.find("Beeper:            off"), std::string::npos) << shown;
@@ -128,9 +128,9 @@ TEST_F(ScannerDialogsTest, WithoutAnAnsweringScannerOkAndResetKeepTheDialogOpen)
 
     form->Click("cmdFactoryDefault");
     form->Click("cmdOK");
-    ASSERT_EQ(desktop_->messages.size(), 2u);
-    EXPECT_EQ(desktop_->messages[1].prompt, "The scanner is no longer available.");
-    EXPECT_EQ(desktop_->messages[1].buttons, platform::vbExclamation);
+    ASSERT_EQ(desktop_->msgBoxes.size(), 2u);
+    EXPECT_EQ(desktop_->msgBoxes[1].prompt, "The scanner is no longer available.");
+    EXPECT_EQ(desktop_->msgBoxes[1].buttons, platform::vbExclamation);
     EXPECT_FALSE(form->UnloadRequested());
     form->Click("cmdCancel");
     EXPECT_TRUE(form->UnloadRequested());
