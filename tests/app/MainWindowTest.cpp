@@ -42,6 +42,12 @@ class PollingTest : public MainWindowTest {
             if (std::ranges::find(wanted, line) != wanted.end()) found.push_back(line);
         return found;
     }
+    // Port changes come through a watched source whose life is tracked.
+    void WatchArrivals() {
+        openNotifications_ = [this](platform::HiddenWindow& window) {
+            return std::make_unique<ArrivalSource>(window, sourceAlive_);
+        };
+    }
     void Arrive() {
         PortChange(DBT_DEVICEARRIVAL);
         desktop_->Tick();
@@ -51,6 +57,7 @@ class PollingTest : public MainWindowTest {
         PortChange(DBT_DEVICEREMOVECOMPLETE);
         desktop_->Tick();
     }
+    bool sourceAlive_ = false;
 };
 
 TEST_F(PollingTest, AScannerPresentAtStartIsConnectedButNotRead) {
@@ -231,10 +238,7 @@ TEST_F(PollingTest, AFailingDialogIsTracedAndTheProgramGoesOn) {
 }
 
 TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
-    bool sourceAlive = false;
-    openNotifications_ = [&](platform::HiddenWindow& window) {
-        return std::make_unique<ArrivalSource>(window, sourceAlive);
-    };
+    WatchArrivals();
     Plug("");
     Start();
     EXPECT_EQ(desktop_->WatchCount(), 1u);
@@ -247,7 +251,7 @@ TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
     EXPECT_EQ(Entries(order), order);
     EXPECT_EQ(NewTrace().back(), "Exiting Quarnel");
     EXPECT_FALSE(Settings());
-    EXPECT_FALSE(sourceAlive);
+    EXPECT_FALSE(sourceAlive_);
     EXPECT_EQ(desktop_->WatchCount(), 0u);
     EXPECT_TRUE(desktop_->RunningTimers().empty());
     window_->Unload();  // a second time does nothing
@@ -258,10 +262,7 @@ TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
 }
 
 TEST_F(PollingTest, PortChangesArriveThroughTheWatchedSource) {
-    bool sourceAlive = false;
-    openNotifications_ = [&](platform::HiddenWindow& window) {
-        return std::make_unique<ArrivalSource>(window, sourceAlive);
-    };
+    WatchArrivals();
     Start();
     Plug("");
     desktop_->Ready(9);  // acted on at once, without waiting for a tick
@@ -269,7 +270,7 @@ TEST_F(PollingTest, PortChangesArriveThroughTheWatchedSource) {
     EXPECT_TRUE(window_->OPN2001()->Connected());
     // Ended without Unload: detection lets go of the window first.
     window_.reset();
-    EXPECT_FALSE(sourceAlive);
+    EXPECT_FALSE(sourceAlive_);
     EXPECT_EQ(desktop_->WatchCount(), 0u);
     EXPECT_EQ(desktop_->TimerCount(), 0u);
 }

@@ -16,7 +16,7 @@
 namespace quarnel::test {
 
 // Every character is charWidth twips wide, digits digitWidth; a line is
-// 240 twips high. Wrapping breaks between words.
+// 240 twips high, wrapped text as many lines as its width needs.
 class FixedMetrics : public ui::TextMetrics {
   public:
     explicit FixedMetrics(int32_t charWidth = 100, int32_t digitWidth = 100)
@@ -33,22 +33,8 @@ class FixedMetrics : public ui::TextMetrics {
     }
 
     int32_t TextHeight(const std::string& text, int32_t wrapWidth) const override {
-        if (wrapWidth <= 0) return kLine;
-        int32_t lines = 1, used = 0;
-        size_t start = 0;
-        while (start <= text.size()) {
-            size_t end = std::min(text.find(' ', start), text.size());
-            const int32_t word = TextWidth(text.substr(start, end - start));
-            const int32_t blank = used > 0 ? TextWidth(" ") : 0;
-            if (used > 0 && used + blank + word > wrapWidth) {
-                ++lines;
-                used = word;
-            } else {
-                used += blank + word;
-            }
-            start = end + 1;
-        }
-        return lines * kLine;
+        const int32_t width = TextWidth(text);
+        return kLine * (wrapWidth > 0 && width > 0 ? (width + wrapWidth - 1) / wrapWidth : 1);
     }
 
     static constexpr int32_t kLine = 240;
