@@ -31,17 +31,16 @@ namespace quarnel::test {
 
 inline const std::string kOneBarcode = "barcode = 2013-04-23 07:47:28 | 8 | 8712345678906\n";
 
-// Opens URLs with a set answer, or fails to be called at all.
+// Opens URLs with a set answer; a negative one makes the call fail.
 class ScriptedOpener : public platform::UrlOpener {
   public:
     int32_t ShellExecuteA(const std::string&, const std::string& file, const std::string&,
                           const std::string&, int32_t) override {
         urls.push_back(file);
-        if (raise) throw std::runtime_error("opener failed");
+        if (result < 0) throw std::runtime_error("opener failed");
         return result;
     }
     int32_t result = platform::SE_OPENED;
-    bool raise = false;
     std::vector<std::string> urls;
 };
 

@@ -77,7 +77,6 @@ TEST_F(PipelineTest, EachSendingOutcomeIsReportedAsTheUserNeedsIt) {
         SCOPED_TRACE(c.balloon);
         std::filesystem::remove_all(Orders());
         opener_->result = c.opener;
-        opener_->raise = c.opener < 0;
         desktop_->msgBoxAnswers = {vbNo};
         autoSaveOrders_ = c.autoSave;
         ReadOut(kOneBarcode, c.password);
