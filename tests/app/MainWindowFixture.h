@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,17 +31,16 @@ namespace quarnel::test {
 
 inline const std::string kOneBarcode = "barcode = 2013-04-23 07:47:28 | 8 | 8712345678906\n";
 
-// Opens URLs with a set answer, or fails to be called at all.
+// Opens URLs with a set answer; a negative one makes the call fail.
 class ScriptedOpener : public platform::UrlOpener {
   public:
     int32_t ShellExecuteA(const std::string&, const std::string& file, const std::string&,
                           const std::string&, int32_t) override {
         urls.push_back(file);
-        if (raise) throw std::runtime_error("opener failed");
+        if (result < 0) throw std::runtime_error("opener failed");
         return result;
     }
     int32_t result = platform::SE_OPENED;
-    bool raise = false;
     std::vector<std::string> urls;
 };
 
@@ -56,8 +56,7 @@ class MainWindowTest : public ::testing::Test {
         registry_->PutText("HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM", "\\Device\\Optovcm0", "COM3");
     }
     ~MainWindowTest() override {
-        window_.reset();
-        if (Settings()) ExitApplication();
+        Restart();
         SetExtendedLogging(false);
     }
 
@@ -108,13 +107,12 @@ class MainWindowTest : public ::testing::Test {
         TrayNotify(platform::WM_RBUTTONUP, keys);
     }
 
+    // The trace's messages, after the time stamps.
     std::vector<std::string> Trace() const {
         std::vector<std::string> messages;
-        const std::string bytes = ReadFileBytes(dir_.File("Trace.log"));
-        for (size_t start = 0, end; start < bytes.size(); start = end + 2) {
-            end = bytes.find("\r\n", start);
-            if (end == std::string::npos) end = bytes.size();
-            const std::string line = bytes.substr(start, end - start);
+        std::istringstream lines(ReadFileBytes(dir_.File("Trace.log")));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.ends_with('\r')) line.pop_back();
             if (const size_t tab = line.find('\t'); tab != std::string::npos)
                 messages.push_back(line.substr(tab + 1));
         }
@@ -131,12 +129,15 @@ class MainWindowTest : public ::testing::Test {
         desktop_->msgBoxes.clear();
     }
     bool TraceHas(const std::string& message) const {
-        const auto lines = Trace();
-        return std::find(lines.begin(), lines.end(), message) != lines.end();
+        return std::ranges::count(Trace(), message) > 0;
     }
     bool NewTraceHas(const std::string& message) const {
-        const auto lines = NewTrace();
-        return std::find(lines.begin(), lines.end(), message) != lines.end();
+        return std::ranges::count(NewTrace(), message) > 0;
+    }
+    // Ends the running program, if any, for a fresh start.
+    void Restart() {
+        window_.reset();
+        if (Settings()) ExitApplication();
     }
     // The names of the files in a folder, sorted.
     static std::vector<std::string> FilesIn(const std::string& folder) {

@@ -25,13 +25,11 @@ TEST(ProgramTest, ExtendedRunOverACorruptStoreIsFramedByStartAndExit) {
     test::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
     test::ScopedEnv data("XDG_DATA_HOME", std::nullopt);
     auto trace = [&] { return test::ReadFileBytes(dir.File(".local/share/Quarnel/Trace.log")); };
-    test::ChildProcess quarnel({program, "extended"});
-    // Asked to end once the trace shows the start entry.
+    test::ChildProcess quarnel({program, "extended"});  // ended once the trace shows its start
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (trace().find("Starting Quarnel") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
     EXPECT_EQ(quarnel.Terminate(std::chrono::seconds(30)), 0);
 
     const std::string bytes = trace();

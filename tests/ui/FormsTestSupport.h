@@ -1,5 +1,4 @@
-// Fakes for the dialogs' services: text measured at a fixed width per
-// character, and a desktop whose dialogs answer as scripted.
+// Fakes for the dialogs' services: fixed-width text and a scripted desktop.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "FakeDesktop.h"
 #include "app/ErrorInfo.h"
-#include "platform/Desktop.h"
 #include "ui/Form.h"
 #include "ui/FormServices.h"
 #include "ui/TextMetrics.h"
@@ -17,7 +16,7 @@
 namespace quarnel::test {
 
 // Every character is charWidth twips wide, digits digitWidth; a line is
-// 240 twips high. Wrapping breaks between words.
+// 240 twips high, wrapped text as many lines as its width needs.
 class FixedMetrics : public ui::TextMetrics {
   public:
     explicit FixedMetrics(int32_t charWidth = 100, int32_t digitWidth = 100)
@@ -34,22 +33,8 @@ class FixedMetrics : public ui::TextMetrics {
     }
 
     int32_t TextHeight(const std::string& text, int32_t wrapWidth) const override {
-        if (wrapWidth <= 0) return kLine;
-        int32_t lines = 1, used = 0;
-        size_t start = 0;
-        while (start <= text.size()) {
-            size_t end = std::min(text.find(' ', start), text.size());
-            const int32_t word = TextWidth(text.substr(start, end - start));
-            const int32_t blank = used > 0 ? TextWidth(" ") : 0;
-            if (used > 0 && used + blank + word > wrapWidth) {
-                ++lines;
-                used = word;
-            } else {
-                used += blank + word;
-            }
-            start = end + 1;
-        }
-        return lines * kLine;
+        const int32_t width = TextWidth(text);
+        return kLine * (wrapWidth > 0 && width > 0 ? (width + wrapWidth - 1) / wrapWidth : 1);
     }
 
     static constexpr int32_t kLine = 240;
@@ -60,45 +45,16 @@ class FixedMetrics : public ui::TextMetrics {
     int32_t digitWidth_;
 };
 
-class FakeDesktop : public platform::Desktop {
+// The shared desktop fake, also answering folder dialogs as set.
+class FormsDesktop : public FakeDesktop {
   public:
-    int32_t MsgBox(const std::string& prompt, int32_t buttons) override {
-        messages.push_back({prompt, buttons});
-        return platform::vbOK;
-    }
-    std::optional<std::string> ShowOpen(const platform::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ShowSave(const platform::FileDialogRequest& request) override {
-        saveRequests.push_back(request);
-        return saveAnswer;
-    }
     std::optional<std::string> BrowseForFolder(
         const platform::FolderDialogRequest& request) override {
         folderRequests.push_back(request);
         return folderAnswer;
     }
-    std::unique_ptr<platform::Timer> CreateTimer(std::function<void()>) override { return nullptr; }
-    std::unique_ptr<platform::DescriptorWatch> WatchDescriptor(int,
-                                                               std::function<void()>) override {
-        return nullptr;
-    }
-    std::optional<std::string> PopupMenu(const std::vector<platform::MenuItem>&) override {
-        return std::nullopt;
-    }
-    void SetBusyPointer(bool busy) override { busyPointer.push_back(busy); }
-    void MainWindowUnloaded() override {}
-
-    struct Message {
-        std::string prompt;
-        int32_t buttons;
-    };
-    std::vector<Message> messages;
-    std::optional<std::string> saveAnswer;
     std::optional<std::string> folderAnswer;
-    std::vector<platform::FileDialogRequest> saveRequests;
     std::vector<platform::FolderDialogRequest> folderRequests;
-    std::vector<bool> busyPointer;
 };
 
 // Loads and activates a form as the renderer would; answers whether it
