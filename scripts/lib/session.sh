@@ -169,3 +169,15 @@ session_require_display() {
     command -v "$tool" >/dev/null || fail "$tool is not installed"
   done
 }
+
+# session_shop_e2e WORK REG SHOP: what the shop-driving end-to-end tests
+# share: a private profile for the account 100:jan:secret, the recording
+# xdg-open, the shop and a virtual display with its own session bus.
+session_shop_e2e() {
+  local work=$1 reg=$2 shop=$3
+  session_profile "$work" "$reg" 100 jan secret
+  session_xdg_open "$work"
+  session_shop "$shop" "$work/shop.db" 100:jan:secret
+  session_xvfb
+  session_dbus
+}

@@ -16,11 +16,7 @@ session_require_display sqlite3
 
 work=$(mktemp -d)
 trap 'session_cleanup; rm -rf "$work"' EXIT
-session_profile "$work" "$reg" 100 jan secret
-session_xdg_open "$work"
-session_shop "$shop" "$work/shop.db" 100:jan:secret
-session_xvfb
-session_dbus
+session_shop_e2e "$work" "$reg" "$shop"
 session_tray
 # The scanner's file lives outside the virtual ports' folder, so that only
 # the emulated serial port shows it.
