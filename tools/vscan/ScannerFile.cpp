@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <utility>
 
 namespace quarnel::vscan {
 namespace {
@@ -33,16 +33,28 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-std::vector<std::string_view> Words(std::string_view text) {
-    std::vector<std::string_view> words;
-    while (true) {
+// The blank-separated words of a line's key. No key has more than three; a
+// fourth is kept only to make the line fail. Held in place: a full scanner's
+// file has tens of thousands of lines.
+struct KeyWords {
+    std::array<std::string_view, 4> words{};
+    size_t size = 0;
+
+    std::string_view operator[](size_t i) const { return words[i]; }
+    bool empty() const { return size == 0; }
+};
+
+KeyWords Words(std::string_view text) {
+    KeyWords key;
+    while (key.size < key.words.size()) {
         text = Trim(text);
-        if (text.empty()) return words;
+        if (text.empty()) break;
         size_t cut = text.find_first_of(kBlanks);
-        words.push_back(text.substr(0, cut));
-        if (cut == std::string_view::npos) return words;
+        key.words[key.size++] = text.substr(0, cut);
+        if (cut == std::string_view::npos) break;
         text.remove_prefix(cut);
     }
+    return key;
 }
 
 template <typename T>
@@ -63,10 +75,24 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-std::string Pad2(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
+// As "%02d" prints it.
+void AppendPad2(std::string& out, int value) {
+    if (value >= 0 && value < 100) {
+        out += static_cast<char>('0' + value / 10);
+        out += static_cast<char>('0' + value % 10);
+    } else {
+        out += std::to_string(value);
+    }
+}
+
+void AppendClock(std::string& out, const Clock& c) {
+    out += std::to_string(c.year);
+    for (const auto& [separator, value] :
+         {std::pair{'-', c.month}, std::pair{'-', c.day}, std::pair{' ', c.hour},
+          std::pair{':', c.minute}, std::pair{':', c.second}}) {
+        out += separator;
+        AppendPad2(out, value);
+    }
 }
 
 bool IsTextByte(char c) {
@@ -90,12 +116,12 @@ std::optional<Barcode> ParseBarcode(std::string_view value) {
 bool ParseLine(std::string_view line, ScannerFile& file) {
     size_t equals = line.find('=');
     if (equals == std::string_view::npos) return false;
-    std::vector<std::string_view> key = Words(line.substr(0, equals));
+    const KeyWords key = Words(line.substr(0, equals));
     std::string_view value = Trim(line.substr(equals + 1));
     if (key.empty()) return false;
     const std::string_view name = key[0];
 
-    if (key.size() == 1) {
+    if (key.size == 1) {
         if (name == "identity") {
             auto bytes = ParseHexBytes(value);
             if (!bytes || bytes->size() != file.identity.size()) return false;
@@ -142,18 +168,18 @@ bool ParseLine(std::string_view line, ScannerFile& file) {
         }
         return false;
     }
-    if (name == "param" && key.size() == 2) {
+    if (name == "param" && key.size == 2) {
         auto id = ParseInteger<int32_t>(key[1], 0, INT32_MAX);
         auto byte = ParseInteger<int>(value, 0, 255);
         if (!id || !byte) return false;
         file.params[*id] = static_cast<uint8_t>(*byte);
         return true;
     }
-    if ((name == "fail" || name == "result") && key.size() <= 3) {
+    if ((name == "fail" || name == "result") && key.size <= 3) {
         if (std::find(kFunctions.begin(), kFunctions.end(), key[1]) == kFunctions.end())
             return false;
         Override entry{std::string(key[1]), std::nullopt, -1, name == "fail"};
-        if (key.size() == 3) {
+        if (key.size == 3) {
             entry.argument = ParseInteger<int64_t>(key[2], INT32_MIN, INT32_MAX);
             if (!entry.argument) return false;
         }
@@ -196,8 +222,9 @@ std::time_t ToTimeT(const Clock& c) {
 }
 
 std::string FormatClock(const Clock& c) {
-    return std::to_string(c.year) + "-" + Pad2(c.month) + "-" + Pad2(c.day) + " " + Pad2(c.hour) +
-           ":" + Pad2(c.minute) + ":" + Pad2(c.second);
+    std::string text;
+    AppendClock(text, c);
+    return text;
 }
 
 std::optional<Clock> ParseClock(std::string_view text) {
@@ -258,6 +285,8 @@ std::vector<uint8_t> EncodePacket(const Record& record) {
 std::optional<ScannerFile> ParseScannerFile(std::string_view text, std::string& error) {
     ScannerFile file;
     file.params.clear();
+    // Room for a full scanner at most: lines are not all records.
+    file.records.reserve(std::min<size_t>(std::count(text.begin(), text.end(), '\n'), 1 << 15));
     int number = 0;
     while (!text.empty()) {
         size_t cut = text.find('\n');
@@ -274,52 +303,65 @@ std::optional<ScannerFile> ParseScannerFile(std::string_view text, std::string& 
     return file;
 }
 
+// Built in one string: a full scanner holds tens of thousands of lines.
 std::string FormatScannerFile(const ScannerFile& file, std::string_view port) {
-    std::ostringstream out;
-    out << "# Quarnel virtual OPN-2001 on " << port << "\n"
-        << "# barcode = yyyy-mm-dd hh:mm:ss | code id | text\n"
-        << "# fail|result <function> [packet, code or parameter number] = <answer>\n"
-        << "identity = " << HexBytes(file.identity.data(), file.identity.size(), false) << "\n"
-        << "software = " << file.software << "\n"
-        << "protocol = " << file.protocol << "\n"
-        << "status = " << file.status << "\n"
-        << "clock-offset = " << file.clockOffset << "\n";
+    std::string out;
+    out.reserve(512 + file.records.size() * 48);
+    out.append("# Quarnel virtual OPN-2001 on ").append(port).append("\n");
+    out += "# barcode = yyyy-mm-dd hh:mm:ss | code id | text\n";
+    out += "# fail|result <function> [packet, code or parameter number] = <answer>\n";
+    out.append("identity = ")
+        .append(HexBytes(file.identity.data(), file.identity.size(), false))
+        .append("\n");
+    out.append("software = ").append(file.software).append("\n");
+    out.append("protocol = ").append(std::to_string(file.protocol)).append("\n");
+    out.append("status = ").append(std::to_string(file.status)).append("\n");
+    out.append("clock-offset = ").append(std::to_string(file.clockOffset)).append("\n");
     if (file.clockBytes)
-        out << "clock-bytes = " << HexBytes(file.clockBytes->data(), 6, true) << "\n";
-    for (const auto& [id, value] : file.params)
-        out << "param " << id << " = " << int(value) << "\n";
+        out.append("clock-bytes = ")
+            .append(HexBytes(file.clockBytes->data(), 6, true))
+            .append("\n");
+    for (const auto& [id, value] : file.params) {
+        out.append("param ").append(std::to_string(id)).append(" = ");
+        out.append(std::to_string(int(value))).append("\n");
+    }
     for (const auto& record : file.records) {
         if (const auto* raw = std::get_if<RawPacket>(&record)) {
-            out << "packet = " << HexBytes(raw->bytes.data(), raw->bytes.size(), true) << "\n";
+            out.append("packet = ")
+                .append(HexBytes(raw->bytes.data(), raw->bytes.size(), true))
+                .append("\n");
         } else {
             const auto& b = std::get<Barcode>(record);
-            out << "barcode = " << FormatClock(b.scanned) << " | " << b.codeId << " | " << b.text
-                << "\n";
+            out += "barcode = ";
+            AppendClock(out, b.scanned);
+            out.append(" | ").append(std::to_string(b.codeId)).append(" | ").append(b.text);
+            out += '\n';
         }
     }
     for (const auto& o : file.overrides) {
-        out << (o.skipWork ? "fail " : "result ") << o.function;
-        if (o.argument) out << " " << *o.argument;
-        out << " = " << o.result << "\n";
+        out.append(o.skipWork ? "fail " : "result ").append(o.function);
+        if (o.argument) out.append(" ").append(std::to_string(*o.argument));
+        out.append(" = ").append(std::to_string(o.result)).append("\n");
     }
-    return out.str();
+    return out;
 }
 
 std::optional<ScannerFile> LoadScannerFile(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         error = "cannot read " + path;
         return std::nullopt;
     }
-    std::string text;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<size_t>(in.gcount()));
-        if (text.size() > kMaxFileSize) {
-            error = path + " is too large";
-            return std::nullopt;
-        }
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<size_t>(size) > kMaxFileSize) {
+        error = size < 0 ? "cannot read " + path : path + " is too large";
+        return std::nullopt;
     }
+    // One read of the size found: a full scanner's file is megabytes.
+    std::string text(static_cast<size_t>(size), '\0');
+    in.seekg(0);
+    in.read(text.data(), size);
+    text.resize(static_cast<size_t>(in.gcount()));
     auto file = ParseScannerFile(text, error);
     if (!file) error = path + ": " + error;
     return file;

@@ -1,8 +1,11 @@
 // The scanner library's functions over the virtual scanner files. Like the
 // real library it holds one connection: the port of the last successful
-// csp2InitEx. Every call looks at the port's file afresh, so a scanner that
-// is unplugged or rewritten by the tool is seen at once; a file that cannot
-// be read or understood makes the call fail. Nothing here throws across the C
+// csp2InitEx. Every call that talks to the scanner looks at the port's file
+// afresh, so a scanner that is unplugged or rewritten by the tool is seen at
+// once; a file that cannot be read or understood makes the call fail.
+// csp2GetPacket and csp2GetCodeType talk to no scanner: like the real
+// library's, they answer from what was last read, which keeps a read-out of
+// n barcodes free of 2n file checks. Nothing here throws across the C
 // interface.
 #include <sys/stat.h>
 
@@ -39,6 +42,7 @@ constexpr const char* kDllVersion = "Virtual 1.0";
 struct Connection {
     bool open = false;
     std::string port;
+    std::string path;                           // the port's file
     std::vector<std::vector<uint8_t>> packets;  // fetched by csp2ReadData
 };
 
@@ -49,11 +53,6 @@ Connection& TheConnection() {
 
 std::string PortFile(const std::string& port) {
     return ports::FileOfPort(ports::FolderFromEnvironment(), port);
-}
-
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // The connected scanner's file as last read, with the identity the file had
@@ -82,28 +81,39 @@ CachedFile& TheCache() {
 Csp2Long LoadConnected(std::shared_ptr<ScannerFile>& file) {
     Connection& c = TheConnection();
     if (!c.open) return kNotConnected;
-    std::string path = PortFile(c.port);
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kNotConnected;
+    if (stat(c.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kNotConnected;
     CachedFile& cache = TheCache();
-    if (!cache.Matches(path, info)) {
+    if (!cache.Matches(c.path, info)) {
         cache.file.reset();
         std::string error;
-        auto loaded = quarnel::vscan::LoadScannerFile(path, error);
+        auto loaded = quarnel::vscan::LoadScannerFile(c.path, error);
         if (!loaded) return kBadFile;
-        cache = {path, info, std::make_shared<ScannerFile>(std::move(*loaded))};
+        cache = {c.path, info, std::make_shared<ScannerFile>(std::move(*loaded))};
     }
     file = cache.file;
     return kOk;
 }
 
+// The connected scanner's file as last read, without looking at it again;
+// read afresh when nothing is cached.
+Csp2Long LastRead(std::shared_ptr<ScannerFile>& file) {
+    const CachedFile& cache = TheCache();
+    if (TheConnection().open && cache.file && cache.path == TheConnection().path) {
+        file = cache.file;
+        return kOk;
+    }
+    return LoadConnected(file);
+}
+
 // Runs one operation on the connected scanner: overrides named in its file
 // come first; `work` may change the file, which is then written back.
 Csp2Long OnScanner(const char* function, std::optional<int64_t> argument,
-                   const std::function<Csp2Long(ScannerFile&, bool& changed)>& work) {
+                   const std::function<Csp2Long(ScannerFile&, bool& changed)>& work,
+                   Csp2Long (*load)(std::shared_ptr<ScannerFile>&) = LoadConnected) {
     try {
         std::shared_ptr<ScannerFile> file;
-        if (Csp2Long status = LoadConnected(file); status != kOk) return status;
+        if (Csp2Long status = load(file); status != kOk) return status;
         const quarnel::vscan::Override* entry = file->FindOverride(function, argument);
         if (entry != nullptr && entry->skipWork) return entry->result;
         bool changed = false;
@@ -113,9 +123,8 @@ Csp2Long OnScanner(const char* function, std::optional<int64_t> argument,
         Csp2Long result = work(*file, changed);
         if (changed) {
             std::string error;
-            const std::string& port = TheConnection().port;
-            if (!quarnel::vscan::SaveScannerFile(PortFile(port), *file, port, error))
-                return kBadFile;
+            const Connection& c = TheConnection();
+            if (!quarnel::vscan::SaveScannerFile(c.path, *file, c.port, error)) return kBadFile;
         }
         CachedFile& cache = TheCache();
         if (!changed) {
@@ -133,8 +142,9 @@ Csp2Long OnScanner(const char* function, std::optional<int64_t> argument,
 // scanner's file when there is one.
 const quarnel::vscan::Override* OptionalOverride(std::shared_ptr<ScannerFile>& file,
                                                  const char* function,
-                                                 std::optional<int64_t> argument) {
-    if (LoadConnected(file) != kOk) return nullptr;
+                                                 std::optional<int64_t> argument,
+                                                 Csp2Long (*load)(std::shared_ptr<ScannerFile>&)) {
+    if (load(file) != kOk) return nullptr;
     return file->FindOverride(function, argument);
 }
 
@@ -155,14 +165,17 @@ Csp2Long csp2InitEx(Csp2Long comPort) {
         if (comPort < 1) return kBadArgument;
         std::string port = "COM" + std::to_string(comPort);
         std::string path = PortFile(port);
-        if (!Exists(path)) return kNotConnected;
+        struct stat info {};
+        if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kNotConnected;
         std::string error;
-        auto file = quarnel::vscan::LoadScannerFile(path, error);
-        if (!file) return kBadFile;
+        auto loaded = quarnel::vscan::LoadScannerFile(path, error);
+        if (!loaded) return kBadFile;
+        auto file = std::make_shared<ScannerFile>(std::move(*loaded));
         const auto* entry = file->FindOverride("csp2InitEx", std::nullopt);
         if (entry != nullptr && entry->skipWork) return entry->result;
-        Connection& c = TheConnection();
-        c = Connection{true, port, {}};
+        TheConnection() = Connection{true, port, path, {}};
+        // The next call then need not parse the file again.
+        TheCache() = {path, info, file};
         return entry != nullptr ? entry->result : kOk;
     } catch (...) {
         return kInternalError;
@@ -191,21 +204,25 @@ Csp2Long csp2ReadData(void) {
 }
 
 Csp2Long csp2GetPacket(Csp2Byte* packet, Csp2Long index, Csp2Long capacity) {
-    return OnScanner("csp2GetPacket", index, [&](ScannerFile&, bool&) {
-        const auto& packets = TheConnection().packets;
-        if (packet == nullptr || index < 0) return kBadArgument;
-        if (static_cast<size_t>(index) >= packets.size()) return kUnknown;
-        const auto& bytes = packets[static_cast<size_t>(index)];
-        if (capacity < 0 || static_cast<size_t>(capacity) < bytes.size()) return kBufferTooSmall;
-        std::memcpy(packet, bytes.data(), bytes.size());
-        return static_cast<Csp2Long>(bytes.size());
-    });
+    return OnScanner(
+        "csp2GetPacket", index,
+        [&](ScannerFile&, bool&) {
+            const auto& packets = TheConnection().packets;
+            if (packet == nullptr || index < 0) return kBadArgument;
+            if (static_cast<size_t>(index) >= packets.size()) return kUnknown;
+            const auto& bytes = packets[static_cast<size_t>(index)];
+            if (capacity < 0 || static_cast<size_t>(capacity) < bytes.size())
+                return kBufferTooSmall;
+            std::memcpy(packet, bytes.data(), bytes.size());
+            return static_cast<Csp2Long>(bytes.size());
+        },
+        LastRead);
 }
 
 Csp2Long csp2GetCodeType(Csp2Long codeId, Csp2Byte* name, Csp2Long capacity) {
     try {
         std::shared_ptr<ScannerFile> file;
-        const auto* entry = OptionalOverride(file, "csp2GetCodeType", codeId);
+        const auto* entry = OptionalOverride(file, "csp2GetCodeType", codeId, LastRead);
         if (entry != nullptr && entry->skipWork) return entry->result;
         auto symbology = quarnel::vscan::SymbologyName(codeId);
         Csp2Long result = symbology ? WriteText(std::string(*symbology), name, capacity) : kUnknown;
@@ -256,7 +273,8 @@ Csp2Long csp2GetDeviceId(Csp2Byte* id, Csp2Long capacity) {
 Csp2Long csp2GetDllVersion(Csp2Byte* version, Csp2Long capacity) {
     try {
         std::shared_ptr<ScannerFile> file;
-        const auto* entry = OptionalOverride(file, "csp2GetDllVersion", std::nullopt);
+        const auto* entry =
+            OptionalOverride(file, "csp2GetDllVersion", std::nullopt, LoadConnected);
         if (entry != nullptr && entry->skipWork) return entry->result;
         Csp2Long result = WriteText(kDllVersion, version, capacity) > 0 ? kOk : kVersionFailed;
         return entry != nullptr ? entry->result : result;

@@ -92,7 +92,10 @@ Arguments Parse(int argc, char** argv) {
     std::vector<std::string> positional;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& w = words[i];
-        if (w == "--dir")
+        // Barcodes come by the thousand; only words starting with '-' can be options.
+        if (w.empty() || w[0] != '-') {
+            positional.push_back(w);
+        } else if (w == "--dir")
             args.dir = value(i);
         else if (w == "--id")
             args.id = value(i);
