@@ -4,6 +4,18 @@
 #include "platform/linux/RegistryNames.h"
 
 namespace quarnel::platform {
+namespace {
+
+class FixedPortTable final : public SerialPortTable {
+  public:
+    explicit FixedPortTable(std::vector<SerialPortEntry> ports) : ports_(std::move(ports)) {}
+    std::vector<SerialPortEntry> Ports() const override { return ports_; }
+
+  private:
+    std::vector<SerialPortEntry> ports_;
+};
+
+}  // namespace
 
 SerialCommView::SerialCommView(std::shared_ptr<SerialPortTable> ports) : ports_(std::move(ports)) {}
 
@@ -15,6 +27,10 @@ std::vector<SerialPortEntry> SerialCommView::Ports() const {
         if (!known) ports.push_back(port);
     }
     return ports;
+}
+
+std::shared_ptr<SerialCommView> SerialCommView::Snapshot() const {
+    return std::make_shared<SerialCommView>(std::make_shared<FixedPortTable>(Ports()));
 }
 
 int32_t SerialCommView::Get(const std::string& name, StoredValue* value) {

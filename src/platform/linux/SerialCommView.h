@@ -19,6 +19,10 @@ class SerialCommView final : public KeyValues {
     int32_t Delete(const std::string& name) override;
     int32_t Names(std::vector<std::string>* names) override;
 
+    // A view of the table's ports as they are now, which later changes of
+    // the table leave alone.
+    std::shared_ptr<SerialCommView> Snapshot() const;
+
   private:
     // The table's ports, the first of equal names only.
     std::vector<SerialPortEntry> Ports() const;

@@ -3,8 +3,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "platform/SerialPortTable.h"
 #include "platform/linux/ComDevices.h"
@@ -16,6 +20,7 @@ namespace quarnel::platform {
 namespace linux_ports {
 namespace {
 
+constexpr const char* kTtyClass = "/sys/class/tty";
 constexpr const char* kOpticonVendor = "065a";
 constexpr const char* kOpn2001Product = "0009";
 
@@ -55,6 +60,24 @@ std::string DriverOf(udev_device* tty, udev_device* usbDevice) {
     return "";
 }
 
+// The tty devices that have a parent device, as paths below /sys/class/tty:
+// the entries whose link does not lead into the virtual devices. Consoles and
+// pseudo-terminals, most of the entries, are left out by reading the links,
+// which costs far less than having libudev look up every device.
+std::vector<std::string> TtyDevicePaths() {
+    std::vector<std::string> paths;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(kTtyClass, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code linkError;
+        const std::string target = std::filesystem::read_symlink(it->path(), linkError).string();
+        if (!linkError && target.find("/devices/virtual/") != std::string::npos) continue;
+        paths.push_back(it->path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
 }  // namespace
 
 std::vector<SerialPortEntry> NameUsbSerialPorts(const std::vector<UsbSerialPort>& ports) {
@@ -92,14 +115,9 @@ std::vector<UsbSerialPort> EnumerateUsbSerialPorts() {
     std::vector<UsbSerialPort> ports;
     std::unique_ptr<udev, UdevDeleter> context(udev_new());
     if (!context) return ports;
-    std::unique_ptr<udev_enumerate, UdevDeleter> enumerate(udev_enumerate_new(context.get()));
-    if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
-        udev_enumerate_scan_devices(enumerate.get()) < 0)
-        return ports;
-    udev_list_entry* entry;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
+    for (const std::string& path : TtyDevicePaths()) {
         std::unique_ptr<udev_device, UdevDeleter> tty(
-            udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
+            udev_device_new_from_syspath(context.get(), path.c_str()));
         if (!tty) continue;
         // Owned by tty, like every parent below.
         udev_device* usb =

@@ -73,7 +73,9 @@ SqliteRegistry::Place SqliteRegistry::Locate(HKEY hive, const KeyPath& path) con
 std::shared_ptr<KeyValues> SqliteRegistry::ValuesOf(HKEY hive, const KeyPath& path,
                                                     Place place) const {
     if (place == Place::Autostart) return autostart_;
-    if (place == Place::SerialPorts) return serialPorts_;
+    // A handle reads the table as it stood when the key was opened, so that
+    // enumerating its values asks the system once rather than once a value.
+    if (place == Place::SerialPorts) return serialPorts_->Snapshot();
     return store_->Values(hive, path);
 }
 

@@ -13,6 +13,7 @@
 #include "platform/linux/KeyValues.h"
 #include "platform/linux/RegistryNames.h"
 #include "platform/linux/RegistryStore.h"
+#include "platform/linux/SerialCommView.h"
 
 namespace quarnel::platform {
 
@@ -61,7 +62,7 @@ class SqliteRegistry final : public RegistryApi {
     mutable std::mutex mutex_;
     std::unique_ptr<RegistryStore> store_;
     std::shared_ptr<KeyValues> autostart_;
-    std::shared_ptr<KeyValues> serialPorts_;
+    std::shared_ptr<SerialCommView> serialPorts_;
     std::map<HKEY, OpenKey> handles_;
     HKEY nextHandle_ = 1;
 };
