@@ -129,6 +129,7 @@ int32_t clsOrder::PostOrder(std::string& retInfo, const WebshopLink& link) {
         if (!ScannerID().empty()) http->SetFields("sid", ScannerID());
         const int32_t count = CountLines();
         if (count > kMaxCountedRows) RaiseError(ErrNo::Overflow);
+        http->ReserveFields(4 + 2 * static_cast<size_t>(std::max(count, 0)));
         for (int32_t n = 1; n <= count; ++n) {
             const std::shared_ptr<clsOrderLine> line = Line(n);
             const std::string number = std::to_string(n);

@@ -64,21 +64,23 @@ void clsHTTP::SetFields(const std::string& name, const std::string& value) {
     fields_[static_cast<size_t>(index)].second = value;
 }
 
+void clsHTTP::ReserveFields(size_t count) {
+    fields_.reserve(count);
+    fieldIndex_.Reserve(count);
+}
+
 int32_t clsHTTP::GetFieldIndex(const std::string& name, bool add) {
     if (TraceEnabled(true)) {
         trace::Entering("clsHTTP.GetFieldIndex",
                         TraceArgs({{"Name", name}, {"Add", TraceValue(add)}}));
     }
-    std::string key = AsciiLower(name);
-    auto found = fieldIndex_.find(key);
-    if (found != fieldIndex_.end()) return found->second;
-
-    int32_t index = -1;
+    int32_t index = fieldIndex_.Find(fields_, name);
+    if (index >= 0) return index;
     if (add) {
         if (fields_.size() >= static_cast<size_t>(INT32_MAX)) RaiseError(ErrNo::Overflow);
         index = static_cast<int32_t>(fields_.size());
         fields_.emplace_back(name, std::string());
-        fieldIndex_.emplace(std::move(key), index);
+        fieldIndex_.Added(fields_);
     }
     if (TraceEnabled(true)) trace::ExitingWith("clsHTTP.GetFieldIndex", TraceValue(index));
     return index;

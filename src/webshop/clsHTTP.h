@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "platform/HttpApi.h"
+#include "webshop/FieldIndex.h"
 
 namespace quarnel {
 
@@ -24,6 +24,9 @@ class clsHTTP {
     // Names compare without regard to case; a new name goes to the end.
     std::string Fields(const std::string& name);
     void SetFields(const std::string& name, const std::string& value);
+    // Room for that many fields in all, so that adding them does not grow
+    // the table again and again: an order has two fields a line.
+    void ReserveFields(size_t count);
 
     // Each Windows-1252 byte of the text that is not an ASCII letter or digit
     // becomes "%" and two upper-case hex digits.
@@ -51,8 +54,8 @@ class clsHTTP {
     platform::HINTERNET session_ = 0;
     platform::HINTERNET connection_ = 0;
     bool replyCutShort_ = false;
-    std::vector<std::pair<std::string, std::string>> fields_;
-    std::unordered_map<std::string, int32_t> fieldIndex_;  // lower-case name to position
+    FieldIndex::Fields fields_;
+    FieldIndex fieldIndex_;
 };
 
 }  // namespace quarnel
