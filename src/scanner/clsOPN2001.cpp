@@ -65,7 +65,7 @@ void clsOPN2001::SetBarcodesReadHandler(BarcodesReadHandler handler) {
 void clsOPN2001::CallApi(std::string_view name, const std::function<int32_t()>& call) {
     trace::CallingApi(name);
     m_lngResult = call();
-    trace::ApiResult(name, TraceValue(m_lngResult));
+    if (ExtendedLogging()) trace::ApiResult(name, TraceValue(m_lngResult));
 }
 
 bool clsOPN2001::Connect(uint8_t COMPort) {
@@ -164,16 +164,20 @@ int32_t clsOPN2001::ReadData(bool Clear) {
         if (count > 0) {
             int32_t unread = 0;
             std::vector<uint8_t> packet(kPacketSize, 0);
+            // Each barcode's time stamp is set from its packet; asking the
+            // clock once spares asking it for each of them first.
+            const DateTime readTime = DateTime::Now();
             for (int32_t i = 0; i < count; ++i) {
-                trace::CallingApi("csp2GetPacket (lngBarcode = " + TraceValue(i) + ")");
+                // Entries are built only when they are written: a read-out may
+                // hold 32,767 packets.
+                const bool traced = ExtendedLogging();
+                if (traced) trace::CallingApi("csp2GetPacket (lngBarcode = " + TraceValue(i) + ")");
                 const int32_t got = library_->csp2GetPacket(packet.data(), i, kPacketSize);
-                trace::ApiResult("csp2GetPacket", TraceValue(got));
+                if (traced) trace::ApiResult("csp2GetPacket", TraceValue(got));
                 if (got >= 0) {
-                    // Built only when it is written: a read-out may hold 32,767 packets.
-                    if (ExtendedLogging())
-                        trace::Detail("Barcode data (hex) = " + BytesToHex(packet, 0));
+                    if (traced) trace::Detail("Barcode data (hex) = " + BytesToHex(packet, 0));
                     const int32_t length = packet[0];
-                    auto barcode = std::make_shared<clsBarcode>();
+                    auto barcode = std::make_shared<clsBarcode>(readTime);
                     barcode->SetBarcode(GetBarcode(packet, length));
                     barcode->SetSymbology(GetSymbology(packet[1]));
                     barcode->SetTimeStamp(GetTimeStamp(packet, length));
@@ -229,7 +233,9 @@ DateTime clsOPN2001::GetTimeStamp(const std::vector<uint8_t>& packet, int32_t le
 }
 
 std::string clsOPN2001::GetSymbology(int32_t CodeID) {
-    trace::Entering("clsOPN2001.GetSymbology", TraceArgs({{"CodeID", TraceValue(CodeID)}}));
+    if (ExtendedLogging()) {
+        trace::Entering("clsOPN2001.GetSymbology", TraceArgs({{"CodeID", TraceValue(CodeID)}}));
+    }
     std::vector<uint8_t> name(kCodeTypeSize, ' ');
     CallApi("csp2GetCodeType",
             [&] { return library_->csp2GetCodeType(CodeID, name.data(), kCodeTypeSize); });
