@@ -2,7 +2,8 @@
 // from start to the icon in the tray, and a scanner holding 32,767 barcodes
 // from plug-in to the order stored by the reference shop, against the
 // floors of its parts measured in the same run (one buffered write of the
-// read-out and order files, and curl posting the same body).
+// read-out and order files, curl posting the same body, and the run's trace
+// lines appended as cheaply as an entry can be).
 //
 // Runs on a private virtual display with a tray host (Xvfb and trayer) when
 // they are installed, otherwise on Qt's offscreen platform; the program's
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "RawAppend.h"
 #include "ShopProcess.h"
 #include "TestSupport.h"
 
@@ -315,8 +317,32 @@ std::string FormBody(const std::string& csv) {
     return body;
 }
 
+// The lines added to a file since it held `before` bytes.
+std::vector<std::string> LinesAfter(const std::string& path, size_t before) {
+    const std::string text = ReadFileBytes(path);
+    std::vector<std::string> lines;
+    for (size_t at = std::min(before, text.size()); at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size() - 1);
+        lines.push_back(text.substr(at, end + 1 - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+// The floor of a trace: the same lines appended one by one, each with its
+// own open and close as every trace entry has.
+double RawTraceSeconds(const std::string& folder, const std::vector<std::string>& lines) {
+    const std::string file = folder + "/floor.log";
+    const auto start = Clock::now();
+    for (const std::string& line : lines) quarnel::bench::RawAppend(folder, file, line);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::filesystem::remove(file);
+    return seconds;
+}
+
 // With event tracing on (the default: the order's lines are traced one by
-// one) and off.
+// one, each entry opening and closing the trace file) and off. With tracing
+// on, the floor includes appending the run's trace lines the same way.
 void BM_PlugToStoredOrder(benchmark::State& state) {
     Session& session = TheSession();
     WriteSetting("TraceEvents", state.range(0) ? "1" : "0");
@@ -329,9 +355,13 @@ void BM_PlugToStoredOrder(benchmark::State& state) {
     const std::vector<std::string> barcodes = Barcodes();
     plug.insert(plug.end(), barcodes.begin(), barcodes.end());
     double floorSeconds = 0;
+    double traceFloorSeconds = 0;
     double programSeconds = 0;
     long programTicks = 0;
+    const std::string tracePath = session.DataFolder() + "/Trace.log";
     for (auto _ : state) {
+        std::error_code sizeError;
+        const auto traceBefore = std::filesystem::file_size(tracePath, sizeError);
         const long ticksBefore = ReadUsage(program->Pid()).ticks;
         const auto start = Clock::now();
         ChildProcess(plug).Wait(60s);
@@ -368,7 +398,10 @@ void BM_PlugToStoredOrder(benchmark::State& state) {
             state.SkipWithError(("curl was refused: " + reply).c_str());
             break;
         }
-        floorSeconds += floor;
+        const double traceFloor = RawTraceSeconds(
+            session.Dir().Path(), LinesAfter(tracePath, sizeError ? 0 : traceBefore));
+        traceFloorSeconds += traceFloor;
+        floorSeconds += floor + traceFloor;
 
         ChildProcess({QUARNEL_VSCAN_EXE, "unplug", "COM7"}).Wait(10s);
         // Detection notices the removal within a polling tick.
@@ -376,6 +409,8 @@ void BM_PlugToStoredOrder(benchmark::State& state) {
     }
     state.counters["floor_ms"] =
         benchmark::Counter(floorSeconds * 1e3, benchmark::Counter::kAvgIterations);
+    state.counters["trace_floor_ms"] =
+        benchmark::Counter(traceFloorSeconds * 1e3, benchmark::Counter::kAvgIterations);
     state.counters["x_floor"] = floorSeconds > 0 ? programSeconds / floorSeconds : 0;
     // The program's own processor time; the rest of the time is spent
     // waiting for the polling tick, the scanner tool and the shop.

@@ -3,12 +3,10 @@
 // costs: a loop of stat on the folder, open for append, write and close of
 // the same line.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "RawAppend.h"
 #include "TestSupport.h"
 #include "app/TraceLog.h"
 
@@ -22,11 +20,7 @@ void BM_RawAppendLoop(benchmark::State& state) {
     const std::string file = dir.File("Trace.log");
     const std::string line = "07-12-2026 02:30:00\t" + std::string(kMessage) + "\r\n";
     for (auto _ : state) {
-        struct stat info {};
-        benchmark::DoNotOptimize(::stat(folder.c_str(), &info));
-        const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-        benchmark::DoNotOptimize(::write(fd, line.data(), line.size()));
-        ::close(fd);
+        quarnel::bench::RawAppend(folder, file, line);
     }
     state.SetItemsProcessed(state.iterations());
 }
