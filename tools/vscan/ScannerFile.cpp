@@ -14,7 +14,6 @@
 namespace quarnel::vscan {
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r";
 // Room for a full scanner: 32,767 barcodes of the longest length.
 constexpr size_t kMaxFileSize = 4 << 20;
 constexpr int64_t kMaxClockOffset = 200LL * 366 * 24 * 3600;
@@ -26,11 +25,14 @@ constexpr std::array<std::string_view, 18> kFunctions{
     "csp2GetDllVersion", "csp2SetDefaults",     "csp2GetParam",      "csp2SetParam",
     "csp2GetTime",       "csp2SetTime"};
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 std::string_view Trim(std::string_view text) {
-    size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    size_t last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 // The blank-separated words of a line's key. No key has more than three; a
@@ -49,9 +51,9 @@ KeyWords Words(std::string_view text) {
     while (key.size < key.words.size()) {
         text = Trim(text);
         if (text.empty()) break;
-        size_t cut = text.find_first_of(kBlanks);
+        const size_t cut =
+            static_cast<size_t>(std::find_if(text.begin(), text.end(), IsBlank) - text.begin());
         key.words[key.size++] = text.substr(0, cut);
-        if (cut == std::string_view::npos) break;
         text.remove_prefix(cut);
     }
     return key;
@@ -232,8 +234,13 @@ std::optional<Clock> ParseClock(std::string_view text) {
     if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
         text[13] != ':' || text[16] != ':')
         return std::nullopt;
-    auto field = [&](size_t at, size_t width) {
-        return ParseInteger<int>(text.substr(at, width), 0, 9999);
+    auto field = [&](size_t at, size_t width) -> std::optional<int> {
+        int value = 0;
+        for (char c : text.substr(at, width)) {
+            if (c < '0' || c > '9') return std::nullopt;
+            value = value * 10 + (c - '0');
+        }
+        return value;
     };
     auto y = field(0, 4), mo = field(5, 2), d = field(8, 2), h = field(11, 2), mi = field(14, 2),
          s = field(17, 2);
