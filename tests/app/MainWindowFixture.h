@@ -9,11 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <optional>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "FakeDesktop.h"
 #include "FakeDialogLauncher.h"
@@ -32,8 +28,7 @@ namespace quarnel::test {
 inline const std::string kOneBarcode = "barcode = 2013-04-23 07:47:28 | 8 | 8712345678906\n";
 
 // Opens URLs with a set answer; a negative one makes the call fail.
-class ScriptedOpener : public platform::UrlOpener {
-  public:
+struct ScriptedOpener : platform::UrlOpener {
     int32_t ShellExecuteA(const std::string&, const std::string& file, const std::string&,
                           const std::string&, int32_t) override {
         urls.push_back(file);
@@ -60,25 +55,18 @@ class MainWindowTest : public ::testing::Test {
         SetExtendedLogging(false);
     }
 
-    MainWindowServices Services() {
-        return MainWindowServices{
-            desktop_,
-            shell_,
-            dialogs_,
-            platform::LoadScannerLibrary(std::getenv("QUARNEL_CSP2_LIBRARY")),
-            registry_,
-            openNotifications_,
-            [this] {
-                return WebshopLink{std::make_shared<platform::CurlHttp>(platform::HttpTimeouts{
-                                       std::chrono::seconds(2), std::chrono::milliseconds(300)}),
-                                   opener_, "127.0.0.1", shopPort_, IdentificationFromSettings};
-            }};
-    }
     // Starts the program; the customer is jan with the given password.
     void Start(const std::string& commandLine = "extended",
                const std::string& password = "geheim") {
+        auto webshop = [this] {
+            return WebshopLink{std::make_shared<platform::CurlHttp>(platform::HttpTimeouts{
+                                   std::chrono::seconds(2), std::chrono::milliseconds(300)}),
+                               opener_, "127.0.0.1", shopPort_, IdentificationFromSettings};
+        };
         window_ = Main(commandLine, StartupEnvironment{registry_, dir_.Path(), "/usr/bin/quarnel"},
-                       Services());
+                       {desktop_, shell_, dialogs_,
+                        platform::LoadScannerLibrary(std::getenv("QUARNEL_CSP2_LIBRARY")),
+                        registry_, openNotifications_, webshop});
         Settings()->SetDebtor("100");
         Settings()->SetUser("jan");
         Settings()->SetPassword(password);
@@ -128,12 +116,8 @@ class MainWindowTest : public ::testing::Test {
         shell_->calls.clear();
         desktop_->msgBoxes.clear();
     }
-    bool TraceHas(const std::string& message) const {
-        return std::ranges::count(Trace(), message) > 0;
-    }
-    bool NewTraceHas(const std::string& message) const {
-        return std::ranges::count(NewTrace(), message) > 0;
-    }
+    bool TraceHas(const std::string& m) const { return std::ranges::count(Trace(), m) > 0; }
+    bool NewTraceHas(const std::string& m) const { return std::ranges::count(NewTrace(), m) > 0; }
     // Ends the running program, if any, for a fresh start.
     void Restart() {
         window_.reset();
@@ -142,10 +126,10 @@ class MainWindowTest : public ::testing::Test {
     // The names of the files in a folder, sorted.
     static std::vector<std::string> FilesIn(const std::string& folder) {
         std::vector<std::string> names;
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
+        if (std::filesystem::is_directory(folder))
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                names.push_back(entry.path().filename());
+        std::ranges::sort(names);
         return names;
     }
 

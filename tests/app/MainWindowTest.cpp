@@ -14,25 +14,6 @@ using ::testing::ElementsAre;
 
 const std::string kConnectedTip = "Quarnel (OPN-2001)";
 
-// A port-change source whose Dispatch delivers the arrival of COM3.
-class ArrivalSource : public platform::DeviceNotificationSource {
-  public:
-    ArrivalSource(platform::HiddenWindow& window, bool& alive) : window_(window), alive_(alive) {
-        alive_ = true;
-    }
-    ~ArrivalSource() override { alive_ = false; }
-    int FileDescriptor() const override { return 9; }
-    void Dispatch() override {
-        auto record = platform::MakePortNotification("COM3");
-        window_.SendMessageA(platform::WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-                             reinterpret_cast<platform::LPARAM>(record->data()));
-    }
-
-  private:
-    platform::HiddenWindow& window_;
-    bool& alive_;
-};
-
 class PollingTest : public MainWindowTest {
   protected:
     // Trace entries that the test looks for, in the order written.
@@ -42,7 +23,19 @@ class PollingTest : public MainWindowTest {
             if (std::ranges::find(wanted, line) != wanted.end()) found.push_back(line);
         return found;
     }
-    // Port changes come through a watched source whose life is tracked.
+    // A watched port-change source whose Dispatch delivers the arrival of COM3.
+    struct ArrivalSource : platform::DeviceNotificationSource {
+        ArrivalSource(platform::HiddenWindow& w, bool& a) : window(w), alive(a) { alive = true; }
+        ~ArrivalSource() override { alive = false; }
+        int FileDescriptor() const override { return 9; }
+        void Dispatch() override {
+            auto record = platform::MakePortNotification("COM3");
+            window.SendMessageA(platform::WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                                reinterpret_cast<platform::LPARAM>(record->data()));
+        }
+        platform::HiddenWindow& window;
+        bool& alive;
+    };
     void WatchArrivals() {
         openNotifications_ = [this](platform::HiddenWindow& window) {
             return std::make_unique<ArrivalSource>(window, sourceAlive_);
@@ -94,8 +87,8 @@ TEST_F(PollingTest, APluggedInScannerIsReadAtOnceAndAPulledOneReleased) {
                                             "Reading barcode data..."};
     EXPECT_EQ(Entries(order), order);
 
-    desktop_->Tick();  // no second read-out
     Mark();
+    desktop_->Tick();  // no second read-out
     Leave();
     EXPECT_FALSE(window_->OPN2001());
     EXPECT_TRUE(NewTraceHas("Device OPN-2001 disconnected."));
@@ -161,28 +154,25 @@ TEST_F(PollingTest, AnExitWhileTheRunWaitsForTheUserLetsTheRunEndQuietly) {
 TEST_F(PollingTest, TheMenuShowsWhatTheKeysAndTheScannerAllow) {
     Plug("");
     Start("");
-    struct Case {
-        platform::WPARAM keys;
-        bool extended, connected, loggingItems;
-    };
-    const Case cases[] = {
-        {platform::MK_CONTROL, false, true, true},
-        {platform::MK_CONTROL | platform::MK_SHIFT, false, true, false},
-        {platform::MK_CONTROL | platform::MK_ALT, false, true, false},
+    using platform::MK_ALT, platform::MK_CONTROL, platform::MK_SHIFT;
+    // Keys, extended logging, scanner connected, logging items shown.
+    const std::tuple<platform::WPARAM, bool, bool, bool> cases[] = {
+        {MK_CONTROL, false, true, true},
+        {MK_CONTROL | MK_SHIFT, false, true, false},
+        {MK_CONTROL | MK_ALT, false, true, false},
         {0, false, false, false},
-        {0, true, false, true},
-    };
-    for (const Case& c : cases) {
-        SetExtendedLogging(c.extended);
-        if (!c.connected) Leave();
+        {0, true, false, true}};
+    for (const auto& [keys, extended, connected, logging] : cases) {
+        SetExtendedLogging(extended);
+        if (!connected) Leave();
         desktop_->menuChoices.push_back(std::nullopt);
-        TrayNotify(platform::WM_RBUTTONUP, c.keys);
+        TrayNotify(platform::WM_RBUTTONUP, keys);
         const std::vector<platform::MenuItem>& menu = desktop_->menus.back();
         ASSERT_EQ(menu.size(), 11u);
-        for (size_t i = 0; i < 9; ++i)
-            EXPECT_EQ(menu[i].enabled && menu[i].visible, i >= 3 || c.connected) << menu[i].name;
-        EXPECT_EQ(menu[9].visible, c.loggingItems) << c.keys;
-        EXPECT_EQ(menu[10].visible, c.loggingItems) << c.keys;
+        for (size_t i = 0; i < menu.size(); ++i)
+            EXPECT_EQ(menu[i].visible && (i >= 9 || menu[i].enabled),
+                      i >= 9 ? logging : i >= 3 || connected)
+                << menu[i].name << " " << keys;
     }
     // Mouse moves and left clicks open nothing.
     const size_t menus = desktop_->menus.size();
@@ -231,11 +221,16 @@ TEST_F(PollingTest, TheDialogItemsOpenTheirDialogsWithTheScanner) {
     EXPECT_EQ(dialogs_->calls.size(), 3u);
 }
 
-TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
+// Port changes are acted on as soon as the watched source is readable; exit
+// stops everything in order, once; a window ended without Unload lets go too.
+TEST_F(PollingTest, PortChangesComeThroughTheWatchedSourceAndExitStopsEverythingOnce) {
     WatchArrivals();
-    Plug("");
     Start();
     EXPECT_EQ(desktop_->WatchCount(), 1u);
+    Plug("");
+    desktop_->Ready(9);  // without waiting for a tick
+    ASSERT_TRUE(window_->OPN2001());
+    EXPECT_TRUE(window_->OPN2001()->Connected());
     Mark();
     Choose("mnuExit");
     const std::vector<std::string> order = {"  Handling frmMain.mnuExit_Click",
@@ -253,17 +248,11 @@ TEST_F(PollingTest, ExitStopsEverythingInOrderOnce) {
     EXPECT_EQ(desktop_->unloadedCount, 1);
     EXPECT_EQ(shell_->calls.back().message, NIM_DELETE);
     EXPECT_EQ(std::ranges::count(shell_->calls, NIM_DELETE, &FakeShell::Call::message), 1);
-}
 
-TEST_F(PollingTest, PortChangesArriveThroughTheWatchedSource) {
-    WatchArrivals();
-    Start();
-    Plug("");
-    desktop_->Ready(9);  // acted on at once, without waiting for a tick
-    ASSERT_TRUE(window_->OPN2001());
-    EXPECT_TRUE(window_->OPN2001()->Connected());
-    // Ended without Unload: detection lets go of the window first.
     window_.reset();
+    Start();
+    ASSERT_TRUE(sourceAlive_);
+    window_.reset();  // detection lets go of the window first
     EXPECT_FALSE(sourceAlive_);
     EXPECT_EQ(desktop_->WatchCount(), 0u);
     EXPECT_EQ(desktop_->TimerCount(), 0u);

@@ -31,27 +31,15 @@ TEST(TraceLog, WritesStampedCrLfLinesWithOptionalBlankLineInAnsi) {
 }
 
 TEST(TraceLog, KindsAreGatedByEventsAndExtendedFlag) {
-    struct Case {
-        bool extended, events;
-        std::vector<std::string> expected;
-    };
-    for (const Case& c : {Case{false, false, {}}, Case{false, true, {"event"}},
-                          Case{true, false, {"  detail", "event"}}}) {
-        TraceCapture capture(c.extended, c.events);
+    using Messages = std::vector<std::string>;
+    for (const auto& [extended, events, expected] :
+         {std::tuple{false, false, Messages{}}, std::tuple{false, true, Messages{"event"}},
+          std::tuple{true, false, Messages{"  detail", "event"}}}) {
+        TraceCapture capture(extended, events);
         trace::Detail("detail");
         trace::Event("event");
-        EXPECT_EQ(capture.Messages(), c.expected) << c.extended << c.events;
+        EXPECT_EQ(capture.Messages(), expected) << extended << events;
     }
-}
-
-TEST(TraceLog, EntryHelpersWriteTheirPatterns) {
-    TraceCapture capture;
-    trace::Entering("clsOrder.Line",
-                    TraceArgs({{"Index", TraceValue(int32_t{2})}, {"Flag", TraceValue(false)}}));
-    trace::ExitingWith("clsOrder.CountLines", "3");
-    EXPECT_EQ(capture.Messages(),
-              (std::vector<std::string>{"  Entering clsOrder.Line (Index = 2, Flag = False)",
-                                        "  Exiting clsOrder.CountLines (=3)"}));
 }
 
 unsigned Mode(const std::string& path) {
