@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,7 +39,6 @@ class DialogsTest : public ::testing::Test {
     void SetUp() override {
         Main("", StartupEnvironment{platform::OpenUserRegistry(platform::SystemSerialPortTable()),
                                     dir.Path(), dir.File("quarnel")});
-        ui::FormServices services;
         services.desktop = desktop;
         services.scannerLibrary = platform::SystemScannerLibrary();
         services.applicationFolder = dir.Path();
@@ -50,12 +50,12 @@ class DialogsTest : public ::testing::Test {
         ExitApplication();
     }
 
-    // Runs a command line tool with this test's folders; its output.
+    // Runs a command line tool (it sees this test's store); its output.
     std::string Run(const std::string& command) const {
         const std::string out = dir.File("tool-output");
-        const std::string line =
-            "XDG_CONFIG_HOME='" + dir.Path() + "' " + command + " >'" + out + "' 2>&1 </dev/null";
-        EXPECT_EQ(std::system(line.c_str()), 0) << line << "\n" << ReadFileBytes(out);
+        EXPECT_EQ(std::system((command + " >'" + out + "' 2>&1 </dev/null").c_str()), 0)
+            << command << "\n"
+            << ReadFileBytes(out);
         return ReadFileBytes(out);
     }
     std::shared_ptr<clsOPN2001> ConnectedScanner() {
@@ -73,12 +73,10 @@ class DialogsTest : public ::testing::Test {
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         return *dialog;
     }
-    bool AllClosed() {
-        return WaitFor([&] { return !launcher->AnyOpen(); });
-    }
-    // Runs act on the modal dialog that open shows; open returns once it closed.
-    static void WhileModal(const std::function<void()>& open,
-                           const std::function<void(qt::QtFormDialog&)>& act) {
+    // Runs act on the modal dialog that open shows; open returns once it
+    // closed, and the launcher then tells that all dialogs are closed.
+    void WhileModal(const std::function<void()>& open,
+                    const std::function<void(qt::QtFormDialog&)>& act) {
         bool acted = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -88,8 +86,10 @@ class DialogsTest : public ::testing::Test {
             act(*dialog);
         });
         poll.start(10);
+        const int closed = allClosed;
         open();
         EXPECT_TRUE(acted);
+        EXPECT_TRUE(WaitFor([&] { return allClosed == closed + 1; }));
     }
     static void Type(QLineEdit* box, const QString& text) {
         box->setFocus();
@@ -101,6 +101,7 @@ class DialogsTest : public ::testing::Test {
     ScopedEnv config{"XDG_CONFIG_HOME", dir.Path()};
     ScopedEnv ports{platform::virtual_ports::kFolderVariable, dir.Path()};
     std::shared_ptr<FakeDesktop> desktop = std::make_shared<FakeDesktop>();
+    ui::FormServices services;
     std::shared_ptr<qt::QtDialogLauncher> launcher;
     int allClosed = 0;
 };
@@ -124,7 +125,7 @@ TEST_F(DialogsTest, OptionsTickingEnablesTheFolderRowAndEnterStoresTheSettings) 
     Type(folder, QString::fromStdString(dir.File("scans")));
     EXPECT_EQ(Child<QLineEdit>(dialog, "txtPassword")->displayText(), QString(20, '*'));
 
-    auto* debtor = Child<QLineEdit>(dialog, "txtDebtor");
+    auto* const debtor = Child<QLineEdit>(dialog, "txtDebtor");
     Type(debtor, "4711");
     QTest::keyClick(debtor, Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen() && allClosed == 1; }));
@@ -133,17 +134,27 @@ TEST_F(DialogsTest, OptionsTickingEnablesTheFolderRowAndEnterStoresTheSettings) 
     EXPECT_THAT(stored, HasSubstr("Debtor    REG_SZ    4711\n"));
     EXPECT_THAT(stored, HasSubstr("BarcodesFolder    REG_SZ    " + dir.File("scans") + "/\n"));
     EXPECT_THAT(stored, HasSubstr("    REG_SZ    abc\n"));
-
-    // Escape drops what was typed.
-    launcher->ShowOptions();
-    debtor = Child<QLineEdit>(Shown("frmOptions"), "txtDebtor");
-    Type(debtor, "200");
-    QTest::keyClick(debtor, Qt::Key_Escape);
-    EXPECT_TRUE(AllClosed());
-    EXPECT_EQ(Settings()->Debtor(), "4711");
 }
 
-TEST_F(DialogsTest, DeviceInfoShowsDashesWithoutScannerAndTheBatteryWithOne) {
+TEST_F(DialogsTest, ScannerSettingsWritesTheBeeperOnOkAndNothingOnEscape) {
+    auto scanner = ConnectedScanner();
+    for (auto key : {Qt::Key_Escape, Qt::Key_Return}) {
+        launcher->ShowScannerSettings(scanner);
+        qt::QtFormDialog& dialog = Shown("frmOPN2001Settings");
+        auto* beeper = Child<QCheckBox>(dialog, "chkBeepOnScan");
+        EXPECT_TRUE(beeper->isChecked());
+        QTest::mouseClick(beeper, Qt::LeftButton);
+        QTest::keyClick(&dialog, key);
+        EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
+    }
+    EXPECT_THAT(
+        Run(std::string(std::getenv("QUARNEL_VSCAN")) + " --dir '" + dir.Path() + "' show COM3"),
+        HasSubstr("Beeper:            off"));
+    EXPECT_TRUE(desktop->msgBoxes.empty());
+}
+
+// The modal dialogs show what they read and close with Enter, Escape or OK.
+TEST_F(DialogsTest, ModalDialogsShowWhatTheyReadAndCloseWithEnterEscapeOrOk) {
     WhileModal([&] { launcher->ShowDeviceInfo(nullptr); },
                [&](qt::QtFormDialog& dialog) {
                    EXPECT_EQ(Child<QLabel>(dialog, "lblDeviceID(1)")->text(), "-");
@@ -157,28 +168,6 @@ TEST_F(DialogsTest, DeviceInfoShowsDashesWithoutScannerAndTheBatteryWithOne) {
                    EXPECT_FALSE(Child<QLabel>(dialog, "picBattery")->pixmap().isNull());
                    QTest::mouseClick(Child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
                });
-    EXPECT_FALSE(launcher->AnyOpen());
-}
-
-TEST_F(DialogsTest, ScannerSettingsWritesTheBeeperOnOkAndNothingOnEscape) {
-    auto scanner = ConnectedScanner();
-    for (auto key : {Qt::Key_Escape, Qt::Key_Return}) {
-        launcher->ShowScannerSettings(scanner);
-        qt::QtFormDialog& dialog = Shown("frmOPN2001Settings");
-        auto* beeper = Child<QCheckBox>(dialog, "chkBeepOnScan");
-        EXPECT_TRUE(beeper->isChecked());
-        QTest::mouseClick(beeper, Qt::LeftButton);
-        QTest::keyClick(&dialog, key);
-        EXPECT_TRUE(AllClosed());
-    }
-    EXPECT_THAT(
-        Run(std::string(std::getenv("QUARNEL_VSCAN")) + " --dir '" + dir.Path() + "' show COM3"),
-        HasSubstr("Beeper:            off"));
-    EXPECT_TRUE(desktop->msgBoxes.empty());
-}
-
-TEST_F(DialogsTest, AboutClosesWithEnterOrEscapeAndShowsTheVersion) {
-    int closed = 0;
     for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {
         WhileModal([&] { launcher->ShowAbout(); },
                    [&](qt::QtFormDialog& dialog) {
@@ -186,11 +175,11 @@ TEST_F(DialogsTest, AboutClosesWithEnterOrEscapeAndShowsTheVersion) {
                                  QUARNEL_VERSION);
                        QTest::keyClick(&dialog, key);
                    });
-        EXPECT_TRUE(WaitFor([&, expected = ++closed] { return allClosed == expected; }));
     }
 }
 
-// Texts that do not fit their control, and controls that cover a sibling.
+// Texts that do not fit their control, controls that stick out of their
+// container or cover a sibling.
 std::vector<std::string> LayoutFaults(const QWidget& dialog) {
     std::vector<std::string> faults;
     for (QWidget* widget : dialog.findChildren<QWidget*>()) {
@@ -206,8 +195,12 @@ std::vector<std::string> LayoutFaults(const QWidget& dialog) {
             needed = box->sizeHint().width();
         } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
             needed = metrics.horizontalAdvance(button->text()) + 8;
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            needed = combo->sizeHint().width();
         }
         if (needed > widget->width()) faults.push_back(name + " is too narrow for its text");
+        if (!widget->parentWidget()->rect().contains(widget->geometry()))
+            faults.push_back(name + " sticks out of its container");
         for (QObject* other : widget->parentWidget()->children()) {
             auto* sibling = qobject_cast<QWidget*>(other);
             if (sibling && sibling != widget && sibling->isVisible() &&
@@ -221,21 +214,17 @@ std::vector<std::string> LayoutFaults(const QWidget& dialog) {
 
 TEST_F(DialogsTest, NoTextIsCutOffAndNoControlCoversAnotherInEitherLanguage) {
     auto scanner = ConnectedScanner();
-    ui::FormServices services;
-    services.desktop = desktop;
     services.metrics = std::make_shared<qt::QtTextMetrics>(QApplication::font());
-    services.scannerLibrary = platform::SystemScannerLibrary();
     for (const char* locale : {"en_US.UTF-8", "nl_NL.UTF-8"}) {
         ScopedEnv language("LC_ALL", locale);
         auto info = std::make_shared<ui::frmDeviceInfo>(services);
         info->SetOPN2001(scanner);
         auto settings = std::make_shared<ui::frmOPN2001Settings>(services);
         settings->SetOPN2001(scanner);
-        const std::vector<std::shared_ptr<ui::Form>> forms{
-            std::make_shared<ui::frmOptions>(services,
-                                             std::make_shared<ui::modBrowseFolder>(desktop)),
-            settings, info, std::make_shared<ui::frmAbout>(services)};
-        for (const auto& form : forms) {
+        for (const auto& form : std::vector<std::shared_ptr<ui::Form>>{
+                 std::make_shared<ui::frmOptions>(services,
+                                                  std::make_shared<ui::modBrowseFolder>(desktop)),
+                 settings, info, std::make_shared<ui::frmAbout>(services)}) {
             qt::QtFormDialog dialog(form);
             dialog.show();
             EXPECT_THAT(LayoutFaults(dialog), ::testing::IsEmpty())

@@ -17,31 +17,29 @@ namespace quarnel::test {
 namespace {
 
 using ::testing::ElementsAre;
-using ui::ControlKind;
+using ui::MakeControl;
 
 // A form with a control of most kinds; it records its events, with what the
 // model held when the handler ran.
 class SampleForm final : public ui::Form {
   public:
     SampleForm() : Form("frmSample") {
-        using K = ControlKind;
+        using K = ui::ControlKind;
         SetScaleSize(4320, 2880);
         AddImage("normal", ":/dialogs/clock.svg");
         AddImage("lit", ":/dialogs/clock-hot.svg");
-        Add(ui::MakeControl("fraBox", K::Frame, 120, 60, 4080, 1800)).text = "Box";
-        Add(ui::MakeControl("lblName(0)", K::Label, 120, 300, 900, 255, "fraBox")).text = "Name:";
-        Add(ui::MakeControl("txtName", K::TextBox, 1140, 270, 2000, 315, "fraBox")).maxLength = 5;
-        Add(ui::MakeControl("chkOn", K::CheckBox, 120, 700, 1500, 255, "fraBox")).text = "On";
-        ui::Control& mode =
-            Add(ui::MakeControl("cboMode", K::ComboBox, 120, 1100, 2000, 315, "fraBox"));
+        Add(MakeControl("fraBox", K::Frame, 120, 60, 4080, 1800)).text = "Box";
+        Add(MakeControl("lblName(0)", K::Label, 120, 300, 900, 255, "fraBox")).text = "Name:";
+        Add(MakeControl("txtName", K::TextBox, 1140, 270, 2000, 315, "fraBox")).maxLength = 5;
+        Add(MakeControl("chkOn", K::CheckBox, 120, 700, 1500, 255, "fraBox")).text = "On";
+        auto& mode = Add(MakeControl("cboMode", K::ComboBox, 120, 1100, 2000, 315, "fraBox"));
         mode.list = {"First", "Second"};
         mode.listIndex = 0;
-        Add(ui::MakeControl("imgClock", K::Image, 3240, 1080, 480, 480, "fraBox")).picture =
-            "normal";
-        ui::Control& timer = Add(ui::MakeControl("tmrTick", K::Timer, 0, 0, 0, 0));
+        Add(MakeControl("imgClock", K::Image, 3240, 1080, 480, 480, "fraBox")).picture = "normal";
+        auto& timer = Add(MakeControl("tmrTick", K::Timer, 0, 0, 0, 0));
         timer.enabled = false;
         timer.interval = 20;
-        Add(ui::MakeControl("cmdOK", K::CommandButton, 3045, 2400, 1155, 375)).text = "Ok";
+        Add(MakeControl("cmdOK", K::CommandButton, 3045, 2400, 1155, 375)).text = "Ok";
     }
 
     std::vector<std::string> events;

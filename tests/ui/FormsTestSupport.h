@@ -1,4 +1,5 @@
-// Fakes for the dialogs' services: fixed-width text and a scripted desktop.
+// Fakes for the dialogs' services (fixed-width text, a scripted desktop) and
+// a fixture that runs the application on a private store.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +9,10 @@
 #include <vector>
 
 #include "FakeDesktop.h"
+#include "FakeRegistry.h"
+#include "TestSupport.h"
 #include "app/ErrorInfo.h"
+#include "app/modMain.h"
 #include "ui/Form.h"
 #include "ui/FormServices.h"
 #include "ui/TextMetrics.h"
@@ -17,37 +21,27 @@ namespace quarnel::test {
 
 // Every character is charWidth twips wide, digits digitWidth; a line is
 // 240 twips high, wrapped text as many lines as its width needs.
-class FixedMetrics : public ui::TextMetrics {
-  public:
+struct FixedMetrics : ui::TextMetrics {
     explicit FixedMetrics(int32_t charWidth = 100, int32_t digitWidth = 100)
-        : charWidth_(charWidth), digitWidth_(digitWidth) {}
-
+        : charWidth(charWidth), digitWidth(digitWidth) {}
     int32_t TextWidth(const std::string& text) const override {
         if (fail) RaiseError(ErrNo::InvalidProcedureCall);
         int32_t width = 0;
-        for (unsigned char c : text) {
-            if ((c & 0xC0) == 0x80) continue;  // UTF-8 continuation byte
-            width += (c >= '0' && c <= '9') ? digitWidth_ : charWidth_;
-        }
+        for (unsigned char c : text)
+            if ((c & 0xC0) != 0x80)  // not a UTF-8 continuation byte
+                width += (c >= '0' && c <= '9') ? digitWidth : charWidth;
         return width;
     }
-
     int32_t TextHeight(const std::string& text, int32_t wrapWidth) const override {
         const int32_t width = TextWidth(text);
-        return kLine * (wrapWidth > 0 && width > 0 ? (width + wrapWidth - 1) / wrapWidth : 1);
+        return 240 * (wrapWidth > 0 && width > 0 ? (width + wrapWidth - 1) / wrapWidth : 1);
     }
-
-    static constexpr int32_t kLine = 240;
+    int32_t charWidth, digitWidth;
     bool fail = false;
-
-  private:
-    int32_t charWidth_;
-    int32_t digitWidth_;
 };
 
 // The shared desktop fake, also answering folder dialogs as set.
-class FormsDesktop : public FakeDesktop {
-  public:
+struct FormsDesktop : FakeDesktop {
     std::optional<std::string> BrowseForFolder(
         const platform::FolderDialogRequest& request) override {
         folderRequests.push_back(request);
@@ -55,6 +49,25 @@ class FormsDesktop : public FakeDesktop {
     }
     std::optional<std::string> folderAnswer;
     std::vector<platform::FolderDialogRequest> folderRequests;
+};
+
+// The application running on a private store and folder, traced.
+class FormsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Main("", {registry_, dir_.Path(), "/usr/bin/quarnel"});
+        trace_ = std::make_unique<TraceCapture>();
+    }
+    void TearDown() override {
+        trace_.reset();
+        ExitApplication();
+    }
+
+    TempDir dir_;
+    std::shared_ptr<FakeRegistry> registry_ = std::make_shared<FakeRegistry>();
+    std::shared_ptr<FormsDesktop> desktop_ = std::make_shared<FormsDesktop>();
+    std::shared_ptr<FixedMetrics> metrics_ = std::make_shared<FixedMetrics>();
+    std::unique_ptr<TraceCapture> trace_;
 };
 
 // Loads and activates a form as the renderer would; answers whether it
@@ -66,11 +79,7 @@ inline bool Open(ui::Form& form) {
 }
 
 // The control's right and bottom edges.
-inline int32_t Right(const ui::Control& c) {
-    return c.left + c.width;
-}
-inline int32_t Bottom(const ui::Control& c) {
-    return c.top + c.height;
-}
+inline constexpr auto Right = [](const ui::Control& c) { return c.left + c.width; };
+inline constexpr auto Bottom = [](const ui::Control& c) { return c.top + c.height; };
 
 }  // namespace quarnel::test

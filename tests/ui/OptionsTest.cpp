@@ -1,76 +1,67 @@
 // The options dialog against the settings object and its registry store,
 // with the folder and file pickers scripted.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
-#include "FakeRegistry.h"
 #include "FormsTestSupport.h"
-#include "TestSupport.h"
-#include "app/modMain.h"
 #include "platform/Paths.h"
 #include "ui/frmOptions.h"
 
 namespace quarnel::test {
 namespace {
 
-using ui::frmOptions;
-
 const std::string kSep(1, platform::PathSeparator());
 
-class OptionsTest : public ::testing::Test {
+class OptionsTest : public FormsTest {
   protected:
-    void SetUp() override {
-        Main("", {registry_, dir_.Path(), "/usr/bin/quarnel"});
-        trace_ = std::make_unique<TraceCapture>();
-    }
-    void TearDown() override {
-        trace_.reset();
-        ExitApplication();
-    }
-
     // What the registry holds now, read by a settings object of its own.
     clsSettings Stored() const { return clsSettings(registry_, dir_.Path(), "/usr/bin/quarnel"); }
 
-    std::unique_ptr<frmOptions> OpenOptions() {
-        ui::FormServices services{desktop_, metrics_, {}, nullptr, dir_.Path()};
-        auto form = std::make_unique<frmOptions>(services, browse_);
+    std::unique_ptr<ui::frmOptions> OpenOptions() {
+        auto form = std::make_unique<ui::frmOptions>(
+            ui::FormServices{desktop_, metrics_, {}, nullptr, dir_.Path()}, browse_);
         EXPECT_FALSE(Open(*form));
         return form;
     }
-
     std::string Folder(const std::string& name) const {
         std::filesystem::create_directories(dir_.File(name));
         return dir_.File(name);
     }
 
-    TempDir dir_;
-    std::shared_ptr<FakeRegistry> registry_ = std::make_shared<FakeRegistry>();
-    std::shared_ptr<FormsDesktop> desktop_ = std::make_shared<FormsDesktop>();
-    std::shared_ptr<FixedMetrics> metrics_ = std::make_shared<FixedMetrics>();
     std::shared_ptr<ui::modBrowseFolder> browse_ = std::make_shared<ui::modBrowseFolder>(desktop_);
-    std::unique_ptr<TraceCapture> trace_;
 };
 
-TEST_F(OptionsTest, ShowsTheSettingsAndOkStoresTheBoxesAsTheyStand) {
+// Cancel and a failed save change nothing stored; OK stores the boxes as
+// they stand.
+TEST_F(OptionsTest, ShowsTheSettingsAndOnlyASuccessfulOkStoresTheBoxes) {
     Settings()->SetQuantityPositioning(5);
     Settings()->SetAutoSaveBarcodes(false);
-    Settings()->SetBarcodesFolder("/scans");
     Settings()->SetPassword("abc");
+    Settings()->SetDebtor("before");
+    Settings()->Save();
     auto form = OpenOptions();
+    form->UserText("txtDebtor", "after");
+    form->Click("cmdCancel");
+    EXPECT_TRUE(form->UnloadRequested());
+    EXPECT_EQ(Settings()->Debtor() + Stored().Debtor(), "beforebefore");
 
+    form = OpenOptions();
     EXPECT_EQ(form->Ctl("cboQuantityPlacing").listIndex, 1);
     EXPECT_EQ(form->Ctl("txtPassword").text, "abc" + std::string(17, ' '));
     // Each path box and its button follow their check box, also when ticked.
     EXPECT_FALSE(form->Ctl("txtBarcodesFolder").enabled);
     form->UserValue("chkSaveOrders", 0);
     EXPECT_FALSE(form->Ctl("cmdBrowseOrdersFolder").enabled);
-
     form->UserText("txtOrdersFolder", "/orders");  // no separator until focus leaves
     form->UserText("txtDebtor", "D1");
     form->UserText("txtPassword", "  p w  ");
-    form->Click("cmdOK");
 
+    registry_->failWrites = true;
+    form->Click("cmdOK");
+    EXPECT_FALSE(form->UnloadRequested());
+    registry_->failWrites = false;
+    EXPECT_EQ(Stored().Debtor(), "before");
+
+    form->Click("cmdOK");
     EXPECT_TRUE(form->UnloadRequested());
     clsSettings stored = Stored();
     EXPECT_EQ(stored.QuantityPositioning(), 0);
@@ -99,24 +90,6 @@ TEST_F(OptionsTest, LeavingABoxCompletesFoldersAndPadsThePassword) {
     }
     form->Click("cmdOK");
     EXPECT_EQ(Stored().Password(), "\xC3\xA9" + std::string(19, 'x'));
-}
-
-TEST_F(OptionsTest, CancelAndAFailedSaveChangeNothingStored) {
-    Settings()->SetDebtor("before");
-    Settings()->Save();
-    auto form = OpenOptions();
-    form->UserText("txtDebtor", "after");
-    form->Click("cmdCancel");
-    EXPECT_EQ(Stored().Debtor(), "before");
-    EXPECT_EQ(Settings()->Debtor(), "before");
-
-    auto second = OpenOptions();
-    second->UserText("txtDebtor", "after");
-    registry_->failWrites = true;
-    second->Click("cmdOK");
-    EXPECT_FALSE(second->UnloadRequested());
-    registry_->failWrites = false;
-    EXPECT_EQ(Stored().Debtor(), "before");
 }
 
 TEST_F(OptionsTest, BrowsingRemembersTheChosenFolderAndSavesItAtOnce) {

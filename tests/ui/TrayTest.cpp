@@ -56,8 +56,16 @@ class TrayTest : public ::testing::Test {
 };
 
 TEST_F(TrayTest, AddingFillsTheRecordOnceAndListensOnlyWhenTheShellAgrees) {
+    // A refused add leaves the object out of the tray and deaf; nothing is
+    // modified outside the tray.
+    shell_->refused = {NIM_ADD};
+    tray_->AddToTray(form_, platform::kIconScannerError, "tip");
     tray_->ModifyTrayIcon(platform::kIconScannerOK, "ignored");
-    EXPECT_TRUE(shell_->calls.empty());  // not in the tray yet
+    EXPECT_FALSE(tray_->InTray());
+    EXPECT_FALSE(form_.Listened());
+    EXPECT_THAT(Operations(), ElementsAre(NIM_ADD, NIM_SETVERSION));
+    shell_->refused.clear();
+    shell_->calls.clear();
     trace_.Clear();
 
     tray_->AddToTray(form_);
@@ -76,15 +84,6 @@ TEST_F(TrayTest, AddingFillsTheRecordOnceAndListensOnlyWhenTheShellAgrees) {
 
     tray_->AddToTray(form_, platform::kIconScannerOK, "other");
     EXPECT_EQ(shell_->calls.size(), 2u);
-
-    // A refused add leaves the object out of the tray and deaf.
-    auto shell = std::make_shared<FakeShell>();
-    shell->refused = {NIM_ADD};
-    FakeForm form;
-    clsSysTray refused(shell);
-    refused.AddToTray(form, platform::kIconScannerError, "tip");
-    EXPECT_FALSE(refused.InTray());
-    EXPECT_FALSE(form.Listened());
 }
 
 TEST_F(TrayTest, TextsAreCutToTheFieldsInTheShellsCodePage) {
@@ -96,37 +95,29 @@ TEST_F(TrayTest, TextsAreCutToTheFieldsInTheShellsCodePage) {
     EXPECT_EQ(shell_->calls[0].data.szTip[126], '\x80');
 
     tray_->ShowBalloon(std::string(100, 't'), std::string(300, 'i'), 1, true);
-    EXPECT_EQ(FakeShell::Text(Last().szInfoTitle), std::string(63, 't'));
-    EXPECT_EQ(FakeShell::Text(Last().szInfo), std::string(255, 'i'));
+    EXPECT_EQ(shell_->Balloons().back(), std::string(63, 't') + "|" + std::string(255, 'i') + "|1");
 }
 
 TEST_F(TrayTest, ModifyAndBalloonsSetTheFlagsTheShellExpects) {
     tray_->AddToTray(form_, platform::kIconScannerError, "Quarnel");
-    struct Step {
-        std::function<void()> act;
-        uint32_t flags, infoFlags;
-        const char* title;
-        const char* info;
+    const std::pair<std::function<void()>, uint32_t> steps[] = {
+        {[&] { tray_->ModifyTrayIcon(platform::kIconScannerOK); }, 2},
+        {[&] { tray_->ModifyTrayIcon(platform::kIconScannerOK, "Quarnel (OPN-2001)"); }, 6},
+        {[&] { tray_->ShowBalloon("T", "with sound", 1, true); }, 16},
+        {[&] { tray_->UpdateBalloon("kept icon", -1); }, 16},
+        {[&] { tray_->ShowBalloon("U", "silent", 2, false); }, 16},
+        {[&] { tray_->UpdateBalloon("again", -1); }, 16},
+        {[&] { tray_->UpdateBalloon("error", 3); }, 16},
     };
-    const Step steps[] = {
-        {[&] { tray_->ModifyTrayIcon(platform::kIconScannerOK); }, 2, 0, "", ""},
-        {[&] { tray_->ModifyTrayIcon(platform::kIconScannerOK, "Quarnel (OPN-2001)"); }, 6, 0, "",
-         ""},
-        {[&] { tray_->ShowBalloon("T", "with sound", 1, true); }, 16, 1, "T", "with sound"},
-        {[&] { tray_->UpdateBalloon("kept icon", -1); }, 16, 17, "T", "kept icon"},
-        {[&] { tray_->ShowBalloon("U", "silent", 2, false); }, 16, 18, "U", "silent"},
-        // A kept icon that is already silent stays icon 2.
-        {[&] { tray_->UpdateBalloon("again", -1); }, 16, 18, "U", "again"},
-        {[&] { tray_->UpdateBalloon("error", 3); }, 16, 19, "U", "error"},
-    };
-    for (const Step& step : steps) {
-        step.act();
+    for (const auto& [act, flags] : steps) {
+        act();
         EXPECT_EQ(shell_->calls.back().message, NIM_MODIFY);
-        EXPECT_EQ(Last().uFlags, step.flags) << step.info;
-        EXPECT_EQ(Last().dwInfoFlags, step.infoFlags) << step.info;
-        EXPECT_EQ(FakeShell::Text(Last().szInfoTitle), step.title);
-        EXPECT_EQ(FakeShell::Text(Last().szInfo), step.info);
+        EXPECT_EQ(Last().uFlags, flags);
     }
+    // Balloons as title|text|info flags; a kept icon that is already silent
+    // stays icon 2.
+    EXPECT_THAT(shell_->Balloons(), ElementsAre("T|with sound|1", "T|kept icon|17", "U|silent|18",
+                                                "U|again|18", "U|error|19"));
     EXPECT_EQ(Last().uTimeoutOrVersion, 10000u);
 }
 
@@ -155,9 +146,7 @@ TEST_F(TrayTest, NotificationsRaiseEventsOrTrackTheBalloon) {
     form_.Notify(platform::NIN_BALLOONSHOW);
     tray_->HideBalloon();
     ASSERT_EQ(shell_->calls.size(), before + 1);
-    EXPECT_EQ(Last().uFlags, 16u);
-    EXPECT_EQ(Last().dwInfoFlags, 0u);
-    EXPECT_EQ(FakeShell::Text(Last().szInfo), "");
+    EXPECT_EQ(shell_->Balloons().back(), "||0");
     EXPECT_EQ(tray_->BalloonState(), kBalloonUnknown);
     EXPECT_EQ(events_.size(), 2u);
 }
