@@ -2,41 +2,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include "RegistryTestSupport.h"
 #include "platform/linux/AutostartView.h"
 
 namespace quarnel::test {
 namespace {
 
-using ::testing::ElementsAre;
-using namespace std::string_literals;
-
-const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-StoredValue Command(const std::string& command) {
-    return {REG_SZ, command + '\0'};
-}
-
 using AutostartEntryTest = RegistryTest;
 
 TEST_F(AutostartEntryTest, InterruptedWriteLeavesTheOldEntryWhole) {
     const std::string entry = Autostart("Quarnel.desktop");
     AutostartView first(Autostart());
-    ASSERT_EQ(first.Set("Quarnel", Command("/home/\xC5\x82ukasz/old")), 0);
-    ASSERT_EQ(first.Set("Quarnel", Command("/opt/new")), 0);
-    EXPECT_EQ(std::filesystem::status(entry).permissions(), std::filesystem::perms(0644));
+    ASSERT_EQ(first.Set("Quarnel", {REG_SZ, "/home/\xC5\x82ukasz/old\0"s}), 0);
+    ASSERT_EQ(first.Set("Quarnel", {REG_SZ, "/opt/new\0"s}), 0);
+    EXPECT_EQ(Mode(entry), 0644u);
     // A process killed between writing and renaming leaves the entry as it was.
     const std::string old = ReadFileBytes(entry);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        AutostartView killed(Autostart(), [] { raise(SIGKILL); });
-        killed.Set("Quarnel", Command("/opt/never"));
+        AutostartView(Autostart(), [] {
+            raise(SIGKILL);
+        }).Set("Quarnel", {REG_SZ, "/opt/never\0"s});
         _exit(0);
     }
     int status = 0;

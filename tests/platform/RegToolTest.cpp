@@ -1,10 +1,6 @@
 #include <sys/wait.h>
 
-#include <filesystem>
 #include <sstream>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "RegCommand.h"
 #include "RegistryTestSupport.h"
@@ -13,7 +9,6 @@ namespace quarnel::test {
 namespace {
 
 using ::testing::HasSubstr;
-using namespace std::string_literals;
 
 // A command line split at its blanks.
 std::vector<std::string> Words(const std::string& line) {
@@ -104,13 +99,12 @@ TEST_F(QuarnelRegTest, AsksBeforeOverwritingOrDeletingAndFailsWithoutATerminal) 
 
 TEST_F(QuarnelRegTest, ReportsACorruptStoreAndLeavesItAlone) {
     std::filesystem::create_directories(dir.File("Quarnel"));
-    const std::string garbage(4096, '\x5A');
-    WriteFileBytes(StorePath(), garbage);
+    WriteFileBytes(StorePath(), std::string(4096, '\x5A'));
     Result run = Run("add HKCU\\Software\\Q /v A /d 1 /f");
     EXPECT_EQ(std::pair(run.status, run.err),
               std::pair(1, "ERROR: [1009] The registry store '" + StorePath() +
                                "' is not a valid database (Quarnel)\n"));
-    EXPECT_EQ(ReadFileBytes(StorePath()), garbage);
+    EXPECT_EQ(ReadFileBytes(StorePath()), std::string(4096, '\x5A'));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // A registry over a private store, autostart folder and port table; setting, reading, listing.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -15,6 +17,10 @@
 namespace quarnel::test {
 
 using namespace platform;
+using namespace std::string_literals;
+using ::testing::ElementsAre;
+
+const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 struct FakePorts : SerialPortTable {
     std::vector<SerialPortEntry> Ports() const override { return ports; }
@@ -43,6 +49,10 @@ inline const uint8_t* Bytes(const std::string& data) {
     return reinterpret_cast<const uint8_t*>(data.data());
 }
 
+inline unsigned Mode(const std::string& path) {
+    return static_cast<unsigned>(std::filesystem::status(path).permissions());
+}
+
 // The status of opening (and closing again) a key.
 inline int32_t TryOpen(RegistryApi& registry, HKEY hive, const std::string& key,
                        uint32_t access = KEY_QUERY_VALUE) {
@@ -67,12 +77,13 @@ inline int32_t Put(RegistryApi& registry, const std::string& key, const std::str
 inline Value Get(RegistryApi& registry, HKEY hive, const std::string& key,
                  const std::string& name) {
     HKEY handle = 0;
-    int32_t status = registry.RegOpenKeyExA(hive, key, 0, KEY_QUERY_VALUE, &handle);
-    if (status != ERROR_SUCCESS) return {status, REG_NONE, ""};
     uint8_t data[4096];
     uint32_t type = REG_NONE, size = sizeof data;
-    status = registry.RegQueryValueExA(handle, name, &type, data, &size);
-    registry.RegCloseKey(handle);
+    int32_t status = registry.RegOpenKeyExA(hive, key, 0, KEY_QUERY_VALUE, &handle);
+    if (status == ERROR_SUCCESS) {
+        status = registry.RegQueryValueExA(handle, name, &type, data, &size);
+        registry.RegCloseKey(handle);
+    }
     if (status != ERROR_SUCCESS) return {status, REG_NONE, ""};
     return {status, type, std::string(reinterpret_cast<char*>(data), size)};
 }

@@ -1,18 +1,11 @@
 #include <sqlite3.h>
 
-#include <filesystem>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include "RegistryTestSupport.h"
 #include "app/Ansi.h"
 #include "platform/linux/RegistryNames.h"
 
 namespace quarnel::test {
 namespace {
-
-using namespace std::string_literals;
 
 // The letter pairs Windows-1252 names matched without regard to case.
 bool AnsiCasePair(uint8_t a, uint8_t b) {
@@ -51,40 +44,35 @@ TEST(RegistryNamesTest, MatchTheSameWindows1252LettersAsBeforeAndMoreScripts) {
     EXPECT_FALSE(SplitKeyPath("A\\" + letters + "x").has_value());
 }
 
-class StoreConversionTest : public RegistryTest {
-  protected:
-    // A store as the previous version wrote it: Windows-1252 names and text.
-    void WriteAnsiStore() {
-        std::filesystem::create_directories(dir.File("Quarnel"));
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(StorePath().c_str(), &db), SQLITE_OK);
-        const char* sql =
-            "CREATE TABLE keys (id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
-            " name BLOB NOT NULL, fold BLOB NOT NULL, UNIQUE (parent, fold));"
-            "CREATE TABLE vals (key INTEGER NOT NULL REFERENCES keys (id), seq INTEGER NOT NULL,"
-            " name BLOB NOT NULL, fold BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
-            " PRIMARY KEY (key, fold));"
-            "INSERT INTO keys VALUES (1, 0, CAST('HKEY_CURRENT_USER' AS BLOB),"
-            " CAST('HKEY_CURRENT_USER' AS BLOB)),"
-            " (2, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('HKEY_LOCAL_MACHINE' AS BLOB)),"
-            " (3, 1, CAST('Software' AS BLOB), CAST('SOFTWARE' AS BLOB)),"
-            " (4, 3, x'436166E9', x'434146C9'),"  // Café
-            // é, whose new folded form is the old one of Ã‰ beside it
-            " (5, 3, x'E9', x'C9'), (6, 3, x'C389', x'C389');"
-            "INSERT INTO vals VALUES"
-            " (4, 1, x'E9', x'C9', 1, x'2F686F6D652F6AE972F46D6500'),"  // é = /home/jérôme
-            " (4, 2, x'9A', x'8A', 2, x'254845524525800000'),"  // š = %HERE%€ (and a stray 0)
-            " (4, 3, CAST('Multi' AS BLOB), CAST('MULTI' AS BLOB), 7, x'E900E80000'),"
-            " (4, 4, CAST('Bin' AS BLOB), CAST('BIN' AS BLOB), 3, x'E9FF'),"
-            " (4, 5, CAST('Num' AS BLOB), CAST('NUM' AS BLOB), 4, x'E9000000');"
-            "PRAGMA application_id = 1364346183; PRAGMA user_version = 1;";
-        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
-};
+using StoreConversionTest = RegistryTest;
 
 TEST_F(StoreConversionTest, AnsiStoreIsConvertedOnceOnItsFirstOpen) {
-    WriteAnsiStore();
+    // A store as the previous version wrote it: Windows-1252 names and text.
+    std::filesystem::create_directories(dir.File("Quarnel"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(StorePath().c_str(), &db), SQLITE_OK);
+    const char* sql =
+        "CREATE TABLE keys (id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
+        " name BLOB NOT NULL, fold BLOB NOT NULL, UNIQUE (parent, fold));"
+        "CREATE TABLE vals (key INTEGER NOT NULL REFERENCES keys (id), seq INTEGER NOT NULL,"
+        " name BLOB NOT NULL, fold BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
+        " PRIMARY KEY (key, fold));"
+        "INSERT INTO keys VALUES (1, 0, CAST('HKEY_CURRENT_USER' AS BLOB),"
+        " CAST('HKEY_CURRENT_USER' AS BLOB)),"
+        " (2, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('HKEY_LOCAL_MACHINE' AS BLOB)),"
+        " (3, 1, CAST('Software' AS BLOB), CAST('SOFTWARE' AS BLOB)),"
+        " (4, 3, x'436166E9', x'434146C9'),"  // Café
+        // é, whose new folded form is the old one of Ã‰ beside it
+        " (5, 3, x'E9', x'C9'), (6, 3, x'C389', x'C389');"
+        "INSERT INTO vals VALUES"
+        " (4, 1, x'E9', x'C9', 1, x'2F686F6D652F6AE972F46D6500'),"  // é = /home/jérôme
+        " (4, 2, x'9A', x'8A', 2, x'254845524525800000'),"  // š = %HERE%€ (and a stray 0)
+        " (4, 3, CAST('Multi' AS BLOB), CAST('MULTI' AS BLOB), 7, x'E900E80000'),"
+        " (4, 4, CAST('Bin' AS BLOB), CAST('BIN' AS BLOB), 3, x'E9FF'),"
+        " (4, 5, CAST('Num' AS BLOB), CAST('NUM' AS BLOB), 4, x'E9000000');"
+        "PRAGMA application_id = 1364346183; PRAGMA user_version = 1;";
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
     const std::string cafe = "Software\\CAF\xC3\x89";
     const std::string expected[][3] = {
         {"\xC3\x89", "\x01", "/home/j\xC3\xA9r\xC3\xB4me\0"s},
@@ -101,7 +89,7 @@ TEST_F(StoreConversionTest, AnsiStoreIsConvertedOnceOnItsFirstOpen) {
                 << name << " pass " << pass;
         }
         EXPECT_THAT(List(*registry, HKEY_CURRENT_USER, "Software\\caf\xC3\xA9"),
-                    ::testing::ElementsAre("\xC3\xA9", "\xC5\xA1", "Multi", "Bin", "Num"));
+                    ElementsAre("\xC3\xA9", "\xC5\xA1", "Multi", "Bin", "Num"));
         for (const char* key : {"Software\\\xC3\x89", "Software\\\xC3\x83\xE2\x80\xB0"})
             EXPECT_EQ(TryOpen(*registry, HKEY_CURRENT_USER, key), 0) << key;
         EXPECT_EQ(registry->StoreProblem(), "");

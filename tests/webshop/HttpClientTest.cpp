@@ -49,9 +49,7 @@ TEST(HttpClientTest, FieldsOfALargeOrderStayApart) {
     http.SetFields("a4321", "x");
     for (int n : {1, 17, 999, 5000})
         EXPECT_EQ(http.Fields("A" + std::to_string(n)), std::to_string(n));
-    EXPECT_EQ(http.Fields("A4321"), "x");
-    EXPECT_EQ(http.Fields("q77"), "");
-    EXPECT_EQ(http.Fields("A5001"), "");
+    EXPECT_EQ(http.Fields("A4321") + http.Fields("q77") + http.Fields("A5001"), "x");
 }
 
 TEST(URLEncodeTest, EncodesWindows1252Bytes) {
@@ -95,19 +93,15 @@ TEST(HttpClientTest, RefusedOrMissingConnectionGivesEmptyReply) {
 }
 
 TEST(HttpClientTest, ProxyComesFromTheEnvironment) {
-    LoopbackServer proxy(HttpReply("orderid:7"));
+    LoopbackServer proxy(HttpReply("orderid:7")), direct(HttpReply("orderid:8"));
     ScopedEnv useProxy("http_proxy", "http://127.0.0.1:" + std::to_string(proxy.Port()));
-    {
-        clsHTTP http(TestHttpApi());
-        ASSERT_TRUE(http.OpenHTTP("shop.quarnel.example"));
-        std::string method = "POST";
-        EXPECT_EQ(http.SendRequest("nl/quarnel/quarnel.aspx", method), "orderid:7");
-    }
+    clsHTTP http(TestHttpApi());
+    ASSERT_TRUE(http.OpenHTTP("shop.quarnel.example"));
+    std::string method = "POST";
+    EXPECT_EQ(http.SendRequest("nl/quarnel/quarnel.aspx", method), "orderid:7");
     ASSERT_EQ(proxy.Requests().size(), 1u);
     EXPECT_TRUE(proxy.Requests()[0].first.starts_with(
         "POST http://shop.quarnel.example/nl/quarnel/quarnel.aspx HTTP/1.1\r\n"));
-
-    LoopbackServer direct(HttpReply("orderid:8"));
     ScopedEnv bypass("no_proxy", "127.0.0.1");
     EXPECT_EQ(Request(direct.Port(), "x"), "orderid:8");
     EXPECT_EQ(proxy.Requests().size(), 1u);
@@ -125,42 +119,34 @@ TEST(HttpClientTest, TraceShowsEachStepButNoPassword) {
         http.CloseHTTP();
     }
     EXPECT_EQ(method, "POST");
-    const std::vector<std::string> expected = {
-        "  Initializing clsHTTP object",
-        "  Property Let clsHTTP.Fields (Name = pass, Value = ********)",
-        "  Entering clsHTTP.GetFieldIndex (Name = pass, Add = True)",
-        "  Exiting clsHTTP.GetFieldIndex (=0)",
-        "  Entering clsHTTP.OpenHTTP (Server = 127.0.0.1, Port = " + std::to_string(server.Port()) +
-            ", UserName = jan, Password = ********)",
-        "  Entering clsHTTP.CloseHTTP",
-        "  Exiting clsHTTP.CloseHTTP",
-        "  Calling API InternetOpen...",
-        "  InternetOpen = 1",
-        "  Calling API InternetConnect...",
-        "  InternetConnect = 2",
-        "  Exiting clsHTTP.OpenHTTP (=True)",
-        "  Entering clsHTTP.SendReqeust (File = x, Method = post, Referer = , Reload = True)",
-        "  Entering clsHTTP.BuildRequest",
-        "  Exiting clsHTTP.BuildRequest (=pass=********)",
-        "  Calling API HttpOpenRequest...",
-        "  HttpOpenRequest = 3",
-        "  Calling API HttpSendRequest",
-        "  Calling API InternetReadFile...",
-        "  InternetReadFile = True",
-        "  Calling API InternetReadFile...",
-        "  InternetReadFile = True",
-        "  Calling API InternetCloseHandle (Request)",
-        "  Exiting clsHTTP.SendRequest (=orderid:1)",
-        "  Entering clsHTTP.CloseHTTP",
-        "  Calling API InternetCloseHandle (Connection)",
-        "  Calling API InternetCloseHandle (HTTP)",
-        "  Exiting clsHTTP.CloseHTTP",
-        "  Terminating clsHTTP object",
-    };
-    EXPECT_EQ(trace.Messages(), expected);
-    for (const char* secret : {"geheim", "wachtwoord"}) {
-        EXPECT_EQ(trace.Bytes().find(secret), std::string::npos) << secret;
-    }
+    std::string messages;  // one a line
+    for (const std::string& message : trace.Messages()) messages += message + "\n";
+    const std::string read = "  Calling API InternetReadFile...\n  InternetReadFile = True\n";
+    EXPECT_EQ(
+        messages,
+        "  Initializing clsHTTP object\n"
+        "  Property Let clsHTTP.Fields (Name = pass, Value = ********)\n"
+        "  Entering clsHTTP.GetFieldIndex (Name = pass, Add = True)\n"
+        "  Exiting clsHTTP.GetFieldIndex (=0)\n"
+        "  Entering clsHTTP.OpenHTTP (Server = 127.0.0.1, Port = " +
+            std::to_string(server.Port()) +
+            ", UserName = jan, Password = ********)\n"
+            "  Entering clsHTTP.CloseHTTP\n  Exiting clsHTTP.CloseHTTP\n"
+            "  Calling API InternetOpen...\n  InternetOpen = 1\n"
+            "  Calling API InternetConnect...\n  InternetConnect = 2\n"
+            "  Exiting clsHTTP.OpenHTTP (=True)\n"
+            "  Entering clsHTTP.SendReqeust (File = x, Method = post, Referer = , Reload = True)\n"
+            "  Entering clsHTTP.BuildRequest\n  Exiting clsHTTP.BuildRequest (=pass=********)\n"
+            "  Calling API HttpOpenRequest...\n  HttpOpenRequest = 3\n"
+            "  Calling API HttpSendRequest\n" +
+            read + read +
+            "  Calling API InternetCloseHandle (Request)\n"
+            "  Exiting clsHTTP.SendRequest (=orderid:1)\n"
+            "  Entering clsHTTP.CloseHTTP\n  Calling API InternetCloseHandle (Connection)\n"
+            "  Calling API InternetCloseHandle (HTTP)\n  Exiting clsHTTP.CloseHTTP\n"
+            "  Terminating clsHTTP object\n");
+    EXPECT_EQ(trace.Bytes().find("geheim"), std::string::npos);
+    EXPECT_EQ(trace.Bytes().find("wachtwoord"), std::string::npos);
 }
 
 TEST(URLCheckerTest, AcceptsOnlyAbsoluteUrlsWithAScheme) {

@@ -1,7 +1,6 @@
 // Posting orders and reading the shop's replies, against loopback servers.
 #include "WebshopTestSupport.h"
 #include "app/modTexts.h"
-#include "webshop/ReplyText.h"
 
 namespace quarnel::test {
 namespace {
@@ -56,6 +55,9 @@ TEST(OrderSubmissionTest, RepliesGiveResultAndMessage) {
         {HttpReply("status:ok"), 5, "", ""},
         {HttpReply(""), 5, "", ""},
         {HttpReply("message:gone", "404 Not Found"), 5, "gone", ""},
+        // 1,000 characters, the last of them two bytes long in UTF-8, are not cut.
+        {HttpReply("message:" + std::string(999, 'm') + "\xE9"), 5,
+         std::string(999, 'm') + "\xC3\xA9", ""},
     };
     auto opener = std::make_shared<FakeUrlOpener>();
     for (const auto& [reply, result, expectedMessage, orderNr] : cases) {
@@ -75,10 +77,8 @@ TEST(OrderSubmissionTest, OrdersTheShopCannotTakeAreNotSent) {
     std::string message = "old";
     EXPECT_EQ(Send(*MakeOrder({}, "S1"), server.Port(), message), 3);
     EXPECT_EQ(message, "old");
-    // More lines than the counter holds.
-    auto order = MakeOrder(Lines(32768, {"4711", 1}), "S1");
-    TraceCapture trace(false, true);
-    EXPECT_EQ(Send(*order, server.Port(), message), 5);
+    TraceCapture trace(false, true);  // more lines than the counter holds
+    EXPECT_EQ(Send(*MakeOrder(Lines(32768, {"4711", 1}), "S1"), server.Port(), message), 5);
     EXPECT_EQ(message, "");
     EXPECT_TRUE(trace.Contains("Error posting order: [6] Overflow (Quarnel)"));
     EXPECT_TRUE(server.Requests().empty());
@@ -107,35 +107,26 @@ TEST(OrderSubmissionTest, RepliesCutShortAreFailedExchanges) {
 }
 
 TEST(OrderSubmissionTest, LongRepliesAreCutForTraceAndUser) {
-    // 1,200 characters, the last 200 of them two bytes long in UTF-8.
-    const std::string shopText = std::string(1000, 'm') + std::string(200, '\xE9');
+    // 1,200 characters, the last 201 of them two bytes long in UTF-8; none is cut in half.
+    const std::string shopText = std::string(999, 'm') + std::string(201, '\xE9');
     LoopbackServer server(HttpReply("message:" + shopText));
     auto order = MakeOrder({{"4711", 1}});
     TraceCapture trace;
     std::string message;
     EXPECT_EQ(Send(*order, server.Port(), message), 5);
-    EXPECT_EQ(message, std::string(1000, 'm') + "...");
-    // The reply and the information each once, the message once more.
-    const std::string shown = "message:" + std::string(992, 'm') + "...";
-    EXPECT_TRUE(trace.Contains("  Exiting clsHTTP.SendRequest (=" + shown + ")"));
-    EXPECT_TRUE(trace.Contains("  Exiting clsOrder.PostOrder (=3, retInfo = " + message + ")"));
+    EXPECT_EQ(message, std::string(999, 'm') + "\xC3\xA9...");
+    // The reply and the information each once, the message once more; the trace is Windows-1252.
+    const std::string traced = std::string(999, 'm') + "\xE9...";
+    EXPECT_TRUE(trace.Contains("  Exiting clsHTTP.SendRequest (=message:" + std::string(992, 'm') +
+                               "...)"));
+    EXPECT_TRUE(trace.Contains("  Exiting clsOrder.PostOrder (=3, retInfo = " + traced + ")"));
     for (const std::string& line : trace.Messages()) EXPECT_LT(line.size(), 1100u);
     // The submission is framed in the trace, which never shows the password.
     EXPECT_EQ(trace.Messages().front(), "  Entering clsOrder.SendToWebshop");
     EXPECT_EQ(trace.Messages().back(),
-              "  Exiting clsOrder.SendToWebshop (=5, retMessage = " + message + ")");
-    EXPECT_EQ(trace.Bytes().find("p&s"), std::string::npos);
-    EXPECT_EQ(trace.Bytes().find("p%26s"), std::string::npos);
-}
-
-TEST(ShownReplyTextTest, CutsAfterAThousandCharactersWhole) {
-    const std::string e = "\xC3\xA9";  // one character, two bytes
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""},
-        {std::string(1001, 'x'), std::string(1000, 'x') + "..."},
-        {std::string(999, 'x') + e + "ab", std::string(999, 'x') + e + "..."},
-        {std::string(999, 'x') + e, std::string(999, 'x') + e}};
-    for (const auto& [text, shown] : cases) EXPECT_EQ(ShownReplyText(text), shown) << text.size();
+              "  Exiting clsOrder.SendToWebshop (=5, retMessage = " + traced + ")");
+    for (const char* password : {"p&s", "p%26s"})
+        EXPECT_EQ(trace.Bytes().find(password), std::string::npos);
 }
 
 }  // namespace

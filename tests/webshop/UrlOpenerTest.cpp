@@ -1,13 +1,7 @@
 // The desktop's URL opener, with stand-in xdg-open scripts on PATH.
 #include <sys/stat.h>
 
-#include <chrono>
-#include <string>
-
-#include <gtest/gtest.h>
-
-#include "TestSupport.h"
-#include "platform/UrlOpener.h"
+#include "WebshopTestSupport.h"
 
 namespace quarnel::test {
 namespace {

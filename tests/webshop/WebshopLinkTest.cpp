@@ -1,12 +1,5 @@
 // Where the shop is: the build's host, the run-time override and the URLs.
-#include <optional>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "TestSupport.h"
-#include "webshop/WebshopLink.h"
+#include "WebshopTestSupport.h"
 
 namespace quarnel::test {
 namespace {
