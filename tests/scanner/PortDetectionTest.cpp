@@ -2,7 +2,6 @@
 // serial-port table, and on the Linux serial-port table with port arrivals
 // and removals from the virtual scanners' folder.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <poll.h>
 
 #include <cstring>
@@ -34,12 +33,14 @@ std::vector<std::string> Texts(const std::vector<platform::SerialPortEntry>& ent
     return texts;
 }
 
-// A notification record with any device type and any 8 name bytes.
-platform::PortNotification Record(const std::string& name, uint32_t type = 3) {
-    platform::PortNotification record{};
-    record[0] = 20;
+// A notification record of size bytes (the sanitizer build catches any read
+// beyond them), with any device type and any 8 name bytes.
+std::vector<uint8_t> Record(const std::string& name, uint32_t type = 3, uint32_t size = 20) {
+    std::vector<uint8_t> record(20);
+    record[0] = static_cast<uint8_t>(size);
     record[4] = static_cast<uint8_t>(type);
     std::memcpy(record.data() + 12, name.data(), std::min<size_t>(name.size(), 8));
+    record.resize(size);
     return record;
 }
 
@@ -52,7 +53,7 @@ class DetectionTest : public ::testing::Test {
         detection_.StartScanning(*window_);
         trace_.Clear();
     }
-    platform::LRESULT Send(platform::WPARAM event, const platform::PortNotification& record) {
+    platform::LRESULT Send(platform::WPARAM event, const std::vector<uint8_t>& record) {
         return window_->SendMessageA(platform::WM_DEVICECHANGE, event,
                                      reinterpret_cast<platform::LPARAM>(record.data()));
     }
@@ -74,61 +75,31 @@ class DetectionTest : public ::testing::Test {
 
 TEST_F(DetectionTest, NotificationsChangeTheStateAsTheTableSays) {
     // Port detected before (or 0), event, port name, device type, port
-    // detected after (or 0). COM3XXXX has no NUL after the name; COM1 is not
-    // a scanner's port, COM9 not in the table; 7 is a configuration change,
-    // type 2 a volume.
+    // detected after (or 0), record size. COM3XXXX has no NUL after the name;
+    // COM1 is not a scanner's port, COM9 not in the table; 7 is a
+    // configuration change, type 2 a volume. A record is read only as far as
+    // its size says; one too short for its header is ignored.
     // clang-format off
-    const std::tuple<int, platform::WPARAM, std::string, uint32_t, int> cases[] = {
-        {0, kIn, "COM3", 3, 3},   {0, kIn, "com5", 3, 5},  {0, kIn, "COM3XXXX", 3, 3},
-        {0, kIn, "COM1", 3, 0},   {0, kIn, "COM9", 3, 0},  {0, 7, "COM3", 3, 0},
-        {0, kIn, "COM3", 2, 0},   {0, kIn, "COM", 3, 0},   {0, kIn, "COM0", 3, 0},
-        {0, kIn, "COM259", 3, 0}, {0, kIn, "LPT3", 3, 0},  {0, kIn, "COM99999", 3, 0},
-        {0, kOut, "COM3", 3, 0},  {3, kOut, "COM5", 3, 3}, {3, kOut, "COM3", 3, 0},
-        {3, kIn, "COM5", 3, 3},   {0, kIn, "\xFF\x01\x80zz\x7F\xFE\xC3", 3, 0}};
+    const std::tuple<int, platform::WPARAM, std::string, uint32_t, int, uint32_t> cases[] = {
+        {0, kIn, "COM3", 3, 3, 20},   {0, kIn, "com5", 3, 5, 20},  {0, kIn, "COM3XXXX", 3, 3, 20},
+        {0, kIn, "COM1", 3, 0, 20},   {0, kIn, "COM9", 3, 0, 20},  {0, 7, "COM3", 3, 0, 20},
+        {0, kIn, "COM3", 2, 0, 20},   {0, kIn, "COM", 3, 0, 20},   {0, kIn, "COM0", 3, 0, 20},
+        {0, kIn, "COM259", 3, 0, 20}, {0, kIn, "LPT3", 3, 0, 20},  {0, kIn, "COM99999", 3, 0, 20},
+        {0, kOut, "COM3", 3, 0, 20},  {3, kOut, "COM5", 3, 3, 20}, {3, kOut, "COM3", 3, 0, 20},
+        {3, kIn, "COM5", 3, 3, 20},   {0, kIn, "\xFF\x01\x80zz\x7F\xFE\xC3", 3, 0, 20},
+        {0, kIn, "COM3", 3, 0, 4},    {0, kIn, "COM3", 3, 0, 11},  {0, kIn, "COM3", 3, 0, 12},
+        {0, kIn, "COM3", 3, 0, 14},   {0, kIn, "COM3", 3, 3, 16}};
     // clang-format on
-    for (const auto& [before, event, name, type, after] : cases) {
+    for (const auto& [before, event, name, type, after, size] : cases) {
         clsDeviceDetection detection(registry_);
         if (before != 0) detection.SetDeviceDetected(1, static_cast<uint8_t>(before));
-        auto record = Record(name, type);
+        auto record = Record(name, type, size);
         detection.HandleWindowProc(event, reinterpret_cast<platform::LPARAM>(record.data()));
-        EXPECT_EQ(State(detection), after ? std::make_tuple(true, 1, after) : kNothing) << name;
+        EXPECT_EQ(State(detection), after ? std::make_tuple(true, 1, after) : kNothing)
+            << name << " size " << size;
         EXPECT_EQ(modDeviceDetection::DeviceDetection(), &detection);  // the newest object
     }
     EXPECT_EQ(modDeviceDetection::DeviceDetection(), nullptr);
-}
-
-// A record is read only as far as its size field says, in a buffer of
-// exactly that size (the sanitizer build catches any read beyond it); one
-// too short for its header is ignored.
-TEST_F(DetectionTest, RecordsAreReadOnlyAsFarAsTheirSize) {
-    const std::pair<uint32_t, int> cases[] = {{4, 0}, {11, 0}, {12, 0}, {14, 0}, {16, 3}, {20, 3}};
-    for (const auto& [size, after] : cases) {
-        const auto full = Record("COM3");
-        std::vector<uint8_t> record(full.begin(), full.begin() + size);
-        record[0] = static_cast<uint8_t>(size);
-        clsDeviceDetection detection(registry_);
-        detection.HandleWindowProc(kIn, reinterpret_cast<platform::LPARAM>(record.data()));
-        EXPECT_EQ(State(detection), after ? std::make_tuple(true, 1, after) : kNothing) << size;
-    }
-}
-
-TEST_F(DetectionTest, ArrivalWritesItsEntries) {
-    auto record = Record("COM3");
-    EXPECT_EQ(Send(kIn, record), 42);
-    const std::string address = std::to_string(reinterpret_cast<intptr_t>(record.data()));
-    EXPECT_THAT(
-        trace_.Messages(),
-        ElementsAre(
-            "  Entering modDeviceDetection.WindowProc (msg = 537, wParam = 32768, lParam = " +
-                address + ")",
-            "  Entering clsDeviceDetection.HandleWindowProc (wParam = 32768, lParam = " + address +
-                ")",
-            "  Calling API RtlMoveMemory", "  Calling API RtlMoveMemory",
-            "  Entering clsDeviceDetection.GetPortDriverFromRegistry (COMPort = 3)",
-            "  Exiting clsDeviceDetection.GetPortDriverFromRegistry (=\\device\\optovcm0)",
-            "  Supported device arrived on COM port 3",
-            "  Exiting clsDeviceDetection.HandleWindowProc",
-            "  Exiting modDeviceDetection.WindowProc (=42)"));
 }
 
 // Start and stop chain the form's own procedure, which still gets every
@@ -149,14 +120,32 @@ TEST_F(DetectionTest, WindowProcedureChain) {
                     "  Entering clsDeviceDetection.StopScanning", "  Calling API SetWindowLong",
                     "  Exiting clsDeviceDetection.StopScanning", "  Calling API SetWindowLong",
                     "Enabled device detection...", "  Exiting clsDeviceDetection.StartScanning"));
+    trace_.Clear();
+    auto record = Record("COM3");
+    EXPECT_EQ(Send(kIn, record), 42);
+    const std::string address = std::to_string(reinterpret_cast<intptr_t>(record.data()));
+    EXPECT_THAT(
+        trace_.Messages(),
+        ElementsAre(
+            "  Entering modDeviceDetection.WindowProc (msg = 537, wParam = 32768, lParam = " +
+                address + ")",
+            "  Entering clsDeviceDetection.HandleWindowProc (wParam = 32768, lParam = " + address +
+                ")",
+            "  Calling API RtlMoveMemory", "  Calling API RtlMoveMemory",
+            "  Entering clsDeviceDetection.GetPortDriverFromRegistry (COMPort = 3)",
+            "  Exiting clsDeviceDetection.GetPortDriverFromRegistry (=\\device\\optovcm0)",
+            "  Supported device arrived on COM port 3",
+            "  Exiting clsDeviceDetection.HandleWindowProc",
+            "  Exiting modDeviceDetection.WindowProc (=42)"));
     detection_.StopScanning();
     trace_.Clear();
-    Send(kIn, Record("COM3"));
+    Send(kOut, record);
     detection_.StopScanning();  // not watching: nothing happens
     EXPECT_TRUE(trace_.Messages().empty());
+    EXPECT_EQ(State(detection_), std::make_tuple(true, 1, 3));
     EXPECT_EQ(ownMessages_,
               (std::vector<platform::UINT>{platform::WM_MOUSEMOVE, platform::WM_DEVICECHANGE,
-                                           platform::WM_DEVICECHANGE}));
+                                           platform::WM_DEVICECHANGE, platform::WM_DEVICECHANGE}));
 }
 
 TEST_F(DetectionTest, LastKnownPort) {
@@ -226,53 +215,43 @@ TEST_F(VirtualScannerTest, FolderListsPortFilesOnly) {
     EXPECT_TRUE(VirtualPortEntries(dir_.File("missing")).empty());
 }
 
-class NotificationSourceTest : public VirtualScannerTest {
-  protected:
-    // Waits until the source has something, then dispatches it.
-    bool DispatchWithin(int milliseconds) {
-        pollfd watched{source_->FileDescriptor(), POLLIN, 0};
-        if (poll(&watched, 1, milliseconds) <= 0) return false;
-        source_->Dispatch();
-        return true;
-    }
-
-    std::vector<Change> received_;
-    std::unique_ptr<platform::HiddenWindow> window_ = platform::CreateHiddenWindow(
-        "frmMain",
-        [this](platform::HWND, platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
-            if (msg == platform::WM_DEVICECHANGE && l != 0)
-                received_.emplace_back(w, reinterpret_cast<const char*>(l) + 12);
-            return platform::LRESULT{0};
-        });
-    std::unique_ptr<platform::DeviceNotificationSource> source_ =
-        platform::OpenDeviceNotifications(*window_);
-};
-
 // The system's serial-port table, seen through the registry, lists the
 // virtual scanner; the notifications reach the detection.
-TEST_F(NotificationSourceTest, PlugAndUnplugReachTheDetection) {
+TEST_F(VirtualScannerTest, PlugAndUnplugReachTheDetection) {
+    std::vector<Change> received;
+    auto window = platform::CreateHiddenWindow(
+        "frmMain", [&](platform::HWND, platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
+            if (msg == platform::WM_DEVICECHANGE && l != 0)
+                received.emplace_back(w, reinterpret_cast<const char*>(l) + 12);
+            return platform::LRESULT{0};
+        });
+    auto source = platform::OpenDeviceNotifications(*window);
+    auto dispatched = [&] {  // waits until the source has something, then dispatches it
+        pollfd watched{source->FileDescriptor(), POLLIN, 0};
+        if (poll(&watched, 1, 5000) <= 0) return false;
+        source->Dispatch();
+        return true;
+    };
     clsDeviceDetection detection(platform::OpenUserRegistry(platform::SystemSerialPortTable()));
-    detection.StartScanning(*window_);
-    ASSERT_GE(source_->FileDescriptor(), 0);
-    source_->Dispatch();  // no change yet: nothing sent
-    EXPECT_TRUE(received_.empty());
+    detection.StartScanning(*window);
+    ASSERT_GE(source->FileDescriptor(), 0);
+    source->Dispatch();  // no change yet: nothing sent
+    EXPECT_TRUE(received.empty());
 
     ASSERT_EQ(RunVscan(dir_.Path(), "plug COM7 --battery low 8712345678906"), 0);
-    ASSERT_TRUE(DispatchWithin(5000));
+    ASSERT_TRUE(dispatched());
     EXPECT_EQ(detection.COMPort(), 7);
     EXPECT_EQ(detection.GetLastKnownPort(1), 7);
     ASSERT_EQ(RunVscan(dir_.Path(), "scan COM7 Q0002"), 0);  // a rewrite is no arrival
-    ASSERT_TRUE(DispatchWithin(5000));
+    ASSERT_TRUE(dispatched());
     ASSERT_EQ(RunVscan(dir_.Path(), "unplug COM7"), 0);
-    ASSERT_TRUE(DispatchWithin(5000));
+    ASSERT_TRUE(dispatched());
     EXPECT_FALSE(detection.DeviceDetected());
-    EXPECT_THAT(received_, ElementsAre(Change{kIn, "COM7"}, Change{kOut, "COM7"}));
-}
-
-TEST_F(NotificationSourceTest, PortsWhoseNameDoesNotFitAreNotAnnounced) {
+    // A port whose name does not fit a record is not announced.
     for (const char* port : {"COM12345678", "COM300"}) Plug(port, "");
-    ASSERT_TRUE(DispatchWithin(5000));
-    EXPECT_THAT(received_, ElementsAre(Change{kIn, "COM300"}));
+    ASSERT_TRUE(dispatched());
+    EXPECT_THAT(received,
+                ElementsAre(Change{kIn, "COM7"}, Change{kOut, "COM7"}, Change{kIn, "COM300"}));
 }
 
 }  // namespace

@@ -25,17 +25,16 @@ const std::string kStamp = " 72 F3 DD 0D";  // kWorkedExample
 const std::string kOneBarcode = "barcode = 2013-04-23 07:47:28 | 8 | 1\n";
 const DateTime kBefore{2001, 2, 3, 4, 5, 6};
 
-// GetParam's result and the value it leaves in a variable holding 7.
+// GetParam's result and the value it leaves in a variable holding 7 (a
+// braced list is evaluated in order).
 std::pair<bool, int> Param(clsOPN2001& scanner, int32_t id) {
     uint8_t value = 7;
-    bool result = scanner.GetParam(id, value);
-    return {result, value};
+    return {scanner.GetParam(id, value), value};
 }
 // GetDateTime's result and the value it leaves in a variable holding kBefore.
 std::pair<bool, DateTime> Clock(clsOPN2001& scanner) {
     DateTime clock = kBefore;
-    bool result = scanner.GetDateTime(clock);
-    return {result, clock};
+    return {scanner.GetDateTime(clock), clock};
 }
 
 TEST(ScannerTimeTest, PackedTimeStampsAndClockBytes) {
@@ -253,7 +252,6 @@ TEST_F(ScannerTest, VersionParametersAndClock) {
     EXPECT_TRUE(trace_.Contains("  Calling API csp2GetDLLVersion..."));
     EXPECT_EQ(Param(*scanner, 2), std::make_pair(true, 1));
     EXPECT_TRUE(scanner->SetParam(2, 0));
-    EXPECT_THAT(ReadFileBytes(dir_.File("COM3.scanner")), HasSubstr("param 2 = 0"));
     EXPECT_EQ(Param(*scanner, 2), std::make_pair(true, 0));
     EXPECT_TRUE(scanner->SetDefaults());
     EXPECT_EQ(Param(*scanner, 2), std::make_pair(true, 1));
@@ -303,7 +301,6 @@ TEST(ScannerFileTest, GarbageIsRejected) {
 }
 
 TEST(SymbologiesTest, NamesAndCodes) {
-    EXPECT_EQ(SymbologyCode("8"), 8);
     EXPECT_FALSE(SymbologyCode("999") || SymbologyName(0));
     for (int id = 1; id <= 16; ++id)  // fits the program's buffer with its NUL
         EXPECT_LT(SymbologyName(id).value_or("no name, and too long").size(), 20u) << id;
