@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "FakeDialogLauncher.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "platform/qt/QtDesktop.h"
@@ -127,25 +128,29 @@ TEST_F(QtDesktopTest, TimersAndWatchesRunWhileModalWindowsAreOpen) {
     close(fds[1]);
 }
 
-TEST_F(QtDesktopTest, SaveDialogTakesFolderNameFilterAndOverwriteFlag) {
+TEST_F(QtDesktopTest, FileDialogsTakeTitleFiltersFolderNameAndFlags) {
     test::TempDir dir;
-    FileDialogRequest request;
-    request.title = "Save order";
-    request.filter = "Orders (*.csv)|*.csv|Text|*.txt;*.log|All files|*.*";
-    request.filterIndex = 2;
-    request.initialFolder = dir.Path();
-    request.fileName = "order.csv";
-    for (uint32_t flags : {0u, cdlOFNOverwritePrompt}) {
+    FileDialogRequest request{.title = "Save order",
+                              .filter = "Orders (*.csv)|*.csv|Text|*.txt;*.log|All files|*.*",
+                              .filterIndex = 2,
+                              .initialFolder = dir.Path(),
+                              .fileName = "order.csv"};
+    for (uint32_t flags : {0u, cdlOFNOverwritePrompt, cdlOFNFileMustExist}) {
         request.flags = flags;
+        const bool open = flags == cdlOFNFileMustExist;
         WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
             EXPECT_EQ(dialog.windowTitle(), "Save order");
             EXPECT_EQ(dialog.nameFilters(),
                       (QStringList{"Orders (*.csv)", "Text (*.txt *.log)", "All files (*.*)"}));
             EXPECT_EQ(dialog.selectedNameFilter(), "Text (*.txt *.log)");
-            EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), flags == 0);
-            static_cast<QDialog&>(dialog).accept();
+            EXPECT_EQ(dialog.fileMode() == QFileDialog::ExistingFile, open);
+            if (!open) {
+                EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), flags == 0);
+            }
+            dialog.QDialog::accept();  // past Qt's own checks of the name
         });
-        EXPECT_EQ(desktop_.ShowSave(request), dir.File("order.csv"));
+        EXPECT_EQ(open ? desktop_.ShowOpen(request) : desktop_.ShowSave(request),
+                  dir.File("order.csv"));
     }
 }
 
@@ -156,18 +161,12 @@ TEST(QtFileFiltersTest, ConvertsPairsOfDescriptionAndPattern) {
     EXPECT_EQ(qt::NameFilters("Nothing|"), QStringList{});
 }
 
-class FakeDialogs final : public DialogLauncher {
-  public:
-    void ShowAbout() override {}
-    void ShowOptions() override {}
-    void ShowDeviceInfo(std::shared_ptr<clsOPN2001>) override {}
-    void ShowScannerSettings(std::shared_ptr<clsOPN2001>) override {}
-    bool AnyOpen() const override { return open; }
-    bool open = true;
-};
-
 TEST_F(QtDesktopTest, UnloadEndsTheLoopOnceTheLastDialogHasClosed) {
-    auto dialogs = std::make_shared<FakeDialogs>();
+    struct OpenDialogs : test::FakeDialogLauncher {
+        bool AnyOpen() const override { return open; }
+        bool open = true;
+    };
+    auto dialogs = std::make_shared<OpenDialogs>();
     desktop_.SetDialogLauncher(dialogs);
     bool stillRunning = false;
     QTimer::singleShot(0, [&] { desktop_.MainWindowUnloaded(); });

@@ -21,32 +21,24 @@ void SetField(std::array<char, N>& field, const std::string& text) {
 }
 
 struct Receiver {
-    struct Message {
-        uint32_t number;
-        platform::WPARAM keys;
-        bool operator==(const Message&) const = default;
-    };
-    std::vector<Message> messages;
+    std::vector<uint32_t> numbers;
+    std::vector<platform::WPARAM> keys;
     std::unique_ptr<platform::HiddenWindow> window = platform::CreateHiddenWindow(
         "receiver",
         [this](platform::HWND, platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
-            if (msg == platform::WM_MOUSEMOVE)
-                messages.push_back({static_cast<uint32_t>(l & 0xFFFF), w});
+            if (msg == platform::WM_MOUSEMOVE) {
+                numbers.push_back(static_cast<uint32_t>(l & 0xFFFF));
+                keys.push_back(w);
+            }
             return platform::LRESULT{0};
         });
 
-    std::vector<uint32_t> Numbers() const {
-        std::vector<uint32_t> numbers;
-        for (const Message& m : messages) numbers.push_back(m.number);
-        return numbers;
-    }
     platform::NOTIFYICONDATA Record() const {
-        platform::NOTIFYICONDATA data;
-        data.hWnd = window->Handle();
-        data.uID = 1;
-        data.uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP;
-        data.uCallbackMessage = platform::WM_MOUSEMOVE;
-        data.hIcon = platform::kIconScannerError;
+        platform::NOTIFYICONDATA data{
+            .hWnd = window->Handle(),
+            .uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP,
+            .uCallbackMessage = platform::WM_MOUSEMOVE,
+            .hIcon = platform::kIconScannerError};
         SetField(data.szTip, "Quarnel");
         return data;
     }
@@ -57,7 +49,6 @@ struct Receiver {
         SetField(data.szInfoTitle, title);
         SetField(data.szInfo, text);
         data.dwInfoFlags = flags;
-        data.uTimeoutOrVersion = 10000;
         return data;
     }
 };
