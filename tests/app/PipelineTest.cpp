@@ -1,5 +1,9 @@
 // Read-outs and resends through the main window, from the scanner to the
 // reference web shop, and what the user is shown for each outcome.
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "MainWindowFixture.h"
 #include "app/modTexts.h"
 
@@ -13,12 +17,16 @@ using platform::vbCritical;
 using platform::vbExclamation;
 using platform::vbYes;
 using platform::vbYesNo;
+using ::testing::AllOf;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::Eq;
 using ::testing::HasSubstr;
 using ::testing::IsSupersetOf;
 using ::testing::Matcher;
 using ::testing::MatchesRegex;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 const std::string kReadTitle = "Read scanner data now|", kResend = "Resend saved order|";
@@ -199,6 +207,55 @@ TEST_F(PipelineTest, SavingFollowsTheFolderSettingsAndNeverStopsTheRun) {
         EXPECT_TRUE(NewTraceHas("The order could not be saved in '" + orders +
                                 "'. Make sure you have writing permissions and that this "
                                 "folder exists."));
+    }
+}
+
+// An existing folder the program may not write in. Its permissions are enough
+// for a user; root needs a read-only file system on it.
+struct ReadOnlyFolder {
+    explicit ReadOnlyFolder(std::string folder) : path(std::move(folder)) {
+        std::filesystem::create_directories(path);
+        ::chmod(path.c_str(), 0555);
+        if (::access(path.c_str(), W_OK) == 0)
+            mounted = ::mount("tmpfs", path.c_str(), "tmpfs", MS_RDONLY, "size=64k") == 0;
+    }
+    ~ReadOnlyFolder() {
+        if (mounted) ::umount2(path.c_str(), MNT_DETACH);
+        ::chmod(path.c_str(), 0755);
+    }
+    bool ReadOnly() const { return ::access(path.c_str(), W_OK) != 0; }
+    std::string path;
+    bool mounted = false;
+};
+
+TEST_F(PipelineTest, ReadOnlySaveFoldersStillSendAndOfferToSaveWhatWasNotSent) {
+    const ReadOnlyFolder barcodes(dir_.File("locked-b")), orders(dir_.File("locked-o"));
+    if (!barcodes.ReadOnly() || !orders.ReadOnly()) GTEST_SKIP() << "no read-only folder here";
+    const auto failed = [](const std::string& entry, const ReadOnlyFolder& folder) {
+        return Contains(AllOf(StartsWith(entry + folder.path + "/"),
+                              EndsWith("': [70] Permission denied (Quarnel)")));
+    };
+    for (const std::string password : {"geheim", "wrong"}) {
+        SCOPED_TRACE(password);
+        Load(kOneBarcode, password);
+        Settings()->SetAutoSaveBarcodes(true);
+        Settings()->SetAutoSaveOrders(true);
+        Settings()->SetBarcodesFolder(barcodes.path + "/");
+        Settings()->SetOrdersFolder(orders.path + "/");
+        Choose("mnuReadData");
+
+        EXPECT_THAT(NewTrace(), failed("Error saving read session to file '", barcodes));
+        EXPECT_THAT(NewTrace(), failed("Error saving order as '", orders));
+        EXPECT_THAT(NewTrace(), Not(Contains(StartsWith("Order saved as"))));
+        if (password == "geheim") {
+            EXPECT_EQ(LastBalloon(), kReadTitle + kSent);
+            EXPECT_TRUE(desktop_->msgBoxes.empty());
+        } else {
+            // No saved copy exists, so the user is not told of one but asked to save.
+            ASSERT_EQ(desktop_->msgBoxes.size(), 1u);
+            EXPECT_THAT(desktop_->msgBoxes[0].prompt, EndsWith(kSaveQuestion));
+        }
+        EXPECT_TRUE(FilesIn(orders.path).empty());
     }
 }
 
