@@ -155,10 +155,15 @@ TEST_F(QtDesktopTest, FileDialogsTakeTitleFiltersFolderNameAndFlags) {
 }
 
 TEST(QtFileFiltersTest, ConvertsPairsOfDescriptionAndPattern) {
-    EXPECT_EQ(qt::NameFilters("Images (*.png;*.gif)|*.png;*.gif|Old (*.bak)|*.csv"),
+    EXPECT_EQ(qt::NameFilters("Images (*.png;*.gif)|*.png;*.gif|Old (*.bak)|*.csv").filters,
               (QStringList{"Images (*.png *.gif)", "Old (*.csv)"}));
-    EXPECT_EQ(qt::NameFilters("|*.txt|Dangling"), (QStringList{"(*.txt)"}));
-    EXPECT_EQ(qt::NameFilters("Nothing|"), QStringList{});
+    EXPECT_EQ(qt::NameFilters("|*.txt|Dangling").filters, (QStringList{"(*.txt)"}));
+    EXPECT_EQ(qt::NameFilters("Nothing|").filters, QStringList{});
+    // The selected pair keeps its filter when an earlier pair is dropped.
+    const std::string filter = "All|*.*|Nothing| |Text|*.txt";
+    const std::pair<int32_t, qsizetype> cases[] = {{1, 0}, {2, 0}, {3, 1}, {4, 0}, {0, 0}};
+    for (const auto& [index, selected] : cases)
+        EXPECT_EQ(qt::NameFilters(filter, index).selected, selected) << index;
 }
 
 TEST_F(QtDesktopTest, UnloadEndsTheLoopOnceTheLastDialogHasClosed) {

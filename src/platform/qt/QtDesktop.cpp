@@ -81,11 +81,10 @@ int32_t EscapeAnswer(const std::vector<Answer>& answers) {
 
 void ConfigureFileDialog(QFileDialog& dialog, const platform::FileDialogRequest& request) {
     dialog.setWindowTitle(FromUtf8(request.title));
-    const QStringList filters = NameFilters(request.filter);
-    if (!filters.isEmpty()) {
-        dialog.setNameFilters(filters);
-        const qsizetype index = request.filterIndex - 1;
-        dialog.selectNameFilter(filters[index >= 0 && index < filters.size() ? index : 0]);
+    const NameFilterList list = NameFilters(request.filter, request.filterIndex);
+    if (!list.filters.isEmpty()) {
+        dialog.setNameFilters(list.filters);
+        dialog.selectNameFilter(list.filters[list.selected]);
     }
     if (!request.initialFolder.empty()) dialog.setDirectory(FromUtf8(request.initialFolder));
     if (!request.fileName.empty()) dialog.selectFile(FromUtf8(request.fileName));
