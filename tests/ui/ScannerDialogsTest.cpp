@@ -3,6 +3,8 @@
 // back with quarnel-vscan.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "FormsTestSupport.h"
 #include "VirtualScannerFixture.h"
 #include "ui/frmDeviceInfo.h"
@@ -133,16 +135,19 @@ TEST_F(ScannerDialogsTest, WithoutAnAnsweringScannerOkAndResetKeepTheDialogOpen)
 
 TEST_F(ScannerDialogsTest, DeviceInformationShowsWhatWasReadOrDashes) {
     const std::string file = "identity = 000102030A0BFEFF\nsoftware = 2.5\nprotocol = 3\n";
-    // Scanner, identity, software, protocol, battery text and picture.
-    const std::pair<std::shared_ptr<clsOPN2001>, std::string> cases[] = {
-        {Connected(file + "status = 0\n"), "000102030A0BFEFF|2.5|3|Good|BatteryOK"},
-        {Connected(file + "status = 22\n"), "000102030A0BFEFF|2.5|3|Low|BatteryLow"},
-        {nullptr, "-|-|-|-|"},
-        {NewScanner(), "-|-|-|-|"},
+    // Scanner, identity, software, protocol, battery text and picture. Each
+    // scanner is connected just before its form opens, as both use COM3.
+    using Scanner = std::function<std::shared_ptr<clsOPN2001>()>;
+    const std::pair<Scanner, std::string> cases[] = {
+        {[&] { return Connected(file + "status = 0\n"); }, "000102030A0BFEFF|2.5|3|Good|BatteryOK"},
+        {[&] { return Connected(file + "status = 22\n"); },
+         "000102030A0BFEFF|2.5|3|Low|BatteryLow"},
+        {[] { return nullptr; }, "-|-|-|-|"},
+        {[&] { return NewScanner(); }, "-|-|-|-|"},
     };
     for (const auto& [scanner, shown] : cases) {
         frmDeviceInfo form(Services());
-        form.SetOPN2001(scanner);
+        form.SetOPN2001(scanner());
         EXPECT_FALSE(Open(form));
         std::string values = form.Ctl("lblScanner(1)").text;
         for (const char* label :
