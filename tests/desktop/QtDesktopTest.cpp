@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtFileFilters.h"
+#include "platform/qt/QtTranslation.h"
 
 namespace quarnel {
 namespace {
@@ -164,6 +165,21 @@ TEST(QtFileFiltersTest, ConvertsPairsOfDescriptionAndPattern) {
     const std::pair<int32_t, qsizetype> cases[] = {{1, 0}, {2, 0}, {3, 1}, {4, 0}, {0, 0}};
     for (const auto& [index, selected] : cases)
         EXPECT_EQ(qt::NameFilters(filter, index).selected, selected) << index;
+}
+
+TEST(QtTranslationTest, QtsOwnTextsSpeakTheProgramsLanguage) {
+    test::QtTestApp();
+    const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    {
+        test::ScopedEnv english("LC_ALL", "en_US.UTF-8");
+        EXPECT_EQ(qt::InstallQtTranslation(), nullptr);
+    }
+    test::ScopedEnv dutch("LC_ALL", "nl_NL.UTF-8");
+    std::unique_ptr<QTranslator> translator = qt::InstallQtTranslation();
+    ASSERT_NE(translator, nullptr) << "Qt's Dutch translation (qt6-translations-l10n) is missing";
+    EXPECT_EQ(yes(), "&Ja");
+    translator.reset();
+    EXPECT_EQ(yes(), "&Yes");
 }
 
 TEST_F(QtDesktopTest, UnloadEndsTheLoopOnceTheLastDialogHasClosed) {

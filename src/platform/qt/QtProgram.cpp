@@ -19,6 +19,7 @@
 #include "platform/qt/QtDialogLauncher.h"
 #include "platform/qt/QtIcons.h"
 #include "platform/qt/QtShellNotify.h"
+#include "platform/qt/QtTranslation.h"
 #include "platform/qt/StopSignals.h"
 
 namespace quarnel::qt {
@@ -79,6 +80,7 @@ int RunProgram(int argc, char** argv) {
     QApplication::setWindowIcon(IconFromHandle(platform::kIconApplication));
     // The program has no window of its own; closing a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    const std::unique_ptr<QTranslator> qtTexts = InstallQtTranslation();
 
     // The application folder plays the part of the executable's own folder,
     // which always exists; a first run creates it, private, before anything
