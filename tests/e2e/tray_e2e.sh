@@ -2,8 +2,9 @@
 # The built program on a virtual display with a tray host: the icon appears
 # when the tray starts after the program and again when it restarts, a
 # plugged-in virtual scanner's barcodes become an order in the reference
-# shop with its page opened and the files written, unplugging restores the bare icon, and SIGTERM ends the
-# program with its exit entry. With SCREENSHOT_DIR set, the balloon, the
+# shop with its page opened and the files written, a Ctrl + right click
+# reaches the program with its key state, unplugging restores the bare icon,
+# and SIGTERM ends the program with its exit entry. With SCREENSHOT_DIR set, the balloon, the
 # context menu and the order page are photographed into that folder.
 #
 # Usage: tray_e2e.sh QUARNEL SHOP VSCAN REG CSP2_LIBRARY
@@ -61,8 +62,12 @@ if [ -n "${SCREENSHOT_DIR:-}" ]; then
   photograph balloon.png
 fi
 
-step "right click on the icon opens the menu"
+step "Ctrl + right click on the icon opens the menu with the key state"
+# Ctrl is released only once the click was handled: the key state is read then.
+xdotool keydown ctrl
 click_tray_icon 3
+expect_trace "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 2)"
+xdotool keyup ctrl
 expect_trace "  Opening context menu..."
 if [ -n "${SCREENSHOT_DIR:-}" ]; then
   sleep 0.5
