@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 #include "MainWindowFixture.h"
 #include "app/modTexts.h"
 
@@ -216,16 +218,11 @@ struct ReadOnlyFolder {
     explicit ReadOnlyFolder(std::string folder) : path(std::move(folder)) {
         std::filesystem::create_directories(path);
         ::chmod(path.c_str(), 0555);
-        if (::access(path.c_str(), W_OK) == 0)
-            mounted = ::mount("tmpfs", path.c_str(), "tmpfs", MS_RDONLY, "size=64k") == 0;
-    }
-    ~ReadOnlyFolder() {
-        if (mounted) ::umount2(path.c_str(), MNT_DETACH);
-        ::chmod(path.c_str(), 0755);
+        if (!ReadOnly()) mount.emplace(path, MS_RDONLY, "size=64k");
     }
     bool ReadOnly() const { return ::access(path.c_str(), W_OK) != 0; }
     std::string path;
-    bool mounted = false;
+    std::optional<ScopedTmpfs> mount;
 };
 
 TEST_F(PipelineTest, ReadOnlySaveFoldersStillSendAndOfferToSaveWhatWasNotSent) {

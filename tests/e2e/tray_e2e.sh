@@ -4,8 +4,9 @@
 # plugged-in virtual scanner's barcodes become an order in the reference
 # shop with its page opened and the files written, a Ctrl + right click
 # reaches the program with its key state, unplugging restores the bare icon,
-# and SIGTERM ends the program with its exit entry. With SCREENSHOT_DIR set, the balloon, the
-# context menu and the order page are photographed into that folder.
+# and SIGTERM ends the program with its exit entry. With SCREENSHOT_DIR set,
+# the balloon, the context menu and the order page are photographed into
+# that folder.
 #
 # Usage: tray_e2e.sh QUARNEL SHOP VSCAN REG CSP2_LIBRARY
 set -euo pipefail

@@ -1,7 +1,6 @@
 // Saving the read-out file and the order CSV never leaves a half file over a good one:
 // not when the program dies before the rename, nor when the disk is full.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -132,16 +131,6 @@ TEST(FileSafetyTest, FailedWritesAndRenamesKeepTheOldFile) {
     }
 }
 
-// A small file system of its own, so that the disk really fills up.
-struct SmallFileSystem {
-    explicit SmallFileSystem(std::string folder) : folder(std::move(folder)) {}
-    ~SmallFileSystem() {
-        if (mounted) ::umount2(folder.c_str(), MNT_DETACH);
-    }
-    std::string folder;
-    bool mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
-};
-
 struct TraceTo : TraceSettings {
     explicit TraceTo(std::string path) : file(std::move(path)) {}
     std::string file;
@@ -151,8 +140,9 @@ struct TraceTo : TraceSettings {
 
 TEST(FileSafetyTest, FullFileSystem) {
     TempDir dir;
-    SmallFileSystem disk(dir.Path());
-    if (!disk.mounted) GTEST_SKIP() << "cannot mount a file system here";
+    // A small file system of its own, so that the disk really fills up.
+    const ScopedTmpfs disk(dir.Path(), 0, "size=1m");
+    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a file system here";
     TraceCapture capture(false, true);
     // Error entries go elsewhere to be read; the trace on the small disk must survive it filling.
     const auto offDisk = std::make_shared<TraceTo>(capture.FilePath());

@@ -40,8 +40,7 @@ inline Lines LinesOf(const clsOrder& order) {
 
 // The trace's messages, each ended by a line feed, with folder written as "<dir>".
 inline std::string TraceText(const TraceCapture& trace, const std::string& folder = "") {
-    std::string text;
-    for (const std::string& message : trace.Messages()) text += message + "\n";
+    std::string text = trace.Text();
     for (size_t at; !folder.empty() && (at = text.find(folder)) != std::string::npos;)
         text.replace(at, folder.size(), "<dir>");
     return text;

@@ -168,8 +168,9 @@ TEST_F(NativeLinkTest, MisbehavioursOfTheLine) {
         {{.badCrc = true, .onOpcode = kUpload}, -1},
         {{.silent = true, .onOpcode = kUpload}, -1},
         {{.hangUp = true, .onOpcode = kUpload}, -1}};
-    for (const auto& [misbehaviour, result] : cases) {
-        SCOPED_TRACE(&misbehaviour - &cases[0].first);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const auto& [misbehaviour, result] = cases[i];
         Serve(misbehaviour);
         raised_.clear();
         auto scanner = Scanner();

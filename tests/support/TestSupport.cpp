@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <sys/mount.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -83,6 +85,12 @@ std::vector<std::string> TraceCapture::Messages() const {
     return messages;
 }
 
+std::string TraceCapture::Text() const {
+    std::string text;
+    for (const std::string& message : Messages()) text += message + "\n";
+    return text;
+}
+
 bool TraceCapture::Contains(const std::string& message) const {
     for (const std::string& m : Messages()) {
         if (m == message) return true;
@@ -102,6 +110,14 @@ std::string ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+ScopedTmpfs::ScopedTmpfs(std::string folder, unsigned long flags, const std::string& options)
+    : folder_(std::move(folder)),
+      mounted_(::mount("tmpfs", folder_.c_str(), "tmpfs", flags, options.c_str()) == 0) {}
+
+ScopedTmpfs::~ScopedTmpfs() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
 }
 
 }  // namespace quarnel::test

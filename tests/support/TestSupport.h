@@ -54,6 +54,8 @@ class TraceCapture {
     // Each line's message (after the time stamp and TAB), detail entries
     // keeping their two leading blanks; empty lines left out.
     std::vector<std::string> Messages() const;
+    // The messages, each ended by a newline.
+    std::string Text() const;
     // True when some message equals the text exactly.
     bool Contains(const std::string& message) const;
     void Clear();
@@ -65,6 +67,21 @@ class TraceCapture {
     std::string file_;
     std::shared_ptr<Settings> settings_;
     bool previousExtended_;
+};
+
+// A small tmpfs mounted over a folder while it lives, with the mount flags
+// and options given. Mounted() is false where this process may not mount.
+class ScopedTmpfs {
+  public:
+    ScopedTmpfs(std::string folder, unsigned long flags, const std::string& options);
+    ~ScopedTmpfs();
+    ScopedTmpfs(const ScopedTmpfs&) = delete;
+    ScopedTmpfs& operator=(const ScopedTmpfs&) = delete;
+    bool Mounted() const { return mounted_; }
+
+  private:
+    std::string folder_;
+    bool mounted_;
 };
 
 // Reads a whole file as bytes ("" when missing).

@@ -119,11 +119,9 @@ TEST(HttpClientTest, TraceShowsEachStepButNoPassword) {
         http.CloseHTTP();
     }
     EXPECT_EQ(method, "POST");
-    std::string messages;  // one a line
-    for (const std::string& message : trace.Messages()) messages += message + "\n";
     const std::string read = "  Calling API InternetReadFile...\n  InternetReadFile = True\n";
     EXPECT_EQ(
-        messages,
+        trace.Text(),
         "  Initializing clsHTTP object\n"
         "  Property Let clsHTTP.Fields (Name = pass, Value = ********)\n"
         "  Entering clsHTTP.GetFieldIndex (Name = pass, Add = True)\n"
