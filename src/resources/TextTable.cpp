@@ -14,7 +14,7 @@ struct TextEntry {
 };
 
 // Sorted by id.
-constexpr std::array<TextEntry, 74> kTexts = {{
+constexpr std::array<TextEntry, 75> kTexts = {{
     {101, "Ok", "Ok"},
     {102, "Cancel", "Annuleren"},
     {103, "Info", "Info"},
@@ -116,6 +116,11 @@ constexpr std::array<TextEntry, 74> kTexts = {{
     {173, "Failed to apply some settings", "Sommige instellingen konden niet worden toegepast"},
     {174, "Copy date and time settings from the computer",
      "Datum en tijd instellingen van de computer overnemen"},
+    {190,
+     "'<<1>>' contains characters the web shop cannot receive. Please use only letters, digits "
+     "and signs of Western European languages.",
+     "'<<1>>' bevat tekens die de webshop niet kan ontvangen. Gebruik alleen letters, cijfers en "
+     "tekens van West-Europese talen."},
 }};
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ui/frmOptions.h"
 
+#include "app/Ansi.h"
 #include "app/ErrorInfo.h"
 #include "app/TraceLog.h"
 #include "app/modMain.h"
@@ -29,6 +30,29 @@ std::string TrimBlanks(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The controls that show a value of the settings object.
+constexpr const char* kValueControls[] = {
+    "cboQuantityPlacing", "chkAutorun",      "chkSaveBarcodes", "txtBarcodesFolder",
+    "chkSaveOrders",      "txtOrdersFolder", "chkTracefile",    "txtTracefile",
+    "txtDebtor",          "txtUser",         "txtPassword"};
+
+// What a control shows, as one text.
+std::string ShownState(const Control& control) {
+    switch (control.kind) {
+        case ControlKind::CheckBox:
+            return std::to_string(control.value);
+        case ControlKind::ComboBox:
+            return std::to_string(control.listIndex);
+        default:
+            return control.text;
+    }
+}
+
+// The shop receives Windows-1252; any other character would arrive as "?".
+bool ShopCanReceive(const std::string& text) {
+    return AnsiToUtf8(Utf8ToAnsi(text)) == text;
 }
 
 std::string Op(const std::string& name) {
@@ -169,6 +193,7 @@ void frmOptions::ApplySettings() {
     SetText("txtDebtor", settings->Debtor());
     SetText("txtUser", settings->User());
     SetText("txtPassword", PadPassword(settings->Password()));
+    for (const char* name : kValueControls) shown_[name] = ShownState(Ctl(name));
     trace::Exiting(Op("ApplySettings"));
 }
 
@@ -212,6 +237,7 @@ void frmOptions::OnClick(const std::string& name) {
 }
 
 void frmOptions::OnChange(const std::string& name) {
+    changedByUser_.insert(name);
     if (name == "chkSaveBarcodes") {
         CheckBoxClick(name, "txtBarcodesFolder", "cmdBrowseBarcodesFolder");
     } else if (name == "chkSaveOrders") {
@@ -254,7 +280,9 @@ void frmOptions::BrowseFolder(const std::string& handler, const std::string& tex
     trace::Handling(Op(handler));
     const std::string folder =
         browseFolder_->BrowsePath(*this, GetText(titleText), Ctl(textBox).text);
-    if (!folder.empty()) SetText(textBox, folder);
+    if (folder.empty()) return;
+    SetText(textBox, folder);
+    changedByUser_.insert(textBox);
 }
 
 void frmOptions::cmdBrowseTracefile_Click() {
@@ -268,27 +296,53 @@ void frmOptions::cmdBrowseTracefile_Click() {
         request.initialFolder = services_.applicationFolder;
         request.fileName = "Trace.log";
         request.flags = platform::cdlOFNOverwritePrompt | platform::cdlOFNPathMustExist;
-        if (auto chosen = services_.desktop->ShowSave(request)) SetText("txtTracefile", *chosen);
+        if (auto chosen = services_.desktop->ShowSave(request)) {
+            SetText("txtTracefile", *chosen);
+            changedByUser_.insert("txtTracefile");
+        }
     } catch (...) {
     }
 }
 
+bool frmOptions::Edited(const std::string& name) const {
+    if (!changedByUser_.contains(name)) return false;
+    const auto shown = shown_.find(name);
+    return shown == shown_.end() || shown->second != ShownState(Ctl(name));
+}
+
+bool frmOptions::IdentificationSendable() {
+    for (const auto& [box, caption] :
+         {std::pair{"txtDebtor", 165}, std::pair{"txtUser", 166}, std::pair{"txtPassword", 167}}) {
+        if (!Edited(box) || ShopCanReceive(Ctl(box).text)) continue;
+        services_.desktop->MsgBox(GetText(190, GetText(caption)),
+                                  platform::vbOKOnly | platform::vbExclamation);
+        return false;
+    }
+    return true;
+}
+
+// Only what the user changed is assigned: a value shown shortened or
+// differently (a long password, blanks around it, an unknown quantity
+// placing) stays as stored.
 void frmOptions::cmdOK_Click() {
     trace::Handling(Op("cmdOK_Click"));
     try {
         auto settings = Settings();
         if (!settings) RaiseError(ErrNo::ObjectNotSet);
-        settings->SetQuantityPositioning(Ctl("cboQuantityPlacing").listIndex == 0 ? 1 : 0);
-        settings->SetAutoSaveBarcodes(Ctl("chkSaveBarcodes").value != 0);
-        settings->SetBarcodesFolder(Ctl("txtBarcodesFolder").text);
-        settings->SetAutoSaveOrders(Ctl("chkSaveOrders").value != 0);
-        settings->SetOrdersFolder(Ctl("txtOrdersFolder").text);
-        settings->SetAutorun(Ctl("chkAutorun").value != 0);
-        settings->SetTraceEvents(Ctl("chkTracefile").value != 0);
-        settings->SetTraceFile(Ctl("txtTracefile").text);
-        settings->SetDebtor(Ctl("txtDebtor").text);
-        settings->SetUser(Ctl("txtUser").text);
-        settings->SetPassword(TrimBlanks(Ctl("txtPassword").text));
+        if (!IdentificationSendable()) return;
+        if (Edited("cboQuantityPlacing"))
+            settings->SetQuantityPositioning(Ctl("cboQuantityPlacing").listIndex == 0 ? 1 : 0);
+        if (Edited("chkSaveBarcodes"))
+            settings->SetAutoSaveBarcodes(Ctl("chkSaveBarcodes").value != 0);
+        if (Edited("txtBarcodesFolder")) settings->SetBarcodesFolder(Ctl("txtBarcodesFolder").text);
+        if (Edited("chkSaveOrders")) settings->SetAutoSaveOrders(Ctl("chkSaveOrders").value != 0);
+        if (Edited("txtOrdersFolder")) settings->SetOrdersFolder(Ctl("txtOrdersFolder").text);
+        if (Edited("chkAutorun")) settings->SetAutorun(Ctl("chkAutorun").value != 0);
+        if (Edited("chkTracefile")) settings->SetTraceEvents(Ctl("chkTracefile").value != 0);
+        if (Edited("txtTracefile")) settings->SetTraceFile(Ctl("txtTracefile").text);
+        if (Edited("txtDebtor")) settings->SetDebtor(Ctl("txtDebtor").text);
+        if (Edited("txtUser")) settings->SetUser(Ctl("txtUser").text);
+        if (Edited("txtPassword")) settings->SetPassword(TrimBlanks(Ctl("txtPassword").text));
         settings->Save();
     } catch (...) {
         trace::Error("Error saving settings: ");

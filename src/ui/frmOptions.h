@@ -1,12 +1,15 @@
 // The settings dialog: shows the settings object's values in four sections
-// (general, autosave, trace file, web shop identification), copies them
-// back and saves them on OK, and touches nothing on Cancel. Modeless.
+// (general, autosave, trace file, web shop identification), copies the ones
+// the user changed back and saves them on OK, and touches nothing on Cancel.
+// Modeless.
 //
 // Image list: "General", "Autosave", "Tracefile" and "UserID", the icons at
 // the left of the four sections.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "ui/Form.h"
@@ -32,6 +35,13 @@ class frmOptions final : public Form {
     void ApplySettings();
     void SizeControls();
 
+    // True when the user changed the control (typing, ticking, choosing,
+    // picking) and it no longer shows what ApplySettings put there.
+    bool Edited(const std::string& name) const;
+    // False, after telling the user, when an edited identification box
+    // holds a character the web shop cannot receive.
+    bool IdentificationSendable();
+
     // A check box's rule: its section's text box and "..." button follow it.
     void CheckBoxClick(const std::string& checkBox, const std::string& textBox,
                        const std::string& button);
@@ -44,6 +54,9 @@ class frmOptions final : public Form {
 
     FormServices services_;
     std::shared_ptr<modBrowseFolder> browseFolder_;
+    // Control name -> its text, tick or entry as ApplySettings showed it.
+    std::map<std::string, std::string> shown_;
+    std::set<std::string> changedByUser_;
 };
 
 // The password as the dialog shows it: padded with blanks, or cut, to 20

@@ -36,6 +36,24 @@ constexpr int32_t kErrReplyCutShort = 12030;
 constexpr const char* kReplyCutShortText =
     "The connection with the server was terminated before the reply was complete";
 
+// An order number goes into the order page's address, the balloon and the
+// trace: a longer one, or one holding control characters, is no number.
+constexpr size_t kMaxOrderNrCharacters = 64;
+
+bool UsableOrderNr(std::string_view orderNr) {
+    size_t characters = 0;
+    for (size_t i = 0; i < orderNr.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(orderNr[i]);
+        if (byte < 0x20 || byte == 0x7F) return false;
+        // U+0080 to U+009F, the C1 controls, are 0xC2 0x80 to 0xC2 0x9F.
+        if (byte == 0xC2 && i + 1 < orderNr.size() &&
+            static_cast<unsigned char>(orderNr[i + 1]) < 0xA0)
+            return false;
+        if ((byte & 0xC0) != 0x80) ++characters;
+    }
+    return characters <= kMaxOrderNrCharacters;
+}
+
 // The shop answers key ":" rest.
 int32_t InterpretReply(const std::string& reply, std::string& info) {
     if (reply.empty()) return kNoUsableReply;
@@ -44,8 +62,8 @@ int32_t InterpretReply(const std::string& reply, std::string& info) {
     const std::string_view key(reply.data(), colon);
     std::string rest = reply.substr(colon + 1);
     if (EqualsIgnoreCase(key, "orderid")) {
-        // Without a number there is no order page to open: not an acceptance.
-        if (rest.empty()) return kNoUsableReply;
+        // Without a usable number there is no order page to open: not an acceptance.
+        if (rest.empty() || !UsableOrderNr(rest)) return kNoUsableReply;
         info = std::move(rest);
         return kAccepted;
     }

@@ -153,6 +153,36 @@ TEST_F(DialogsTest, ScannerSettingsWritesTheBeeperOnOkAndNothingOnEscape) {
     EXPECT_TRUE(desktop->msgBoxes.empty());
 }
 
+// Unplugged and plugged in again while a scanner dialog is open: choosing
+// it again binds the new scanner object, so OK and factory defaults reach
+// the scanner.
+TEST_F(DialogsTest, AScannerDialogChosenAgainTakesTheCurrentScanner) {
+    auto unplugged = ConnectedScanner();
+    launcher->ShowScannerSettings(unplugged);
+    qt::QtFormDialog& dialog = Shown("frmOPN2001Settings");
+    unplugged->Disconnect();
+    auto replugged = ConnectedScanner();
+    launcher->ShowScannerSettings(replugged);
+    EXPECT_EQ(launcher->OpenDialog("frmOPN2001Settings"), &dialog);
+    QTest::mouseClick(Child<QPushButton>(dialog, "cmdFactoryDefault"), Qt::LeftButton);
+    auto* beeper = Child<QCheckBox>(dialog, "chkBeepOnScan");
+    EXPECT_TRUE(beeper->isChecked());
+    QTest::mouseClick(beeper, Qt::LeftButton);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen(); }));
+    EXPECT_TRUE(desktop->msgBoxes.empty());
+    EXPECT_THAT(
+        Run(std::string(std::getenv("QUARNEL_VSCAN")) + " --dir '" + dir.Path() + "' show COM3"),
+        HasSubstr("Beeper:            off"));
+
+    WhileModal([&] { launcher->ShowDeviceInfo(nullptr); },
+               [&](qt::QtFormDialog& info) {
+                   launcher->ShowDeviceInfo(replugged);
+                   EXPECT_EQ(dynamic_cast<ui::frmDeviceInfo&>(info.form()).OPN2001(), replugged);
+                   QTest::keyClick(&info, Qt::Key_Escape);
+               });
+}
+
 // The modal dialogs show what they read and close with Enter, Escape or OK.
 TEST_F(DialogsTest, ModalDialogsShowWhatTheyReadAndCloseWithEnterEscapeOrOk) {
     WhileModal([&] { launcher->ShowDeviceInfo(nullptr); },

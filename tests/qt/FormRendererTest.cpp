@@ -1,11 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "QtTestEnvironment.h"
@@ -31,6 +36,9 @@ class SampleForm final : public ui::Form {
         Add(MakeControl("fraBox", K::Frame, 120, 60, 4080, 1800)).text = "Box";
         Add(MakeControl("lblName(0)", K::Label, 120, 300, 900, 255, "fraBox")).text = "Name:";
         Add(MakeControl("txtName", K::TextBox, 1140, 270, 2000, 315, "fraBox")).maxLength = 5;
+        auto& secret = Add(MakeControl("txtSecret", K::TextBox, 1140, 1440, 2000, 315, "fraBox"));
+        secret.maxLength = 5;
+        secret.passwordChar = "*";
         Add(MakeControl("chkOn", K::CheckBox, 120, 700, 1500, 255, "fraBox")).text = "On";
         auto& mode = Add(MakeControl("cboMode", K::ComboBox, 120, 1100, 2000, 315, "fraBox"));
         mode.list = {"First", "Second"};
@@ -39,7 +47,9 @@ class SampleForm final : public ui::Form {
         auto& timer = Add(MakeControl("tmrTick", K::Timer, 0, 0, 0, 0));
         timer.enabled = false;
         timer.interval = 20;
-        Add(MakeControl("cmdOK", K::CommandButton, 3045, 2400, 1155, 375)).text = "Ok";
+        auto& ok = Add(MakeControl("cmdOK", K::CommandButton, 3045, 2400, 1155, 375));
+        ok.text = "Ok";
+        ok.isDefault = true;
     }
 
     std::vector<std::string> events;
@@ -68,6 +78,8 @@ class SampleForm final : public ui::Form {
     void OnLostFocus(const std::string& name) override {
         events.push_back("LostFocus " + name);
         if (name == "txtName") SetText(name, Ctl(name).text + "\\");
+        // Padded as the options dialog pads its password box.
+        if (name == "txtSecret") SetText(name, (Ctl(name).text + "     ").substr(0, 5));
     }
     void OnMouseMove(const std::string& name, const ui::MouseArgs& args) override {
         events.push_back("MouseMove " + name);
@@ -125,6 +137,81 @@ TEST_F(FormRendererTest, WritesUserInputIntoTheModelBeforeTheHandlerRuns) {
         ElementsAre("Change txtName=a0-1", "Change txtName=ab0-1", "Change txtName=abc0-1",
                     "Change txtName=abcd0-1", "Change txtName=abcde0-1", "LostFocus txtName",
                     "Change chkOn=On1-1", "LostFocus chkOn", "Change cboMode=01"));
+}
+
+// Right-clicks the box and chooses the entry of its own menu whose text
+// begins so ("&Paste").
+void ChooseFromContextMenu(QLineEdit* box, const QString& entry) {
+    bool chosen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr || chosen) return;
+        for (QAction* action : menu->actions()) {
+            if (!action->text().startsWith(entry)) continue;
+            chosen = true;
+            action->trigger();
+        }
+        menu->close();
+    });
+    poll.start(10);
+    const QPoint at(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, box->mapToGlobal(at));
+    QCoreApplication::sendEvent(box, &event);
+    EXPECT_TRUE(WaitFor([&] { return chosen && QApplication::activePopupWidget() == nullptr; }));
+}
+
+// The focus leaves a box for another window or for the box's own menu and
+// comes back: no LostFocus. Enter on OK leaves the box as a click would.
+TEST_F(FormRendererTest, LostFocusOnlyWhenTheFocusMovesToAnotherControlOrOk) {
+    Show();
+    const auto focusEvents = [&] {
+        std::vector<std::string> found;
+        for (const std::string& event : form->events)
+            if (event.starts_with("LostFocus") || event.starts_with("Click"))
+                found.push_back(event);
+        return found;
+    };
+    auto* name = Child<QLineEdit>(dialog, "txtName");
+    name->setFocus();
+    QTest::keyClicks(name, "ab");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(QApplication::focusWidget(), name);
+    EXPECT_THAT(focusEvents(), ::testing::IsEmpty());
+
+    // An emptied password box takes what is pasted, not padded first.
+    auto* secret = Child<QLineEdit>(dialog, "txtSecret");
+    secret->setFocus();
+    QTest::keyClicks(secret, "x");
+    QTest::keyClick(secret, Qt::Key_Backspace);
+    QApplication::clipboard()->setText("abc");
+    ChooseFromContextMenu(secret, "&Paste");
+    EXPECT_EQ(secret->text(), "abc");
+    EXPECT_EQ(form->Ctl("txtSecret").text, "abc");
+    EXPECT_EQ(QApplication::focusWidget(), secret);
+
+    QTest::keyClick(secret, Qt::Key_Return);
+    EXPECT_THAT(focusEvents(),
+                ElementsAre("LostFocus txtName", "LostFocus txtSecret", "Click cmdOK"));
+    EXPECT_EQ(secret->text(), "abc  ");
+}
+
+// Texts from outside show as they are, never as markup.
+TEST_F(FormRendererTest, LabelsAndToolTipsShowTheirTextLiterally) {
+    const std::string markup = "<b>closed</b> <img src=\"/dev/zero\">";
+    form->SetText("lblName(0)", markup);
+    form->Update("imgClock", [&](ui::Control& c) { c.toolTip = markup; });
+    auto* label = Child<QLabel>(dialog, "lblName(0)");
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text().toStdString(), markup);
+    QTextDocument toolTip;
+    toolTip.setHtml(Child<QLabel>(dialog, "imgClock")->toolTip());
+    EXPECT_EQ(toolTip.toPlainText().toStdString(), markup);
 }
 
 TEST_F(FormRendererTest, ReportsMouseMovesInTwipsAndClicksOnPictures) {

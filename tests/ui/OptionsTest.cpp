@@ -30,8 +30,8 @@ class OptionsTest : public FormsTest {
     std::shared_ptr<ui::modBrowseFolder> browse_ = std::make_shared<ui::modBrowseFolder>(desktop_);
 };
 
-// Cancel and a failed save change nothing stored; OK stores the boxes as
-// they stand.
+// Cancel and a failed save change nothing stored; OK stores the edited
+// boxes as they stand.
 TEST_F(OptionsTest, ShowsTheSettingsAndOnlyASuccessfulOkStoresTheBoxes) {
     Settings()->SetQuantityPositioning(5);
     Settings()->SetAutoSaveBarcodes(false);
@@ -64,7 +64,7 @@ TEST_F(OptionsTest, ShowsTheSettingsAndOnlyASuccessfulOkStoresTheBoxes) {
     form->Click("cmdOK");
     EXPECT_TRUE(form->UnloadRequested());
     clsSettings stored = Stored();
-    EXPECT_EQ(stored.QuantityPositioning(), 0);
+    EXPECT_EQ(stored.QuantityPositioning(), 5);  // not chosen by the user
     EXPECT_FALSE(stored.AutoSaveOrders());
     EXPECT_EQ(stored.OrdersFolder() + stored.Debtor() + stored.Password(), "/ordersD1p w");
 }
@@ -90,6 +90,91 @@ TEST_F(OptionsTest, LeavingABoxCompletesFoldersAndPadsThePassword) {
     }
     form->Click("cmdOK");
     EXPECT_EQ(Stored().Password(), "\xC3\xA9" + std::string(19, 'x'));
+}
+
+// Values shown other than stored (a long password, blanks around it, an
+// unknown quantity placing, an unexpanded variable, a number) go back only
+// when the user changed them.
+TEST_F(OptionsTest, OkWritesBackOnlyWhatTheUserChanged) {
+    const std::string key = "HKCU\\Software\\Hollinde\\Quarnel";
+    const std::string password = " " + std::string(24, 'p') + " ";
+    ScopedEnv base("QUARNEL_TEST_BASE", dir_.Path());
+    registry_->PutText(key, "QuantityPositioning", "5");
+    registry_->PutText(key, "OrdersFolder", "%QUARNEL_TEST_BASE%/Orders", platform::REG_EXPAND_SZ);
+    registry_->Put(key, "TraceEvents", platform::REG_DWORD, {1, 0, 0, 0});
+    registry_->PutText(key, "Zq8#Lm2!", password);
+    registry_->PutText(key, "Debtor", "D");
+    Settings()->Reload();
+    auto raw = [&](const char* name) {
+        const auto* value = registry_->Find(key, name);
+        return value ? std::to_string(value->type) + ":" +
+                           std::string(value->data.begin(), value->data.end())
+                     : std::string("missing");
+    };
+    const char* names[] = {"QuantityPositioning", "OrdersFolder", "TraceEvents", "Zq8#Lm2!",
+                           "Debtor"};
+    std::vector<std::string> before;
+    for (const char* name : names) before.push_back(raw(name));
+
+    // Passing through boxes, and changes undone, are no edits.
+    auto form = OpenOptions();
+    form->LostFocus("txtOrdersFolder");
+    form->LostFocus("txtPassword");
+    form->UserText("txtDebtor", "X");
+    form->UserText("txtDebtor", "D");
+    form->UserValue("chkTracefile", 0);
+    form->UserValue("chkTracefile", 1);
+    form->Click("cmdOK");
+    ASSERT_TRUE(form->UnloadRequested());
+    for (size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(raw(names[i]), before[i]) << names[i];
+    EXPECT_EQ(Settings()->Password(), password);
+
+    form = OpenOptions();
+    form->UserListIndex("cboQuantityPlacing", 0);
+    form->UserText("txtPassword", "  new  ");
+    form->Click("cmdOK");
+    EXPECT_EQ(Stored().QuantityPositioning(), 1);
+    EXPECT_EQ(Stored().Password(), "new");
+    EXPECT_EQ(raw("OrdersFolder"), before[1]);
+}
+
+TEST_F(OptionsTest, IdentificationTheShopCannotReceiveIsRefused) {
+    struct Case {
+        std::string box, typed, refusal;
+    } cases[] = {
+        {"txtPassword", "za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87",  // zazolc with Polish marks
+         "'Password' contains characters the web shop cannot receive. Please use only letters, "
+         "digits and signs of Western European languages."},
+        {"txtUser",
+         "\xC5\x81\xC3\xB3"
+         "d\xC5\xBA",
+         "'User' contains"},
+        {"txtDebtor",
+         "\xE2\x82\xAC"
+         "100 caf\xC3\xA9",
+         ""},  // all in Windows-1252
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box);
+        desktop_->msgBoxes.clear();
+        auto form = OpenOptions();
+        form->UserText(c.box, c.typed);
+        form->Click("cmdOK");
+        EXPECT_EQ(form->UnloadRequested(), c.refusal.empty());
+        if (c.refusal.empty()) {
+            EXPECT_TRUE(desktop_->msgBoxes.empty());
+            EXPECT_EQ(Stored().Debtor(), c.typed);
+            continue;
+        }
+        ASSERT_EQ(desktop_->msgBoxes.size(), 1u);
+        EXPECT_EQ(desktop_->msgBoxes[0].prompt.substr(0, c.refusal.size()), c.refusal);
+        EXPECT_EQ(Stored().User() + Stored().Password(), "");
+    }
+    // A stored value OK does not write is not refused.
+    Settings()->SetPassword("za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87");
+    auto form = OpenOptions();
+    form->Click("cmdOK");
+    EXPECT_TRUE(form->UnloadRequested());
 }
 
 TEST_F(OptionsTest, BrowsingRemembersTheChosenFolderAndSavesItAtOnce) {

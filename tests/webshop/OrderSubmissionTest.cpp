@@ -8,6 +8,12 @@ namespace {
 // The identification as the form and the order page carry it.
 const std::string kLogin = "deb=100&user=jan&pass=p%26s%20%23%2B%25";
 
+std::string Repeat(const std::string& text, size_t times) {
+    std::string out;
+    for (size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 // Sends the order to the loopback port; returns the result.
 int32_t Send(clsOrder& order, int port, std::string& message,
              std::shared_ptr<FakeUrlOpener> opener = std::make_shared<FakeUrlOpener>()) {
@@ -45,9 +51,16 @@ TEST(OrderSubmissionTest, RepliesGiveResultAndMessage) {
     const std::string invalid = GetText(172);
     const std::vector<std::tuple<std::string, int32_t, std::string, std::string>> cases = {
         {HttpReply("ORDERID:17"), 0, "old", "17"},
-        {HttpReply("orderid:9:x\r\n"), 0, "old", "9:x\r\n"},
-        // An acceptance without a number would open no order's page.
+        {HttpReply("orderid:9:x"), 0, "old", "9:x"},
+        // 64 characters, each two bytes long in UTF-8, are a number.
+        {HttpReply("orderid:" + std::string(64, '\xE9')), 0, "old", Repeat("\xC3\xA9", 64)},
+        // An acceptance without a usable number would open no order's page.
         {HttpReply("orderid:"), 5, "", ""},
+        {HttpReply("orderid:" + std::string(65, '7')), 5, "", ""},
+        {HttpReply("orderid:9\r\n"), 5, "", ""},
+        {HttpReply("orderid:9\t1"), 5, "", ""},
+        {HttpReply("orderid:9\x7F"), 5, "", ""},
+        {HttpReply("orderid:9\x81"), 5, "", ""},  // a C1 control once read as Windows-1252
         {HttpReply("Message:ONGELDIGE INLOG"), 5, invalid, ""},
         {HttpReply("message:Ongeldige inlog."), 5, "Ongeldige inlog.", ""},
         {HttpReply(":anything"), 5, invalid, ""},
@@ -69,7 +82,7 @@ TEST(OrderSubmissionTest, RepliesGiveResultAndMessage) {
         EXPECT_EQ(message, expectedMessage);
         EXPECT_EQ(order->OrderNr(), orderNr);
     }
-    EXPECT_EQ(opener->urls.size(), 2u);
+    EXPECT_EQ(opener->urls.size(), 3u);
 }
 
 TEST(OrderSubmissionTest, OrdersTheShopCannotTakeAreNotSent) {

@@ -34,7 +34,11 @@ void QtDialogLauncher::ShowOptions() {
         Show(std::make_shared<ui::frmOptions>(services_, browseFolder_), false);
 }
 
+// A dialog chosen again takes the scanner object of now: the one it was
+// opened with may have been released when the scanner was unplugged.
 void QtDialogLauncher::ShowDeviceInfo(std::shared_ptr<clsOPN2001> scanner) {
+    if (auto* open = OpenDialog("frmDeviceInfo"))
+        dynamic_cast<ui::frmDeviceInfo&>(open->form()).SetOPN2001(scanner);
     if (Raise("frmDeviceInfo")) return;
     auto form = std::make_shared<ui::frmDeviceInfo>(services_);
     form->SetOPN2001(std::move(scanner));
@@ -42,6 +46,8 @@ void QtDialogLauncher::ShowDeviceInfo(std::shared_ptr<clsOPN2001> scanner) {
 }
 
 void QtDialogLauncher::ShowScannerSettings(std::shared_ptr<clsOPN2001> scanner) {
+    if (auto* open = OpenDialog("frmOPN2001Settings"))
+        dynamic_cast<ui::frmOPN2001Settings&>(open->form()).SetOPN2001(scanner);
     if (Raise("frmOPN2001Settings")) return;
     auto form = std::make_shared<ui::frmOPN2001Settings>(services_);
     form->SetOPN2001(std::move(scanner));

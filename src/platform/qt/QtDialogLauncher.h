@@ -1,7 +1,8 @@
 // Opens the program's four dialogs as Qt windows: the about and scanner
 // information dialogs modally (the call returns when they close), the
 // options and scanner settings dialogs modeless. Each dialog has one window
-// at a time; choosing it again brings that window to the front.
+// at a time; choosing it again brings that window to the front, bound to the
+// scanner object given this time.
 #pragma once
 
 #include <QObject>

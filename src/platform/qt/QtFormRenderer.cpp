@@ -1,5 +1,6 @@
 #include "platform/qt/QtFormRenderer.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 
@@ -144,6 +146,7 @@ QWidget* QtFormDialog::CreateWidget(const ui::Control& control) {
             break;
     }
     auto* picture = new QLabel(parent);
+    picture->setTextFormat(Qt::PlainText);
     picture->setAlignment(Qt::AlignCenter);
     // A picture box holding other controls is a sunken panel around them.
     const auto& controls = form_->Controls();
@@ -219,7 +222,10 @@ void QtFormDialog::UpdateWidget(const ui::Control& control) {
     widget->setGeometry(TwipsToPixels(control.left, dpi_), TwipsToPixels(control.top, dpi_),
                         TwipsToPixels(control.width, dpi_), TwipsToPixels(control.height, dpi_));
     widget->setEnabled(control.enabled);
-    widget->setToolTip(FromUtf8(control.toolTip));
+    // Qt takes a tool tip that looks like markup for rich text; this one is
+    // shown as it stands.
+    widget->setToolTip(
+        control.toolTip.empty() ? QString() : Qt::convertFromPlainText(FromUtf8(control.toolTip)));
     switch (control.kind) {
         case ui::ControlKind::Label: {
             auto* label = static_cast<QLabel*>(widget);
@@ -322,7 +328,8 @@ bool QtFormDialog::eventFilter(QObject* watched, QEvent* event) {
     };
     switch (event->type()) {
         case QEvent::FocusOut:
-            form_->LostFocus(name);
+            if (FocusMovedWithinForm(widget, static_cast<QFocusEvent*>(event)->reason()))
+                form_->LostFocus(name);
             break;
         case QEvent::MouseMove: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -345,6 +352,15 @@ bool QtFormDialog::eventFilter(QObject* watched, QEvent* event) {
             break;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+bool QtFormDialog::FocusMovedWithinForm(const QWidget* from, Qt::FocusReason reason) const {
+    // Another window, or a menu or list of the control itself, took the
+    // focus for a while: it comes back to the same control.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+    // Qt names the new focus widget before it tells the old one.
+    const QWidget* to = QApplication::focusWidget();
+    return to != nullptr && to != from && to->window() == this;
 }
 
 bool QtFormDialog::event(QEvent* event) {
@@ -402,16 +418,21 @@ void QtFormDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void QtFormDialog::PressButton(bool cancel) {
+    QWidget* focused = focusWidget();
     // Enter on a button that has the focus presses that button.
-    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused != nullptr && !cancel) {
-        focused->click();
+    if (auto* button = qobject_cast<QPushButton*>(focused); button != nullptr && !cancel) {
+        button->click();
         return;
     }
     for (const ui::Control& control : form_->Controls()) {
         const bool wanted = cancel ? control.isCancel : control.isDefault;
         if (!wanted || control.kind != ui::ControlKind::CommandButton) continue;
         auto* button = qobject_cast<QPushButton*>(widgetOf(control.name));
-        if (button != nullptr && button->isEnabled() && button->isVisible()) button->click();
+        if (button == nullptr || !button->isEnabled() || !button->isVisible()) return;
+        // OK by Enter leaves the focused box as a click on OK would.
+        if (!cancel && focused != nullptr && form_->HasControl(ToUtf8(focused->objectName())))
+            form_->LostFocus(ToUtf8(focused->objectName()));
+        button->click();
         return;
     }
 }

@@ -13,9 +13,12 @@
 // into the model before the form's handler runs. User actions become the
 // form's events: Click, Change, LostFocus, MouseMove (twips), Timer,
 // Activate (first show and every later activation), QueryUnload/Unload when
-// the window is closed. Enter presses the focused button, else the default
-// button; Escape the cancel button. When the form asks to be unloaded, the
-// dialog closes.
+// the window is closed. LostFocus comes only when the focus moves to another
+// control of the form, or when Enter presses the default button; never for
+// a switch to another window or for a control's own menu. Enter presses the
+// focused button, else the default button; Escape the cancel button. When
+// the form asks to be unloaded, the dialog closes. Every text is shown as
+// plain text, never as markup.
 #pragma once
 
 #include <QDialog>
@@ -60,6 +63,7 @@ class QtFormDialog final : public QDialog {
     void PressButton(bool cancel);
     void CloseRequested();
     void RaiseActivate();
+    bool FocusMovedWithinForm(const QWidget* from, Qt::FocusReason reason) const;
 
     std::shared_ptr<ui::Form> form_;
     double dpi_;
