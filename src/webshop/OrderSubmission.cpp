@@ -62,6 +62,8 @@ int32_t InterpretReply(const std::string& reply, std::string& info) {
     const std::string_view key(reply.data(), colon);
     std::string rest = reply.substr(colon + 1);
     if (EqualsIgnoreCase(key, "orderid")) {
+        // A shop may end its reply with a line end; it is no part of the number.
+        while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r')) rest.pop_back();
         // Without a usable number there is no order page to open: not an acceptance.
         if (rest.empty() || !UsableOrderNr(rest)) return kNoUsableReply;
         info = std::move(rest);

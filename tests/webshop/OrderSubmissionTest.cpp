@@ -57,7 +57,9 @@ TEST(OrderSubmissionTest, RepliesGiveResultAndMessage) {
         // An acceptance without a usable number would open no order's page.
         {HttpReply("orderid:"), 5, "", ""},
         {HttpReply("orderid:" + std::string(65, '7')), 5, "", ""},
-        {HttpReply("orderid:9\r\n"), 5, "", ""},
+        // A line end after the number is taken off; one inside it is no number.
+        {HttpReply("orderid:9\r\n"), 0, "old", "9"},
+        {HttpReply("orderid:9\r\n1"), 5, "", ""},
         {HttpReply("orderid:9\t1"), 5, "", ""},
         {HttpReply("orderid:9\x7F"), 5, "", ""},
         {HttpReply("orderid:9\x81"), 5, "", ""},  // a C1 control once read as Windows-1252
@@ -82,7 +84,7 @@ TEST(OrderSubmissionTest, RepliesGiveResultAndMessage) {
         EXPECT_EQ(message, expectedMessage);
         EXPECT_EQ(order->OrderNr(), orderNr);
     }
-    EXPECT_EQ(opener->urls.size(), 3u);
+    EXPECT_EQ(opener->urls.size(), 4u);
 }
 
 TEST(OrderSubmissionTest, OrdersTheShopCannotTakeAreNotSent) {
