@@ -158,9 +158,9 @@ TEST(ReplyAssemblerTest, TheCrcIsTestedAtTheRealEnd) {
     size_t chanceMatches = 0;
     for (size_t p = listEnd; p-- > 10;) {
         for (unsigned e = 0; e < 256; ++e)
-            change[e] = p + 1 == listEnd ? table[e]
-                                         : static_cast<uint16_t>((change[e] >> 8) ^
-                                                                 table[change[e] & 0xFF]);
+            change[e] = p + 1 == listEnd
+                            ? table[e]
+                            : static_cast<uint16_t>((change[e] >> 8) ^ table[change[e] & 0xFF]);
         if ((p - 10) % kRecord1.size() == 0) continue;  // length bytes steer the list
         for (unsigned e = 1; e < 256; ++e) {
             if ((beforeEnd ^ change[e]) != firstCrcByte) continue;

@@ -57,8 +57,8 @@ std::optional<Reply> Link::Attempt(uint8_t op, std::span<const uint8_t> frame, O
     ReplyAssembler assembler(shape);
     std::array<uint8_t, 4096> buffer{};
     for (;;) {
-        const size_t counted = shape.upload ? std::max(assembler.Size(), shape.MinReply())
-                                            : shape.MaxReply();
+        const size_t counted =
+            shape.upload ? std::max(assembler.Size(), shape.MinReply()) : shape.MaxReply();
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             start + ReplyDeadline(timing_, counted) - Clock::now());
         if (left.count() <= 0) {

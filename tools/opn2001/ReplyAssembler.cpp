@@ -81,7 +81,8 @@ void ReplyAssembler::Take(uint8_t byte) {
     }
     if (EndsHere())
         state_ = State::Complete;
-    else if (reply_.size() >= shape_.MaxReply() || (listEnd_ != 0 && reply_.size() > listEnd_ + kTrailer + 1))
+    else if (reply_.size() >= shape_.MaxReply() ||
+             (listEnd_ != 0 && reply_.size() > listEnd_ + kTrailer + 1))
         state_ = State::Corrupt;
 }
 

@@ -17,8 +17,8 @@ struct Timing {
     int replyMs = 2000;  // silence after which a reply is given up; also each
                          // reply's fixed allowance on top of its bytes' time
     double byteMs = kLineByteMs * kLineFactor;  // time allowed for each reply byte
-    int switchingPauseMs = 5000;  // pause before asking a switching scanner again
-    int switchingLimitMs = 6000;  // how long a scanner may keep switching
+    int switchingPauseMs = 5000;                // pause before asking a switching scanner again
+    int switchingLimitMs = 6000;                // how long a scanner may keep switching
 };
 
 inline constexpr const char* kTimeScaleVariable = "QUARNEL_OPN2001_TIME_SCALE";
