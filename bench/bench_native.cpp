@@ -2,6 +2,8 @@
 // scanner library, against the raw transfer of the same reply bytes over a
 // pseudo-terminal. A pseudo-terminal has no baud rate, so the comparison
 // shows the protocol's overhead: framing, CRC, reply assembly and parsing.
+// BM_SingleByteCorruptions shows that no upload with one byte changed is
+// taken for a reply.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -12,6 +14,7 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -121,6 +124,58 @@ void BM_AssembleAndParse(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(reply.size()));
 }
 
+// 1,000,000 valid uploads of 1 to 64 barcodes, each with one byte changed
+// at random and fed in random pieces: none may be taken as a reply.
+// "accepted" counts corrupted uploads the assembler completed, "altered"
+// those of them whose records differ from the ones sent.
+void BM_SingleByteCorruptions(benchmark::State& state) {
+    constexpr int kCorruptions = 1'000'000;
+    std::mt19937_64 random(20260112);
+    auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    int64_t accepted = 0, altered = 0, bytes = 0;
+    for (auto _ : state) {
+        for (int run = 0; run < kCorruptions; ++run) {
+            std::vector<std::vector<uint8_t>> records(1 + below(64));
+            for (auto& record : records) {
+                // [N][code id][data][time stamp], any byte values
+                record.resize(6 + below(44));
+                record[0] = static_cast<uint8_t>(record.size() - 1);
+                for (size_t i = 1; i < record.size(); ++i)
+                    record[i] = static_cast<uint8_t>(random());
+            }
+            std::array<uint8_t, 8> identity{};
+            for (auto& b : identity) b = static_cast<uint8_t>(random());
+            const auto body = opn2001::UploadBody(identity, records);
+            std::vector<uint8_t> frame = opn2001::EncodeReply(body);
+            frame[below(frame.size())] ^= static_cast<uint8_t>(1 + below(255));
+            bytes += static_cast<int64_t>(frame.size());
+
+            opn2001::ReplyAssembler assembler(opn2001::ReplyShapeFor(opn2001::opcode::kUpload));
+            for (size_t at = 0; at < frame.size() &&
+                                assembler.Current() == opn2001::ReplyAssembler::State::Waiting;) {
+                const size_t piece = std::min(1 + below(64), frame.size() - at);
+                assembler.Feed(std::span(frame).subspan(at, piece));
+                at += piece;
+            }
+            if (assembler.Current() != opn2001::ReplyAssembler::State::Complete) continue;
+            ++accepted;
+            auto upload = opn2001::ParseUpload(assembler.Body());
+            const auto expected = opn2001::ParseUpload(body);
+            if (!upload || upload->identity != identity ||
+                upload->records.size() != expected->records.size() ||
+                !std::equal(upload->records.begin(), upload->records.end(),
+                            expected->records.begin(),
+                            [](auto a, auto b) { return std::ranges::equal(a, b); }))
+                ++altered;
+        }
+    }
+    if (accepted != 0) state.SkipWithError("a corrupted upload was accepted");
+    state.counters["corruptions"] = static_cast<double>(kCorruptions);
+    state.counters["accepted"] = static_cast<double>(accepted);
+    state.counters["altered"] = static_cast<double>(altered);
+    state.SetBytesProcessed(bytes);
+}
+
 // The machine's other work makes single runs vary widely; the fastest of
 // ten runs is the fairest figure of either.
 double Fastest(const std::vector<double>& runs) {
@@ -138,6 +193,7 @@ BENCHMARK(BM_RawTransfer)
     ->ComputeStatistics("min", Fastest)
     ->ReportAggregatesOnly();
 BENCHMARK(BM_AssembleAndParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SingleByteCorruptions)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 // with its top bit, wraps the rest of the input as the body of a reply with
 // a correct CRC, so that the parsers see more than CRC failures. The second
 // byte gives the size of the pieces the bytes arrive in (low six bits, plus
-// one) and, with its top bit, a small size limit.
+// one). A complete reply must fit its command's reply shape.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -64,7 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const uint8_t op = kOps[data[0] & 7];
     const size_t piece = size_t{data[1] & 0x3Fu} + 1;
-    const size_t limit = data[1] & 0x80 ? 64 : ReplyAssembler::kDefaultLimit;
     std::span<const uint8_t> rest(data + 2, size - 2);
     std::vector<uint8_t> wrapped;
     if (data[0] & 0x80) {
@@ -72,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         rest = wrapped;
     }
 
-    ReplyAssembler assembler(ReplyShapeFor(op), limit);
+    const ReplyShape shape = ReplyShapeFor(op);
+    ReplyAssembler assembler(shape);
     for (size_t at = 0; at < rest.size(); at += piece) {
         const auto state = assembler.Feed(rest.subspan(at, std::min(piece, rest.size() - at)));
         if (state != ReplyAssembler::State::Waiting) break;
@@ -85,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(FrameCrc(reply.first(reply.size() - 3)) ==
                (reply[reply.size() - 2] << 8 | reply[reply.size() - 1]));
     FUZZ_CHECK(assembler.Body().size() == reply.size() - 5);
+    FUZZ_CHECK(reply.size() >= shape.MinReply() && reply.size() <= shape.MaxReply());
     Parse(op, assembler);
     return 0;
 }

@@ -3,7 +3,8 @@
 # scanner through the native serial link: an emulated OPN-2001 on a
 # pseudo-terminal is plugged in, its barcodes become an order in the
 # reference shop with its page opened and the files written, unplugging
-# it is noticed, and SIGTERM ends the program with its exit entry.
+# it is noticed, and SIGTERM ends the program with its exit entry within
+# 5 s while a scanner drip-feeding noise keeps its connection busy.
 #
 # Usage: native_e2e.sh QUARNEL SHOP VSCAN REG OPN2001_LIBRARY
 set -euo pipefail
@@ -54,9 +55,22 @@ step "unplug the emulated scanner"
 kill "$serve_pid"
 expect_trace "Device OPN-2001 disconnected."
 
-step "SIGTERM ends the program"
+step "plug a scanner that drips noise instead of replies"
+connecting="Connecting to OPN-2001 on COM port 7..."
+connects() { trace_text | cut -f2- | grep -cxF -- "$connecting" || true; }
+connected_before=$(connects)
+"$vscan" --dir "$scanners" serve COM7 --drip 9 >"$work/drip.log" 2>&1 &
+SESSION_PIDS+=("$!")
+more_connects() { [ "$(connects)" -gt "$connected_before" ]; }
+wait_for 30 "a connection attempt to the dripping scanner" more_connects
+
+step "SIGTERM ends the program within 5 s, during that attempt"
+started=$(date +%s%N)
 kill -TERM "$quarnel_pid"
-wait_for 15 "quarnel to end" process_gone "$quarnel_pid"
+wait_for 30 "quarnel to end" process_gone "$quarnel_pid"
+elapsed_ms=$((($(date +%s%N) - started) / 1000000))
+echo "quarnel ended $elapsed_ms ms after SIGTERM"
+[ "$elapsed_ms" -lt 5000 ] || fail "quarnel took $elapsed_ms ms to end"
 status=0
 wait "$quarnel_pid" || status=$?
 [ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"

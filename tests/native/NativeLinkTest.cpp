@@ -2,8 +2,12 @@
 // emulator on a pseudo-terminal: every operation through clsOPN2001, the
 // raw results, each misbehaviour of the line, and the COM devices' folder
 // in the serial-port table and the port notifications.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
 
 #include <chrono>
 #include <filesystem>
@@ -11,8 +15,10 @@
 #include "Emulator.h"
 #include "Protocol.h"
 #include "ScannerFile.h"
+#include "SerialPort.h"
 #include "TestSupport.h"
 #include "Timing.h"
+#include "TrafficLog.h"
 #include "model/clsBarcode.h"
 #include "platform/DeviceChange.h"
 #include "platform/DeviceNotifications.h"
@@ -167,7 +173,8 @@ TEST_F(NativeLinkTest, MisbehavioursOfTheLine) {
         {{.onOpcode = kAny, .switching = 150ms}, 3},
         {{.badCrc = true, .onOpcode = kUpload}, -1},
         {{.silent = true, .onOpcode = kUpload}, -1},
-        {{.hangUp = true, .onOpcode = kUpload}, -1}};
+        {{.hangUp = true, .onOpcode = kUpload}, -1},
+        {{.onOpcode = kUpload, .drip = 1ms}, -1}};
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
         const auto& [misbehaviour, result] = cases[i];
@@ -199,12 +206,20 @@ TEST_F(NativeLinkTest, MisbehavioursOfTheLine) {
 
 // A scanner that keeps switching is given up after a twentieth of 6 s and
 // its last answer; a silent one, at the real waiting times, after two
-// questions of 2 s each.
+// questions of 2 s each; one dripping noise without end, at the real times,
+// at the interrogation reply's deadline, without asking again.
 TEST_F(NativeLinkTest, ConnectGivesUpOnTime) {
-    const std::tuple<Misbehaviour, bool, int32_t, Clock::duration, Clock::duration> cases[] = {
-        {{.onOpcode = kAny, .switching = 10s}, false, -8, 300ms, 1s},
-        {{.silent = true, .onOpcode = kAny}, true, -7, 3900ms, 5s}};
-    for (const auto& [misbehaviour, realTimes, result, atLeast, below] : cases) {
+    const auto dripDeadline = opn2001::ReplyDeadline(opn2001::Timing{}, 22);
+    const std::tuple<Misbehaviour, bool, int32_t, Clock::duration, Clock::duration, size_t>
+        cases[] = {{{.onOpcode = kAny, .switching = 10s}, false, -8, 300ms, 1s, 0},
+                   {{.silent = true, .onOpcode = kAny}, true, -7, 3900ms, 5s, 2},
+                   {{.onOpcode = kAny, .drip = 9ms},
+                    true,
+                    -7,
+                    dripDeadline - 100ms,
+                    dripDeadline + 500ms,
+                    1}};
+    for (const auto& [misbehaviour, realTimes, result, atLeast, below, asked] : cases) {
         std::optional<ScopedEnv> times;
         if (realTimes) times.emplace(opn2001::kTimeScaleVariable, std::nullopt);
         Serve(misbehaviour);
@@ -213,8 +228,80 @@ TEST_F(NativeLinkTest, ConnectGivesUpOnTime) {
         auto elapsed = Clock::now() - start;
         EXPECT_GE(elapsed, atLeast);
         EXPECT_LT(elapsed, below);
+        if (asked != 0) {
+            EXPECT_EQ(emulator_->Commands().size(), asked);
+        }
         emulator_.reset();
     }
+}
+
+// The port is given back as it was found, after a read-out and after a
+// connection that failed: its terminal settings, and open to others. The
+// traffic log, which holds barcodes, is the user's alone.
+TEST_F(NativeLinkTest, TheTerminalIsGivenBackAndTheLogIsPrivate) {
+    ScopedEnv log(opn2001::kLogVariable, dir_.File("opn2001.log"));
+    const mode_t oldMask = umask(022);
+    for (bool answers : {true, false}) {
+        SCOPED_TRACE(answers);
+        Serve({.silent = !answers, .onOpcode = kAny});
+        int terminal = open(emulator_->DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(terminal, 0);
+        termios found{};
+        ASSERT_EQ(tcgetattr(terminal, &found), 0);
+        found.c_iflag |= ICRNL | IXON;
+        found.c_lflag |= ICANON | ECHO | ISIG;
+        found.c_cc[VMIN] = 3;
+        ASSERT_EQ(tcsetattr(terminal, TCSANOW, &found), 0);
+        ASSERT_EQ(tcgetattr(terminal, &found), 0);
+
+        if (answers) {
+            ASSERT_EQ(library_->csp2InitEx(7), 0);
+            termios during{};
+            tcgetattr(terminal, &during);
+            EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+            EXPECT_EQ(library_->csp2ReadData(), 3);
+            EXPECT_EQ(library_->csp2Restore(), 0);
+        } else {
+            EXPECT_EQ(library_->csp2InitEx(7), -7);
+        }
+        termios after{};
+        ASSERT_EQ(tcgetattr(terminal, &after), 0);
+        EXPECT_EQ(after.c_iflag, found.c_iflag);
+        EXPECT_EQ(after.c_oflag, found.c_oflag);
+        EXPECT_EQ(after.c_cflag, found.c_cflag);
+        EXPECT_EQ(after.c_lflag, found.c_lflag);
+        EXPECT_EQ(after.c_cc[VMIN], 3);
+        int exclusive = -1;
+        ASSERT_EQ(ioctl(terminal, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        close(terminal);
+        emulator_.reset();
+    }
+    umask(oldMask);
+    struct stat logged {};
+    ASSERT_EQ(stat(dir_.File("opn2001.log").c_str(), &logged), 0);
+    EXPECT_EQ(logged.st_mode & 0777, 0600u);
+}
+
+// Only serial ports are opened: no file, no other device, no terminal
+// without a serial port behind it, and a pseudo-terminal only from the test
+// devices' folder.
+TEST_F(NativeLinkTest, OnlySerialPortsAreOpened) {
+    WriteFileBytes(dir_.File("plain"), "\x06\x02");
+    std::filesystem::create_directories(comDir_);
+    for (std::string target : {dir_.File("plain"), std::string("/dev/null"),
+                               std::string("/dev/console"), std::string("/dev/tty")}) {
+        if (!std::filesystem::exists(target)) continue;
+        SCOPED_TRACE(target);
+        std::filesystem::remove(comDir_ + "/COM7");
+        std::filesystem::create_symlink(target, comDir_ + "/COM7");
+        EXPECT_EQ(library_->csp2InitEx(7), -2);
+    }
+    std::filesystem::remove(comDir_ + "/COM7");
+    Serve();
+    EXPECT_FALSE(opn2001::SerialPort::Open(emulator_->DevicePath(), false));
+    EXPECT_TRUE(opn2001::SerialPort::Open(emulator_->DevicePath(), true));
+    EXPECT_EQ(library_->csp2InitEx(7), 0);
 }
 
 TEST_F(NativeLinkTest, ComDevicesArePortsOfTheTableAndAreNotified) {

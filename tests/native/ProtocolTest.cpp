@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "CodeTypes.h"
+#include "MarkedInput.h"
 #include "Protocol.h"
 #include "Replies.h"
 #include "ReplyAssembler.h"
@@ -104,7 +105,7 @@ TEST(ReplyAssemblerTest, BrokenRepliesNeverComplete) {
     Bytes interrogation = EncodeReply(kInterrogationBody);
     interrogation.back() ^= 0x40;
     ReplyAssembler plain(ReplyShapeFor(opcode::kInterrogate));
-    EXPECT_EQ(plain.Feed(interrogation), ReplyAssembler::State::Waiting);
+    EXPECT_EQ(plain.Feed(interrogation), ReplyAssembler::State::Corrupt);
 
     // An upload knows where its list ends, so a broken one fails at once.
     Bytes upload = UploadReply();
@@ -113,9 +114,96 @@ TEST(ReplyAssemblerTest, BrokenRepliesNeverComplete) {
     EXPECT_EQ(structured.Feed(upload), ReplyAssembler::State::Waiting);
     EXPECT_EQ(structured.Feed(Bytes{0x00}), ReplyAssembler::State::Corrupt);
 
-    ReplyAssembler limited({}, 64);
-    EXPECT_EQ(limited.Feed(Bytes{0x06, 0x02}), ReplyAssembler::State::Waiting);
-    EXPECT_EQ(limited.Feed(Bytes(62, 0x11)), ReplyAssembler::State::Corrupt);
+    // A reply longer than its command's fixed size is corrupt at that size,
+    // even with a correct CRC; an upload may not outgrow kMaxRecords records.
+    const std::pair<uint8_t, size_t> sizes[] = {{opcode::kInterrogate, 17},
+                                                {opcode::kGetTime, 6},
+                                                {opcode::kSetTime, 6},
+                                                {opcode::kGetParam, 2},
+                                                {opcode::kClear, 0}};
+    for (const auto& [op, body] : sizes) {
+        ReplyAssembler longer(ReplyShapeFor(op));
+        Bytes reply = EncodeReply(Bytes(body + 1, 0x11));
+        EXPECT_EQ(longer.Feed(std::span(reply).first(body + 4)), ReplyAssembler::State::Waiting);
+        EXPECT_EQ(longer.Feed(std::span(reply).subspan(body + 4)), ReplyAssembler::State::Corrupt)
+            << +op;
+        EXPECT_EQ(longer.Size(), body + 5);
+    }
+    Bytes endless = {0x06, 0x02, 1, 2, 3, 4, 5, 6, 7, 8};
+    for (size_t i = 0; i < kMaxRecords; ++i) endless.insert(endless.end(), kMaxRecordSize, 49);
+    ReplyAssembler tooLong(ReplyShapeFor(opcode::kUpload));
+    EXPECT_EQ(tooLong.Feed(endless), ReplyAssembler::State::Waiting);
+    EXPECT_EQ(tooLong.Feed(Bytes(5, 0x01)), ReplyAssembler::State::Corrupt);
+}
+
+// The CRC is tested at the frame's real end: with the pad after the list's
+// length-0 record, a frame whose bytes up to that record match the CRC by
+// chance is not taken. Among the single-byte changes of a long upload's data
+// bytes, those are found through the CRC's linearity: changing byte p by e
+// changes the CRC by e's register shifted through the bytes after p.
+TEST(ReplyAssemblerTest, TheCrcIsTestedAtTheRealEnd) {
+    std::vector<Bytes> records;
+    for (int i = 0; i < 400; ++i) {
+        Bytes record = kRecord1;
+        record[14] = static_cast<uint8_t>('0' + i % 10);
+        record[13] = static_cast<uint8_t>('0' + i / 10 % 10);
+        records.push_back(record);
+    }
+    const Bytes frame = EncodeReply(UploadBody({1, 2, 3, 4, 5, 6, 7, 8}, records));
+    const size_t listEnd = frame.size() - 4;
+    const uint16_t beforeEnd = Crc16(std::span(frame).first(listEnd));
+    const uint8_t firstCrcByte = frame[listEnd + 2];
+    const auto& table = detail::kCrcTables[0];
+    std::array<uint16_t, 256> change{};  // for each e, the CRC's change
+    size_t chanceMatches = 0;
+    for (size_t p = listEnd; p-- > 10;) {
+        for (unsigned e = 0; e < 256; ++e)
+            change[e] = p + 1 == listEnd
+                            ? table[e]
+                            : static_cast<uint16_t>((change[e] >> 8) ^ table[change[e] & 0xFF]);
+        if ((p - 10) % kRecord1.size() == 0) continue;  // length bytes steer the list
+        for (unsigned e = 1; e < 256; ++e) {
+            if ((beforeEnd ^ change[e]) != firstCrcByte) continue;
+            Bytes changed = frame;
+            changed[p] ^= static_cast<uint8_t>(e);
+            ASSERT_EQ(Crc16(std::span(changed).first(listEnd)), firstCrcByte);
+            ReplyAssembler assembler(ReplyShapeFor(opcode::kUpload));
+            EXPECT_NE(assembler.Feed(changed), ReplyAssembler::State::Complete) << p << " " << e;
+            ++chanceMatches;
+        }
+    }
+    EXPECT_GT(chanceMatches, 0u);
+}
+
+// PARMRK input: 0xFF doubled, a byte with an error after 0xFF 0x00, in
+// every split across reads.
+TEST(MarkedInputTest, MarksAreUndoneAndErrorsCounted) {
+    const std::tuple<Bytes, Bytes, size_t> cases[] = {
+        {{0x41, 0xFF, 0xFF, 0x42}, {0x41, 0xFF, 0x42}, 0},
+        {{0xFF, 0xFF, 0xFF, 0xFF}, {0xFF, 0xFF}, 0},
+        {{0x41, 0xFF, 0x00, 0x58, 0x42}, {0x41, 0x42}, 1},
+        {{0xFF, 0x00, 0x00, 0xFF, 0x00, 0xFF}, {}, 2},  // a break, then 0xFF with an error
+        {{0x41, 0xFF, 0x41}, {0x41}, 1}};
+    for (const auto& [marked, received, errors] : cases) {
+        for (size_t cut = 0; cut <= marked.size(); ++cut) {
+            MarkedInput input;
+            Bytes bytes = marked;
+            const size_t first = input.Decode(std::span(bytes).first(cut));
+            Bytes decoded(bytes.begin(), bytes.begin() + static_cast<long>(first));
+            const size_t second = input.Decode(std::span(bytes).subspan(cut));
+            decoded.insert(decoded.end(), bytes.begin() + static_cast<long>(cut),
+                           bytes.begin() + static_cast<long>(cut + second));
+            EXPECT_EQ(decoded, received) << "cut " << cut;
+            EXPECT_EQ(input.TakeErrors(), errors);
+            EXPECT_EQ(input.TakeErrors(), 0u);
+        }
+    }
+    MarkedInput input;
+    Bytes mark = {0xFF};
+    input.Decode(mark);
+    input.Reset();  // the mark's rest was discarded
+    Bytes plain = {0x00, 0x41};
+    EXPECT_EQ(input.Decode(plain), 2u);
 }
 
 TEST(RepliesTest, ContentsOfReplies) {

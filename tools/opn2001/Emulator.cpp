@@ -308,6 +308,10 @@ void Emulator::Reply(uint8_t op, std::span<const uint8_t> intact) {
     if (m.silent) return;
     std::vector<uint8_t> frame(intact.begin(), intact.end());
     if (m.badCrc) frame.back() ^= 0xFF;
+    if (m.drip.count() > 0) {
+        Drip();
+        return;
+    }
     if (m.garbage) s.WriteAll(kGarbage);
     if (m.hangUp) {
         s.WriteAll(std::span<const uint8_t>(frame).first(frame.size() / 2));
@@ -321,6 +325,16 @@ void Emulator::Reply(uint8_t op, std::span<const uint8_t> intact) {
     for (uint8_t byte : frame) {
         s.WriteAll(std::span(&byte, 1));
         std::this_thread::sleep_for(m.splitPause);
+    }
+}
+
+void Emulator::Drip() {
+    State& s = *state_;
+    const int pause = static_cast<int>(s.misbehaviour.drip.count());
+    for (size_t i = 0; !stop_; ++i) {
+        if (!s.WriteAll(std::span(&kGarbage[i % std::size(kGarbage)], 1))) return;
+        pollfd p{s.master, POLLIN, 0};
+        if (poll(&p, 1, pause) != 0) return;  // the next command, or a failure
     }
 }
 

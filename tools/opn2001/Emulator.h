@@ -28,6 +28,9 @@ struct Misbehaviour {
     std::optional<uint8_t> onOpcode;  // only replies to this command; else all
     int times = -1;                   // how many replies; -1 every one
     std::chrono::milliseconds splitPause{5};
+    // Above 0: noise instead of the reply, one byte this often, without end
+    // (until the next command comes or the emulator stops).
+    std::chrono::milliseconds drip{0};
     // Interrogations answered with the "switching" status for this long
     // after the first one.
     std::chrono::milliseconds switching{0};
@@ -63,6 +66,7 @@ class Emulator {
     void Answer(const Command& command);
     void Reply(uint8_t op, std::span<const uint8_t> intact);
     void HangUp();
+    void Drip();
 
     std::unique_ptr<State> state_;
     std::string device_;

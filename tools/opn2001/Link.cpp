@@ -1,5 +1,6 @@
 #include "Link.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <string>
@@ -9,7 +10,7 @@
 namespace quarnel::opn2001 {
 namespace {
 constexpr int kAttempts = 2;
-constexpr auto kByteTimeAllowance = std::chrono::milliseconds(10);
+using Clock = std::chrono::steady_clock;
 }  // namespace
 
 Link::Link(std::unique_ptr<SerialPort> port, Timing timing, TrafficLog log)
@@ -25,51 +26,68 @@ bool Link::Send(uint8_t op, std::span<const uint8_t> payload) {
     return false;
 }
 
+// A reply past its deadline is not asked for again: a scanner that slow
+// would only keep the caller waiting twice as long.
 std::optional<Reply> Link::Transact(uint8_t op, std::span<const uint8_t> payload) {
     auto frame = EncodeCommand(op, payload);
     if (!frame) return std::nullopt;
     for (int attempt = 0; attempt < kAttempts && !hungUp_; ++attempt) {
-        if (auto reply = Attempt(op, *frame)) return reply;
+        Outcome outcome = Outcome::Failed;
+        if (auto reply = Attempt(op, *frame, outcome)) return reply;
+        if (outcome == Outcome::Late) break;
     }
     return std::nullopt;
 }
 
-// The time-out counts silence, not the whole reply: an upload of thousands
-// of barcodes takes minutes at 9600 baud. A stream that never completes
-// still ends: the whole reply may take the time-out plus 10 ms a byte,
-// about ten times what a byte needs at 9600 baud.
-std::optional<Reply> Link::Attempt(uint8_t op, std::span<const uint8_t> frame) {
+// Two limits: replyMs of silence, and the reply's deadline. A fixed-size
+// reply's deadline follows from its size; an upload's grows with the bytes
+// it brought so far, up to that of the longest upload, so that a scanner
+// keeping pace with the line may take the minutes thousands of barcodes
+// need, and one dripping slower than that is given up early.
+std::optional<Reply> Link::Attempt(uint8_t op, std::span<const uint8_t> frame, Outcome& outcome) {
     port_->DiscardInput();
     log_.Write('>', frame);
+    const auto start = Clock::now();
     if (!port_->Write(frame, timing_.replyMs)) {
         hungUp_ = true;
         log_.Write('!', {}, "write failed");
         return std::nullopt;
     }
-    ReplyAssembler assembler(ReplyShapeFor(op));
+    const ReplyShape shape = ReplyShapeFor(op);
+    ReplyAssembler assembler(shape);
     std::array<uint8_t, 4096> buffer{};
-    const auto start = std::chrono::steady_clock::now();
-    size_t received = 0;
     for (;;) {
-        long got = port_->Read(buffer, timing_.replyMs);
-        if (got < 0) {
+        const size_t counted =
+            shape.upload ? std::max(assembler.Size(), shape.MinReply()) : shape.MaxReply();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            start + ReplyDeadline(timing_, counted) - Clock::now());
+        if (left.count() <= 0) {
+            outcome = Outcome::Late;
+            log_.Write('!', {},
+                       "no complete reply within " +
+                           std::to_string(ReplyDeadline(timing_, counted).count()) + " ms");
+            return std::nullopt;
+        }
+        const int wait = static_cast<int>(std::min<long long>(left.count(), timing_.replyMs));
+        const auto read = port_->Read(buffer, wait);
+        using Status = SerialPort::ReadResult::Status;
+        if (read.status == Status::HungUp) {
             hungUp_ = true;
             log_.Write('!', {}, "hung up");
             return std::nullopt;
         }
-        if (got == 0) {
-            log_.Write('!', {},
-                       "no complete reply within " + std::to_string(timing_.replyMs) + " ms");
+        if (read.status == Status::LineError) {
+            log_.Write('!', {}, "parity or framing error");
             return std::nullopt;
         }
-        auto bytes = std::span<const uint8_t>(buffer).first(static_cast<size_t>(got));
+        if (read.status == Status::TimedOut) {
+            // The deadline's end is told apart above, on the next turn.
+            if (wait < timing_.replyMs) continue;
+            log_.Write('!', {}, "no reply for " + std::to_string(timing_.replyMs) + " ms");
+            return std::nullopt;
+        }
+        auto bytes = std::span<const uint8_t>(buffer).first(read.size);
         log_.Write('<', bytes);
-        received += bytes.size();
-        if (std::chrono::steady_clock::now() - start >
-            std::chrono::milliseconds(timing_.replyMs) + received * kByteTimeAllowance) {
-            log_.Write('!', {}, "reply too slow");
-            return std::nullopt;
-        }
         auto state = assembler.Feed(bytes);
         if (state == ReplyAssembler::State::Corrupt) {
             log_.Write('!', {}, "corrupt reply");

@@ -1,6 +1,7 @@
 // One conversation with a scanner over a serial port: a command out, its
-// reply back. A reply that does not arrive complete and intact is asked for
-// once more; a port that hangs up ends the link.
+// reply back within its deadline. A reply that does not arrive complete and
+// intact is asked for once more, unless its deadline passed; a port that
+// hangs up ends the link.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +42,8 @@ class Link {
     const Timing& Times() const { return timing_; }
 
   private:
-    std::optional<Reply> Attempt(uint8_t op, std::span<const uint8_t> frame);
+    enum class Outcome { Failed, Late };
+    std::optional<Reply> Attempt(uint8_t op, std::span<const uint8_t> frame, Outcome& outcome);
 
     std::unique_ptr<SerialPort> port_;
     Timing timing_;

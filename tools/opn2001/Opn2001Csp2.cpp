@@ -144,7 +144,9 @@ Csp2Long csp2InitEx(Csp2Long comPort) {
         c = Connection{};
         std::string path = quarnel::platform::com_devices::DeviceForComPort(comPort);
         if (path.empty()) return kBadArgument;
-        auto port = SerialPort::Open(path);
+        // Pseudo-terminals are taken from the test devices' folder only.
+        const std::string folder = quarnel::platform::com_devices::FolderFromEnvironment();
+        auto port = SerialPort::Open(path, !folder.empty() && path.rfind(folder + "/", 0) == 0);
         if (!port) return kNoPort;
         auto log = TrafficLog::FromEnvironment();
         log.Write('!', {}, "open " + path);

@@ -8,20 +8,23 @@ constexpr size_t kIdentitySize = 8;
 constexpr size_t kSoftwareSize = 8;
 constexpr size_t kInterrogationBody = 1 + kIdentitySize + kSoftwareSize;
 constexpr size_t kClockSize = 6;
+constexpr size_t kParamSize = 2;
+constexpr size_t kMaxUploadBody = kIdentitySize + kMaxRecords * kMaxRecordSize + 1;
 }  // namespace
 
 ReplyShape ReplyShapeFor(uint8_t op) {
     switch (op) {
         case opcode::kInterrogate:
-            return {kInterrogationBody, false};
+            return {kInterrogationBody, kInterrogationBody, false};
         case opcode::kGetTime:
-            return {kClockSize, false};
+        case opcode::kSetTime:  // the clock set, echoed
+            return {kClockSize, kClockSize, false};
         case opcode::kGetParam:
         case opcode::kSetParam:
-            return {2, false};
+            return {kParamSize, kParamSize, false};
         case opcode::kUpload:
-            return {kIdentitySize, true};
-        default:
+            return {kIdentitySize, kMaxUploadBody, true};
+        default:  // an empty confirmation
             return {};
     }
 }

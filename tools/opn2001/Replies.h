@@ -12,7 +12,13 @@
 
 namespace quarnel::opn2001 {
 
-// The shape of the reply each command gets.
+// The most records an upload may hold, and the longest record the packet
+// buffer takes (its length byte included).
+inline constexpr size_t kMaxRecords = 32767;
+inline constexpr size_t kMaxRecordSize = 50;
+
+// The shape of the reply each command gets: each has its fixed size, an
+// upload at most the size of kMaxRecords records of kMaxRecordSize.
 ReplyShape ReplyShapeFor(uint8_t op);
 
 struct Interrogation {

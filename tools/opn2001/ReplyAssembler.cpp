@@ -9,7 +9,7 @@ constexpr size_t kTrailer = 3;   // pad and CRC
 constexpr size_t kIdentity = 8;  // upload replies start with it
 }  // namespace
 
-ReplyAssembler::ReplyAssembler(ReplyShape shape, size_t limit) : shape_(shape), limit_(limit) {}
+ReplyAssembler::ReplyAssembler(ReplyShape shape) : shape_(shape) {}
 
 ReplyAssembler::State ReplyAssembler::Feed(std::span<const uint8_t> bytes) {
     while (!bytes.empty() && state_ == State::Waiting) {
@@ -39,7 +39,7 @@ ReplyAssembler::State ReplyAssembler::Feed(std::span<const uint8_t> bytes) {
 void ReplyAssembler::Append(std::span<const uint8_t> bytes) {
     crc_.Update(bytes);
     reply_.insert(reply_.end(), bytes.begin(), bytes.end());
-    if (reply_.size() >= limit_) state_ = State::Corrupt;
+    if (reply_.size() >= shape_.MaxReply()) state_ = State::Corrupt;
 }
 
 std::span<const uint8_t> ReplyAssembler::Body() const {
@@ -81,7 +81,8 @@ void ReplyAssembler::Take(uint8_t byte) {
     }
     if (EndsHere())
         state_ = State::Complete;
-    else if (reply_.size() >= limit_ || (listEnd_ != 0 && reply_.size() > listEnd_ + kTrailer + 1))
+    else if (reply_.size() >= shape_.MaxReply() ||
+             (listEnd_ != 0 && reply_.size() > listEnd_ + kTrailer + 1))
         state_ = State::Corrupt;
 }
 
@@ -90,8 +91,11 @@ bool ReplyAssembler::EndsHere() const {
     if (n < kHeader + shape_.minBody + kTrailer) return false;
     const size_t pad = n - kTrailer;
     if (reply_[pad] != 0x00) return false;
-    if (shape_.upload && listEnd_ != pad && listEnd_ + 1 != pad) return false;
-    if (shape_.upload && listEnd_ == 0) return false;
+    if (shape_.upload) {
+        if (listEnd_ == 0 || (listEnd_ != pad && listEnd_ + 1 != pad)) return false;
+        // The list's end doubles as the pad only when no pad follows it.
+        if (listEnd_ == pad && reply_[pad + 1] == 0x00) return false;
+    }
     // The register after n - 3 bytes: everything before the pad.
     const uint16_t sent = static_cast<uint16_t>(reply_[n - 2] << 8 | reply_[n - 1]);
     return crcs_[pad % crcs_.size()].Value() == sent;

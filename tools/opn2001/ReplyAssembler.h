@@ -4,6 +4,8 @@
 // byte matches its last two bytes. An upload reply must also have reached
 // the record of length 0 that ends its list, right before or at the pad, so
 // that a zero byte inside a record with a chance CRC match cannot end it.
+// When the byte after that record is 0x00 too, it is the pad, and only the
+// later end is tested. A reply longer than its shape allows is corrupt.
 #pragma once
 
 #include <array>
@@ -18,16 +20,18 @@ namespace quarnel::opn2001 {
 
 struct ReplyShape {
     size_t minBody = 0;   // body bytes a complete reply has at least
+    size_t maxBody = 0;   // and at most
     bool upload = false;  // identity, then records ended by length 0
+    // The shortest and the longest reply, start to CRC.
+    size_t MinReply() const { return 2 + minBody + 3; }
+    size_t MaxReply() const { return 2 + maxBody + 3; }
 };
 
 class ReplyAssembler {
   public:
     enum class State { Waiting, Complete, Corrupt };
 
-    static constexpr size_t kDefaultLimit = 4u << 20;
-
-    explicit ReplyAssembler(ReplyShape shape = {}, size_t limit = kDefaultLimit);
+    explicit ReplyAssembler(ReplyShape shape = {});
 
     // Takes bytes until the reply is complete or proven corrupt; bytes fed
     // after that are ignored.
@@ -40,6 +44,8 @@ class ReplyAssembler {
     std::vector<uint8_t> TakeReply() { return std::move(reply_); }
     // The bytes between 0x06 0x02 and the pad.
     std::span<const uint8_t> Body() const;
+    // Bytes taken into the reply so far.
+    size_t Size() const { return reply_.size(); }
     // Bytes skipped while looking for a reply start.
     size_t Skipped() const { return skipped_; }
 
@@ -50,7 +56,6 @@ class ReplyAssembler {
     bool EndsHere() const;
 
     ReplyShape shape_;
-    size_t limit_;
     State state_ = State::Waiting;
     std::vector<uint8_t> reply_;
     size_t skipped_ = 0;

@@ -1,25 +1,51 @@
 #include "SerialPort.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <termios.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 
 namespace quarnel::opn2001 {
 namespace {
 
-void ApplyLineSettings(int fd) {
-    termios settings{};
-    if (tcgetattr(fd, &settings) != 0) return;
+// Unix 98 pseudo-terminal slaves (/dev/pts/N).
+constexpr unsigned kPtsFirstMajor = 136;
+constexpr unsigned kPtsLastMajor = 143;
+
+enum class DeviceKind { SerialPort, PseudoTerminal, Other, Unknown };
+
+// What a character device is, by its numbers, before it is opened: opening
+// some devices has effects of its own. Without sysfs it is Unknown.
+DeviceKind KindOf(dev_t device) {
+    if (major(device) >= kPtsFirstMajor && major(device) <= kPtsLastMajor)
+        return DeviceKind::PseudoTerminal;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory("/sys/dev/char", ec)) return DeviceKind::Unknown;
+    const fs::path entry =
+        "/sys/dev/char/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    // A tty with hardware behind it; consoles and virtual terminals have none.
+    if (fs::read_symlink(entry / "subsystem", ec).filename() == "tty" &&
+        fs::exists(entry / "device", ec))
+        return DeviceKind::SerialPort;
+    return DeviceKind::Other;
+}
+
+void ApplyLineSettings(int fd, termios settings) {
     cfmakeraw(&settings);
     cfsetispeed(&settings, B9600);
     cfsetospeed(&settings, B9600);
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | CRTSCTS);
     settings.c_cflag |= CS8 | PARENB | PARODD | CLOCAL | CREAD;
+    // cfmakeraw leaves parity unchecked: mark bytes with errors instead.
+    settings.c_iflag |= INPCK | PARMRK;
     // VMIN 1: a non-blocking read without data fails with EAGAIN instead of
     // returning 0, which is kept for a hang-up.
     settings.c_cc[VMIN] = 1;
@@ -35,21 +61,43 @@ int Remaining(std::chrono::steady_clock::time_point deadline) {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path) {
+std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, bool allowPseudoTerminal) {
+    struct stat named {};
+    if (stat(path.c_str(), &named) != 0 || !S_ISCHR(named.st_mode)) return nullptr;
+    const DeviceKind kind = KindOf(named.st_rdev);
+    if (kind == DeviceKind::Other || (kind == DeviceKind::PseudoTerminal && !allowPseudoTerminal))
+        return nullptr;
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    if (!isatty(fd)) {
+    struct stat opened {};
+    serial_struct serial{};
+    // The device opened must be the one looked at; without sysfs only a
+    // port that reports serial settings is taken.
+    if (fstat(fd, &opened) != 0 || opened.st_rdev != named.st_rdev || !isatty(fd) ||
+        (kind == DeviceKind::Unknown && ioctl(fd, TIOCGSERIAL, &serial) != 0)) {
         close(fd);
         return nullptr;
     }
+    std::unique_ptr<SerialPort> port(new SerialPort(fd, path));
+    int exclusive = 0;
+    port->wasExclusive_ = ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
     // One program at a time on the scanner.
     ioctl(fd, TIOCEXCL);
-    ApplyLineSettings(fd);
+    termios settings{};
+    if (tcgetattr(fd, &settings) == 0) {
+        port->found_ = settings;
+        ApplyLineSettings(fd, settings);
+    }
+    termios applied{};
+    port->marked_ = tcgetattr(fd, &applied) == 0 && (applied.c_iflag & PARMRK) != 0 &&
+                    (applied.c_iflag & ISTRIP) == 0;
     tcflush(fd, TCIOFLUSH);
-    return std::unique_ptr<SerialPort>(new SerialPort(fd, path));
+    return port;
 }
 
 SerialPort::~SerialPort() {
+    if (found_) tcsetattr(fd_, TCSANOW, &*found_);
+    if (!wasExclusive_) ioctl(fd_, TIOCNXCL);
     close(fd_);
 }
 
@@ -69,23 +117,32 @@ bool SerialPort::Write(std::span<const uint8_t> bytes, int timeoutMs) {
     return true;
 }
 
-long SerialPort::Read(std::span<uint8_t> buffer, int timeoutMs) {
+SerialPort::ReadResult SerialPort::Read(std::span<uint8_t> buffer, int timeoutMs) {
+    using Status = ReadResult::Status;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         ssize_t got = read(fd_, buffer.data(), buffer.size());
-        if (got > 0) return got;
-        if (got == 0) return -1;  // end of file: the other side hung up
-        if (errno != EAGAIN && errno != EINTR) return -1;
+        if (got > 0) {
+            if (!marked_) return {Status::Data, static_cast<size_t>(got)};
+            size_t size = input_.Decode(buffer.first(static_cast<size_t>(got)));
+            if (input_.TakeErrors() != 0) return {Status::LineError};
+            if (size > 0) return {Status::Data, size};
+            continue;  // only the start of a mark so far
+        }
+        if (got == 0) return {Status::HungUp};  // end of file: the other side hung up
+        if (errno != EAGAIN && errno != EINTR) return {Status::HungUp};
         pollfd p{fd_, POLLIN, 0};
         int ready = poll(&p, 1, Remaining(deadline));
         if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return ready == 0 ? 0 : -1;
-        if ((p.revents & POLLIN) == 0) return -1;
+        if (ready < 0) return {Status::HungUp};
+        if (ready == 0) return {Status::TimedOut};
+        if ((p.revents & POLLIN) == 0) return {Status::HungUp};
     }
 }
 
 void SerialPort::DiscardInput() {
     tcflush(fd_, TCIFLUSH);
+    input_.Reset();
 }
 
 std::optional<bool> SerialPort::Cts() const {

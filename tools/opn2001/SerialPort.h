@@ -1,7 +1,11 @@
 // A serial port in raw mode at 9600 baud, 8 data bits, odd parity, 1 stop
 // bit, where the port honours line settings (the opticon driver and
-// pseudo-terminals ignore them).
+// pseudo-terminals ignore them). Bytes that arrive with a parity or framing
+// error are reported where the port marks them. Closing gives the terminal
+// back as it was found: its settings, and open to others.
 #pragma once
+
+#include <termios.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -10,21 +14,27 @@
 #include <span>
 #include <string>
 
+#include "MarkedInput.h"
+
 namespace quarnel::opn2001 {
 
 class SerialPort {
   public:
-    // The open port; nothing when path cannot be opened as a terminal.
-    static std::unique_ptr<SerialPort> Open(const std::string& path);
+    // The open port; nothing when path is no serial port that can be opened.
+    // A pseudo-terminal counts as one only when allowed (the emulator's).
+    static std::unique_ptr<SerialPort> Open(const std::string& path, bool allowPseudoTerminal);
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
     // Writes all bytes, waiting up to timeoutMs for room; false on failure.
     bool Write(std::span<const uint8_t> bytes, int timeoutMs);
-    // Waits up to timeoutMs for bytes: their count, 0 after the time-out,
-    // -1 when the line has hung up or failed.
-    long Read(std::span<uint8_t> buffer, int timeoutMs);
+    struct ReadResult {
+        enum class Status { Data, TimedOut, HungUp, LineError } status;
+        size_t size = 0;  // bytes received intact (Data)
+    };
+    // Waits up to timeoutMs for bytes.
+    ReadResult Read(std::span<uint8_t> buffer, int timeoutMs);
     // Drops bytes that arrived but were not read.
     void DiscardInput();
     // The CTS line, where the port reports it.
@@ -35,6 +45,10 @@ class SerialPort {
     SerialPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     int fd_;
     std::string path_;
+    std::optional<termios> found_;  // the settings before ours
+    bool wasExclusive_ = false;
+    bool marked_ = false;  // the port marks errors and 0xFF bytes (PARMRK)
+    MarkedInput input_;
 };
 
 }  // namespace quarnel::opn2001

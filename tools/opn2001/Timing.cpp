@@ -19,9 +19,15 @@ Timing TimingFromEnvironment() {
         return std::max(1, static_cast<int>(std::lround(ms * scale)));
     };
     timing.replyMs = scaled(timing.replyMs);
+    timing.byteMs *= scale;
     timing.switchingPauseMs = scaled(timing.switchingPauseMs);
     timing.switchingLimitMs = scaled(timing.switchingLimitMs);
     return timing;
+}
+
+std::chrono::milliseconds ReplyDeadline(const Timing& timing, size_t bytes) {
+    return std::chrono::milliseconds(timing.replyMs) +
+           std::chrono::milliseconds(std::llround(std::ceil(timing.byteMs * bytes)));
 }
 
 }  // namespace quarnel::opn2001

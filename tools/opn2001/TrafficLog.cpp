@@ -1,5 +1,8 @@
 #include "TrafficLog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -22,7 +25,12 @@ std::string HexDump(std::span<const uint8_t> bytes) {
 TrafficLog TrafficLog::FromEnvironment() {
     TrafficLog log;
     const char* path = std::getenv(kLogVariable);
-    if (path != nullptr && *path != '\0') log.file_ = std::fopen(path, "ae");
+    if (path == nullptr || *path == '\0') return log;
+    // Only the user may read it: it holds barcodes.
+    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return log;
+    log.file_ = fdopen(fd, "a");
+    if (log.file_ == nullptr) close(fd);
     return log;
 }
 

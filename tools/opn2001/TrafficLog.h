@@ -1,5 +1,5 @@
 // A hex dump of every byte the library sends and receives, appended to the
-// file named by QUARNEL_OPN2001_LOG (nothing when unset). The program's
+// file named by QUARNEL_OPN2001_LOG (nothing when unset), created 0600. The program's
 // trace cannot see the wire, so this is what a report about a real scanner
 // needs.
 #pragma once

@@ -35,7 +35,7 @@ const char* const kUsage =
     "  fail PORT FUNCTION [--result N]   make FUNCTION fail (answer N, else -1)\n"
     "  recover PORT [FUNCTION]           undo fail for FUNCTION, or for all\n"
     "  serve PORT [--com-dir DIR] [--garbage] [--split] [--bad-crc] [--silent] [--hang-up]\n"
-    "             [--on OPCODE] [--times N] [--switching MS]\n"
+    "             [--drip MS] [--on OPCODE] [--times N] [--switching MS]\n"
     "FUNCTION is a library function such as csp2GetParam, or its name without\n"
     "\"csp2\" in any case: getparam, gettime, setparam, settime, setdefaults.\n"
     "PORT is written like COM7. Without --dir the folder is $QUARNEL_VIRTUAL_PORTS.\n"
@@ -123,6 +123,8 @@ Arguments Parse(int argc, char** argv) {
             args.misbehaviour.onOpcode = static_cast<uint8_t>(Number(value(i), 16, 255));
         else if (w == "--times")
             args.misbehaviour.times = Number(value(i), 10, 1000000);
+        else if (w == "--drip")
+            args.misbehaviour.drip = std::chrono::milliseconds(Number(value(i), 10, 60000));
         else if (w == "--switching")
             args.misbehaviour.switching = std::chrono::milliseconds(Number(value(i), 10, 600000));
         else if (w == "--help" || w == "-h")
