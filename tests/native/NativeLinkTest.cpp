@@ -117,7 +117,10 @@ TEST_F(NativeLinkTest, EveryOperationThroughTheScannerObject) {
     EXPECT_EQ(scanner->GetDLLVersion(), QUARNEL_VERSION);
 
     EXPECT_TRUE(scanner->Disconnect());
-    std::this_thread::sleep_for(50ms);  // the power-down needs no reply
+    // The power-down needs no reply: wait until the emulator has it.
+    for (const auto deadline = Clock::now() + 30s;
+         emulator_->Commands().back() != opn2001::opcode::kPowerDown && Clock::now() < deadline;)
+        std::this_thread::sleep_for(10ms);
     EXPECT_EQ(emulator_->Commands().back(), opn2001::opcode::kPowerDown);
     EXPECT_EQ(library_->csp2Interrogate(), -1);
 }
@@ -202,7 +205,7 @@ TEST_F(NativeLinkTest, MisbehavioursOfTheLine) {
 // questions of 2 s each.
 TEST_F(NativeLinkTest, ConnectGivesUpOnTime) {
     const std::tuple<Misbehaviour, bool, int32_t, Clock::duration, Clock::duration> cases[] = {
-        {{.onOpcode = kAny, .switching = 10s}, false, -8, 300ms, 1s},
+        {{.onOpcode = kAny, .switching = 10s}, false, -8, 300ms, 3s},
         {{.silent = true, .onOpcode = kAny}, true, -7, 3900ms, 5s}};
     for (const auto& [misbehaviour, realTimes, result, atLeast, below] : cases) {
         std::optional<ScopedEnv> times;
