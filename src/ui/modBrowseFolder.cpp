@@ -24,6 +24,18 @@ bool IsFolder(const std::string& path) {
     return FileExists(path, kAttrDirectory);
 }
 
+// The folder itself when it exists, else its nearest existing parent, else "".
+std::string NearestFolder(std::string path) {
+    const char separator = platform::PathSeparator();
+    while (!path.empty() && !IsFolder(path)) {
+        while (path.size() > 1 && path.back() == separator) path.pop_back();
+        const size_t cut = path.find_last_of(separator);
+        if (cut == std::string::npos || cut + 1 == path.size()) return {};
+        path.erase(cut + 1);
+    }
+    return path;
+}
+
 }  // namespace
 
 modBrowseFolder::modBrowseFolder(std::shared_ptr<platform::Desktop> desktop)
@@ -38,9 +50,9 @@ std::string modBrowseFolder::BrowsePath(const Form& Owner, const std::string& Ti
                                                              {"InitialFolder", InitialFolder}}));
     preselect_.clear();
     if (!InitialFolder.empty()) {
-        Try(lastError, [&] {
-            if (IsFolder(InitialFolder)) preselect_ = InitialFolder;
-        });
+        // A folder that does not exist yet opens the picker at the nearest
+        // one that does.
+        Try(lastError, [&] { preselect_ = NearestFolder(InitialFolder); });
     } else {
         Try(lastError, [&] {
             if (remembered_.empty() && Settings()) remembered_ = Settings()->LastFolder();

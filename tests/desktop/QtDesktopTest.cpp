@@ -2,13 +2,17 @@
 // choice, and the event sources that keep running while those are open.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
+#include <csignal>
 
 #include "FakeDialogLauncher.h"
 #include "QtTestApp.h"
@@ -16,6 +20,8 @@
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtFileFilters.h"
 #include "platform/qt/QtTranslation.h"
+#include "platform/qt/SingleInstance.h"
+#include "platform/qt/StopSignals.h"
 
 namespace quarnel {
 namespace {
@@ -38,7 +44,8 @@ void WhenOpen(std::function<void(Window&)> act) {
 class QtDesktopTest : public ::testing::Test {
   protected:
     QtDesktopTest() { test::QtTestApp(); }
-    qt::QtDesktop desktop_;
+    test::TempDir data_;
+    qt::QtDesktop desktop_{data_.Path()};
 };
 
 TEST_F(QtDesktopTest, MessageBoxShowsTheButtonsAndAnswersWithTheirValues) {
@@ -73,6 +80,30 @@ TEST_F(QtDesktopTest, MessageBoxShowsTheButtonsAndAnswersWithTheirValues) {
     }
 }
 
+// Shop replies and file names reach message boxes: they show as written,
+// never as markup (a link could open any file, an image could hang the box).
+TEST_F(QtDesktopTest, MessageBoxShowsTextsLiterallyWithTheirLineBreaks) {
+    const std::pair<std::string, QString> cases[] = {
+        {"message:<b>closed</b>", "message:<b>closed</b>"},
+        {"<a href=\"file:///etc/passwd\">Klik hier</a>",
+         "<a href=\"file:///etc/passwd\">Klik hier</a>"},
+        {"<img src=\"/dev/zero\">", "<img src=\"/dev/zero\">"},
+        {"Not sent\r\n\r\n&amp; <i>saved</i>\nin\rOrders",
+         "Not sent\n\n&amp; <i>saved</i>\nin\nOrders"},
+    };
+    for (const auto& [prompt, shown] : cases) {
+        SCOPED_TRACE(prompt);
+        WhenOpen<QMessageBox>([&shown](QMessageBox& box) {
+            const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            EXPECT_EQ(label->text(), shown);
+            box.button(QMessageBox::Ok)->click();
+        });
+        EXPECT_EQ(desktop_.MsgBox(prompt, vbOKOnly | vbCritical), vbOK);
+    }
+}
+
 TEST_F(QtDesktopTest, MenuShowsItemStatesAndReturnsTheChosenName) {
     const std::vector<MenuItem> items{
         {"mnuReadData", "Read scanner data now", false, false, true, false},
@@ -92,10 +123,15 @@ TEST_F(QtDesktopTest, MenuShowsItemStatesAndReturnsTheChosenName) {
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QCoreApplication::sendEvent(&menu, &enter);
     });
+    // Exit closes the dialogs before its handler runs.
+    int closed = 0;
+    desktop_.SetDialogCloser([&closed] { ++closed; });
     EXPECT_EQ(desktop_.PopupMenu(items), "mnuExit");
+    EXPECT_EQ(closed, 1);
 
     WhenOpen<QMenu>([](QMenu& menu) { menu.close(); });
     EXPECT_EQ(desktop_.PopupMenu(items), std::nullopt);
+    EXPECT_EQ(closed, 1);
 }
 
 // The polling timer and the device notifications must keep coming while a
@@ -118,8 +154,15 @@ TEST_F(QtDesktopTest, TimersAndWatchesRunWhileModalWindowsAreOpen) {
              [&] { desktop_.PopupMenu(menu); }}) {
         ticks = ready = 0;
         QTimer::singleShot(150ms, [&] { ASSERT_EQ(write(fds[1], "x", 1), 1); });
-        WhenOpen<QWidget>(
-            [](QWidget& window) { QTimer::singleShot(300ms, &window, &QWidget::close); });
+        // The window closes once both have been seen, or after a generous limit.
+        WhenOpen<QWidget>([&](QWidget& window) {
+            auto* poll = new QTimer(&window);
+            QObject::connect(poll, &QTimer::timeout, &window, [&window, &ticks, &ready] {
+                if (ticks >= 10 && ready == 1) window.close();
+            });
+            poll->start(10ms);
+            QTimer::singleShot(30s, &window, &QWidget::close);
+        });
         modal();
         EXPECT_GE(ticks, 10);
         EXPECT_EQ(ready, 1);
@@ -152,6 +195,120 @@ TEST_F(QtDesktopTest, FileDialogsTakeTitleFiltersFolderNameAndFlags) {
         });
         EXPECT_EQ(open ? desktop_.ShowOpen(request) : desktop_.ShowSave(request),
                   dir.File("order.csv"));
+    }
+}
+
+// A folder that does not exist yet (a fresh profile's Barcodes) must not
+// send the pickers to the working folder.
+TEST_F(QtDesktopTest, PickersStartInTheNearestExistingFolderElseTheDataFolder) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkdir(dir.File("Orders").c_str(), 0700), 0);
+    test::WriteFileBytes(dir.File("Orders/order.csv"), "");
+    const std::string data =
+        QDir(QString::fromStdString(data_.Path())).absolutePath().toStdString();
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.File("Orders"), dir.File("Orders")},
+        {dir.File("Orders") + "/", dir.File("Orders")},
+        {dir.File("Orders/order.csv"), dir.File("Orders")},
+        {dir.File("Barcodes/2026/"), dir.Path()},
+        {"/nonexistent-quarnel/a/b", "/"},
+        {"Barcodes/", data},
+        {"", data},
+    };
+    for (const auto& [given, start] : cases)
+        EXPECT_EQ(qt::PickerStartFolder(given, data).toStdString(), start) << given;
+
+    // Each picker opens where that says.
+    const auto opensIn = [](const std::string& folder) {
+        WhenOpen<QFileDialog>([folder](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.directory().absolutePath().toStdString(), folder);
+            dialog.reject();
+        });
+    };
+    const std::string missing = dir.File("Barcodes/");
+    FileDialogRequest inMissing;
+    inMissing.initialFolder = missing;
+    FolderDialogRequest selectMissing, selectOrders;
+    selectMissing.selectedFolder = missing;
+    selectOrders.selectedFolder = dir.File("Orders") + "/";
+    opensIn(dir.Path());
+    EXPECT_EQ(desktop_.ShowOpen(inMissing), std::nullopt);
+    opensIn(dir.Path());
+    EXPECT_EQ(desktop_.ShowSave(inMissing), std::nullopt);
+    opensIn(dir.Path());
+    EXPECT_EQ(desktop_.BrowseForFolder(selectMissing), std::nullopt);
+    opensIn(data);
+    EXPECT_EQ(desktop_.BrowseForFolder({}), std::nullopt);
+    // An existing folder is shown selected inside its parent.
+    WhenOpen<QFileDialog>([&dir](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.directory().absolutePath().toStdString(), dir.Path());
+        EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), dir.File("Orders"));
+        dialog.reject();
+    });
+    EXPECT_EQ(desktop_.BrowseForFolder(selectOrders), std::nullopt);
+}
+
+// One program per user: the lock is held while its owner lives and is free
+// again once the owner has gone, even when it was killed.
+TEST(SingleInstanceTest, OneHolderAtATimeAndNoStaleLockAfterACrash) {
+    test::TempDir dir;
+    {
+        test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.Path());
+        EXPECT_EQ(qt::InstanceLockFile(), dir.File("Quarnel.lock"));
+    }
+    const std::string lock = dir.File("Quarnel.lock");
+    {
+        const qt::SingleInstance first(lock);
+        EXPECT_TRUE(first.First());
+        EXPECT_FALSE(qt::SingleInstance(lock).First());
+    }
+    EXPECT_TRUE(qt::SingleInstance(lock).First());
+
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        const qt::SingleInstance held(lock);
+        const char byte = held.First() ? 1 : 0;
+        if (write(ready[1], &byte, 1) != 1) _exit(1);
+        pause();
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 1);
+    EXPECT_FALSE(qt::SingleInstance(lock).First());
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_TRUE(qt::SingleInstance(lock).First());
+    close(ready[0]);
+    close(ready[1]);
+
+    // Where no lock file can be made the program still runs.
+    EXPECT_TRUE(qt::SingleInstance(dir.File("missing/Quarnel.lock")).First());
+    EXPECT_TRUE(qt::SingleInstance("").First());
+}
+
+// The first stop signal asks the loop to end the program; a second one ends
+// the process at once, for a loop that is stuck.
+TEST(StopSignalsTest, ASecondSignalEndsTheProcess) {
+    test::QtTestApp();
+    for (const int received : {1, 2}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const qt::StopSignals stop([] {});
+            for (int i = 0; i < received; ++i) raise(SIGTERM);
+            _exit(3);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (received == 1) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+        }
     }
 }
 

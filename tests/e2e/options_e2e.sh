@@ -3,8 +3,9 @@
 # tray menu opens the options dialog (once, however often it is chosen), a
 # changed setting confirmed with Enter reaches the settings store, and
 # Escape closes the dialog without storing anything; "Scanner settings"
-# switches a plugged-in virtual scanner's beeper off; after "Exit" the
-# program ends only once an open dialog is closed.
+# switches a plugged-in virtual scanner's beeper off. "Exit", SIGTERM and
+# SIGHUP with the options dialog open close it as Cancel does, report the
+# unsaved change and end the program at once.
 #
 # Usage: options_e2e.sh QUARNEL REG VSCAN CSP2_LIBRARY
 set -euo pipefail
@@ -31,14 +32,22 @@ dialogs() { xdotool search --onlyvisible --name "^${1:-Settings}\$" 2>/dev/null 
 dialog_count() { dialogs | grep -c . || true; }
 dialog_open() { [ "$(dialog_count)" -ge 1 ]; }
 dialog_closed() { [ "$(dialog_count)" -eq 0 ]; }
+# The trace of the current run, from its start entry on.
+run_trace() { trace_text | cut -f2- | awk '/^Starting Quarnel$/ {n = 0} {line[n++] = $0}
+  END {for (i = 0; i < n; i++) print line[i]}'; }
+run_count() { run_trace | grep -cxF -- "$1" || true; }
+# The program's menu window, mapped and ready for keys.
+menu_window() { xdotool search --onlyvisible --pid "$quarnel_pid" --class quarnel 2>/dev/null |
+  while read -r w; do xwininfo -id "$w" | grep -q "Override Redirect State: yes" && echo "$w"; done; }
+menu_shown() { [ -n "$(menu_window)" ]; }
 # Right-clicks the icon and waits until the program has opened its menu.
 open_menu() {
   local before
-  before=$(trace_text | grep -c "Opening context menu" || true)
+  before=$(run_count "  Opening context menu...")
   click_tray_icon 3
-  menu_opened() { [ "$(trace_text | grep -c "Opening context menu" || true)" -gt "$before" ]; }
-  wait_for 10 "the tray menu" menu_opened
-  sleep 0.5
+  menu_opened() { [ "$(run_count "  Opening context menu...")" -gt "$before" ]; }
+  wait_for 20 "the tray menu" menu_opened
+  wait_for 20 "the menu window" menu_shown
 }
 # With extended logging the menu ends with: Settings, Info, Exit, Extended logging.
 choose_settings() {
@@ -46,17 +55,25 @@ choose_settings() {
   xdotool key Up Up Up Up Return
 }
 
+start_quarnel() {
+  "$quarnel" extended >"$work/quarnel.log" 2>&1 &
+  quarnel_pid=$!
+  SESSION_PIDS+=($quarnel_pid)
+  wait_for 30 "the icon in the tray" tray_icon_shown
+}
+
 "$reg" add "$key" /v QuantityPositioning /t REG_SZ /d 1 /f >/dev/null
-"$quarnel" extended >"$work/quarnel.log" 2>&1 &
-quarnel_pid=$!
-SESSION_PIDS+=($quarnel_pid)
-wait_for 30 "the icon in the tray" tray_icon_shown
+start_quarnel
 
 step "Settings opens the options dialog, and only once"
 choose_settings
 wait_for 10 "the options dialog" dialog_open
 choose_settings
-sleep 1
+handled_twice() { [ "$(run_count "  Handling frmMain.mnuOptions_Click")" -eq 2 ]; }
+wait_for 20 "the second choice of Settings" handled_twice
+menu_returned() { [ "$(run_count "  Exiting frmMain.m_objTray_OnTrayEvent")" -ge 2 ]; }
+wait_for 20 "the menu's handler to return" menu_returned
+[ "$(run_count "  Entering frmOptions.Form_Load")" -eq 1 ] || fail "the options dialog was loaded twice"
 [ "$(dialog_count)" -eq 1 ] || fail "$(dialog_count) options dialogs are open"
 
 step "Escape closes it and stores nothing"
@@ -72,7 +89,8 @@ xdotool windowfocus --sync "$(dialogs | head -1)"
 # The first control, the quantity placing list, has the focus.
 xdotool key Down Return
 wait_for 10 "the dialog to close" dialog_closed
-wait_for 5 "QuantityPositioning 0 in the store" test "$(stored)" = 0
+stored_zero() { [ "$(stored)" = 0 ]; }
+wait_for 20 "QuantityPositioning 0 in the store" stored_zero
 
 step "Scanner settings switches the plugged-in scanner's beeper off"
 "$vscan" plug COM7 >/dev/null
@@ -80,24 +98,60 @@ wait_for 20 "the scanner to be read" trace_has "The scanner contains no scanned 
 open_menu
 # The scanner items open the menu: read-out, information, settings.
 xdotool key Down Down Down Return
-wait_for 10 "the scanner settings dialog" test -n "$(dialogs 'OPN-2001 Settings')"
+scanner_dialog_open() { [ -n "$(dialogs 'OPN-2001 Settings')" ]; }
+wait_for 10 "the scanner settings dialog" scanner_dialog_open
 xdotool windowfocus --sync "$(dialogs 'OPN-2001 Settings' | head -1)"
 # The beeper box is the first control and has the focus.
 xdotool key space Return
 beeper_off() { "$vscan" show COM7 | grep -q '^Beeper: *off$'; }
 wait_for 10 "the beeper to be switched off" beeper_off
 
-step "Exit with the dialog open ends the program once the dialog is closed"
-choose_settings
-wait_for 10 "the options dialog" dialog_open
+# Opens the options dialog and clears "Automatically save read barcodes in:"
+# without confirming it.
+edit_settings() {
+  choose_settings
+  wait_for 10 "the options dialog" dialog_open
+  xdotool windowfocus --sync "$(dialogs | head -1)"
+  # From the quantity placing list past "Automatically start Quarnel".
+  xdotool key Tab Tab space
+  edited() { run_trace | grep -qxF "  Handling frmOptions.chkSaveBarcodes_Click"; }
+  wait_for 20 "the cleared check box" edited
+}
+saving_barcodes() { "$reg" query "$key" /v AutoSaveBarcodes | awk '/AutoSaveBarcodes/ {print $NF}'; }
+# The run ended with status 0; the change was reported, the dialog closed as
+# Cancel before the window was unloaded, and nothing was stored.
+ended_as_cancel() {
+  local status=0 order
+  wait $quarnel_pid || status=$?
+  [ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"
+  order=$(run_trace | grep -xF -e "  Handling frmOptions.cmdCancel_Click" \
+    -e "Quarnel is ending: the changes in frmOptions were not saved" \
+    -e "  Entering frmMain.Form_Unload" -e "Exiting Quarnel" | tail -4 | tr '\n' '|')
+  [ "$order" = "Quarnel is ending: the changes in frmOptions were not saved|  Handling frmOptions.cmdCancel_Click|  Entering frmMain.Form_Unload|Exiting Quarnel|" ] ||
+    fail "unexpected ending: $order"
+  grep -qF "Quarnel is ending: the changes in frmOptions were not saved" "$work/quarnel.log" ||
+    fail "the unsaved change is not reported on standard error"
+  [ "$(saving_barcodes)" = 1 ] || fail "the unconfirmed change was stored"
+}
+
+step "Exit with the options dialog open closes it as Cancel and ends the program"
+edit_settings
 open_menu
 xdotool key Up Up Return
-sleep 1
-process_gone $quarnel_pid && fail "quarnel ended while its options dialog was open"
-xdotool windowfocus --sync "$(dialogs | head -1)"
-xdotool key Escape
 wait_for 15 "quarnel to end" process_gone $quarnel_pid
-status=0
-wait $quarnel_pid || status=$?
-[ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"
+ended_as_cancel
+
+for signal in TERM HUP; do
+  step "SIG$signal with the options dialog open closes it as Cancel and ends the program"
+  start_quarnel
+  edit_settings
+  started=$(date +%s%N)
+  kill -$signal $quarnel_pid
+  wait_for 15 "quarnel to end" process_gone $quarnel_pid
+  took=$((($(date +%s%N) - started) / 1000000))
+  echo "ended $took ms after SIG$signal"
+  # Well under a second when idle; the limit leaves room for a busy machine.
+  [ $took -lt 5000 ] || fail "quarnel took $took ms to end"
+  ended_as_cancel
+done
 echo "PASSED"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The built program on a virtual display with a tray host: the icon appears
 # when the tray starts after the program and again when it restarts, a
+# second start says that Quarnel is already running and leaves one icon, a
 # plugged-in virtual scanner's barcodes become an order in the reference
 # shop with its page opened and the files written, a Ctrl + right click
 # reaches the program with its key state, unplugging restores the bare icon,
@@ -43,6 +44,25 @@ kill "$TRAYER_PID"
 wait_for 10 "the tray host to end" process_gone "$TRAYER_PID"
 session_tray
 wait_for 10 "the icon in the new tray" tray_icon_shown
+
+step "a second start says Quarnel is already running, ends, and leaves one icon"
+icons() { xwininfo -tree -id "$(tray_panel)" 2>/dev/null | grep -c '("quarnel" "Quarnel")' || true; }
+"$quarnel" extended >"$work/second.log" 2>&1 &
+second_pid=$!
+SESSION_PIDS+=("$second_pid")
+second_box() { xdotool search --onlyvisible --pid "$second_pid" --name '^Quarnel$' 2>/dev/null | head -1; }
+box_shown() { [ -n "$(second_box)" ]; }
+wait_for 30 "the second start's message" box_shown
+[ "$(icons)" -eq 1 ] || fail "$(icons) icons with the second start's message open"
+xdotool windowfocus --sync "$(second_box)" key Return
+wait_for 15 "the second start to end" process_gone "$second_pid"
+status=0
+wait "$second_pid" || status=$?
+[ $status -eq 0 ] || fail "the second start ended with status $status: $(cat "$work/second.log")"
+[ "$(icons)" -eq 1 ] || fail "$(icons) icons after the second start"
+process_gone "$quarnel_pid" && fail "the first program ended"
+[ "$(trace_text | cut -f2- | grep -cxF "Starting Quarnel")" -eq 1 ] ||
+  fail "the second start ran as a program of its own"
 
 step "plug a scanner holding two products"
 "$vscan" plug COM7 8712345678906 Q0002 4006381333931 Q0012 >/dev/null
@@ -99,7 +119,7 @@ menu_opened_twice() { [ "$(trace_text | cut -f2- | grep -cxF "  Opening context 
 # machine: click again if no menu came.
 for _ in 1 2 3; do
   click_tray_icon 3
-  wait_for 3 "the menu to open again" menu_opened_twice 2>/dev/null && break
+  wait_for 10 "the menu to open again" menu_opened_twice 2>/dev/null && break
 done
 menu_opened_twice || fail "the menu did not open again"
 kill -TERM $quarnel_pid

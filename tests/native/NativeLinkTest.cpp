@@ -123,7 +123,10 @@ TEST_F(NativeLinkTest, EveryOperationThroughTheScannerObject) {
     EXPECT_EQ(scanner->GetDLLVersion(), QUARNEL_VERSION);
 
     EXPECT_TRUE(scanner->Disconnect());
-    std::this_thread::sleep_for(50ms);  // the power-down needs no reply
+    // The power-down needs no reply: wait until the emulator has it.
+    for (const auto deadline = Clock::now() + 30s;
+         emulator_->Commands().back() != opn2001::opcode::kPowerDown && Clock::now() < deadline;)
+        std::this_thread::sleep_for(10ms);
     EXPECT_EQ(emulator_->Commands().back(), opn2001::opcode::kPowerDown);
     EXPECT_EQ(library_->csp2Interrogate(), -1);
 }
@@ -211,13 +214,13 @@ TEST_F(NativeLinkTest, MisbehavioursOfTheLine) {
 TEST_F(NativeLinkTest, ConnectGivesUpOnTime) {
     const auto dripDeadline = opn2001::ReplyDeadline(opn2001::Timing{}, 22);
     const std::tuple<Misbehaviour, bool, int32_t, Clock::duration, Clock::duration, size_t>
-        cases[] = {{{.onOpcode = kAny, .switching = 10s}, false, -8, 300ms, 1s, 0},
-                   {{.silent = true, .onOpcode = kAny}, true, -7, 3900ms, 5s, 2},
+        cases[] = {{{.onOpcode = kAny, .switching = 10s}, false, -8, 300ms, 3s, 0},
+                   {{.silent = true, .onOpcode = kAny}, true, -7, 3900ms, 7s, 2},
                    {{.onOpcode = kAny, .drip = 9ms},
                     true,
                     -7,
                     dripDeadline - 100ms,
-                    dripDeadline + 500ms,
+                    dripDeadline + 3s,
                     1}};
     for (const auto& [misbehaviour, realTimes, result, atLeast, below, asked] : cases) {
         std::optional<ScopedEnv> times;

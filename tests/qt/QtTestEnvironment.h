@@ -9,8 +9,9 @@
 
 namespace quarnel::test {
 
+// Generous: a busy machine may take seconds to deliver what a test waits for.
 inline bool WaitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 2000);
+    return QTest::qWaitFor(condition, 30000);
 }
 
 template <typename T>

@@ -205,11 +205,11 @@ TEST_F(OptionsTest, BrowsingRemembersTheChosenFolderAndSavesItAtOnce) {
     form->Click("cmdBrowseOrdersFolder");
     EXPECT_EQ(Stored().Debtor(), "");
 
-    // A box naming a missing folder opens without preselection; the
-    // remembered folder is used again for an empty box.
-    form->UserText("txtOrdersFolder", dir_.File("missing"));
+    // A box naming a missing folder opens at its nearest existing parent;
+    // the remembered folder is used again for an empty box.
+    form->UserText("txtOrdersFolder", dir_.File("missing/deeper"));
     form->Click("cmdBrowseOrdersFolder");
-    EXPECT_EQ(desktop_->folderRequests.back().selectedFolder, "");
+    EXPECT_EQ(desktop_->folderRequests.back().selectedFolder, dir_.Path() + kSep);
     form->UserText("txtOrdersFolder", "");
     form->Click("cmdBrowseOrdersFolder");
     EXPECT_EQ(desktop_->folderRequests.back().selectedFolder, chosen + kSep);

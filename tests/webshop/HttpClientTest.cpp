@@ -74,7 +74,8 @@ TEST(HttpClientTest, RepliesFromMisbehavingServers) {
         const std::string reply = Request(server.Port(), "x", {{"deb", "1"}}, "POST", true);
         EXPECT_EQ(reply.size(), expected.size());
         EXPECT_TRUE(reply == expected);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+        // Far beyond the test's 400 ms stall limit, far below the 30 s default.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     }
 }
 

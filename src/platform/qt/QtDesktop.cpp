@@ -79,14 +79,27 @@ int32_t EscapeAnswer(const std::vector<Answer>& answers) {
     return answers.back().value;
 }
 
-void ConfigureFileDialog(QFileDialog& dialog, const platform::FileDialogRequest& request) {
+// The menu item that ends the program.
+constexpr const char* kExitItem = "mnuExit";
+
+// A text shown as it is: no markup, and each line break of the program's
+// texts (CR LF, or a lone CR or LF) kept as one.
+QString PlainText(const std::string& text) {
+    QString shown = FromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+void ConfigureFileDialog(QFileDialog& dialog, const platform::FileDialogRequest& request,
+                         const QString& startFolder) {
     dialog.setWindowTitle(FromUtf8(request.title));
     const NameFilterList list = NameFilters(request.filter, request.filterIndex);
     if (!list.filters.isEmpty()) {
         dialog.setNameFilters(list.filters);
         dialog.selectNameFilter(list.filters[list.selected]);
     }
-    if (!request.initialFolder.empty()) dialog.setDirectory(FromUtf8(request.initialFolder));
+    dialog.setDirectory(startFolder);
     if (!request.fileName.empty()) dialog.selectFile(FromUtf8(request.fileName));
 }
 
@@ -128,6 +141,20 @@ class QtDescriptorWatch final : public platform::DescriptorWatch {
 
 }  // namespace
 
+QString PickerStartFolder(const std::string& given, const std::string& dataFolder) {
+    const QString path = FromUtf8(given);
+    // A relative path would lead to the working folder, which means nothing here.
+    if (QDir::isAbsolutePath(path)) {
+        for (QFileInfo folder(QDir::cleanPath(path));; folder.setFile(folder.path())) {
+            if (folder.isDir()) return folder.absoluteFilePath();
+            if (folder.isRoot() || folder.path() == folder.filePath()) break;
+        }
+    }
+    return FromUtf8(dataFolder);
+}
+
+QtDesktop::QtDesktop(std::string dataFolder) : dataFolder_(std::move(dataFolder)) {}
+
 QtDesktop::~QtDesktop() {
     while (busyDepth_ > 0) SetBusyPointer(false);
 }
@@ -136,13 +163,19 @@ void QtDesktop::SetDialogLauncher(std::weak_ptr<DialogLauncher> dialogs) {
     dialogs_ = std::move(dialogs);
 }
 
+void QtDesktop::SetDialogCloser(std::function<void()> closeDialogs) {
+    closeDialogs_ = std::move(closeDialogs);
+}
+
 void QtDesktop::DialogClosed() {
     if (mainWindowUnloaded_) QuitWhenNoDialogOpen();
 }
 
 int32_t QtDesktop::MsgBox(const std::string& prompt, int32_t buttons) {
     const std::vector<Answer> answers = ButtonSet(buttons);
-    QMessageBox box(MessageIcon(buttons), QStringLiteral("Quarnel"), FromUtf8(prompt));
+    // Texts may come from the shop or from file names: never markup.
+    QMessageBox box(MessageIcon(buttons), QStringLiteral("Quarnel"), PlainText(prompt));
+    box.setTextFormat(Qt::PlainText);
     for (const Answer& answer : answers) box.addButton(answer.button);
     const size_t defaultIndex = static_cast<size_t>((buttons & kDefaultButtonMask) >> 8);
     if (defaultIndex < answers.size()) box.setDefaultButton(answers[defaultIndex].button);
@@ -155,7 +188,7 @@ int32_t QtDesktop::MsgBox(const std::string& prompt, int32_t buttons) {
 
 std::optional<std::string> QtDesktop::ShowOpen(const platform::FileDialogRequest& request) {
     QFileDialog dialog;
-    ConfigureFileDialog(dialog, request);
+    ConfigureFileDialog(dialog, request, PickerStartFolder(request.initialFolder, dataFolder_));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode((request.flags & platform::cdlOFNFileMustExist) ? QFileDialog::ExistingFile
                                                                        : QFileDialog::AnyFile);
@@ -164,7 +197,7 @@ std::optional<std::string> QtDesktop::ShowOpen(const platform::FileDialogRequest
 
 std::optional<std::string> QtDesktop::ShowSave(const platform::FileDialogRequest& request) {
     QFileDialog dialog;
-    ConfigureFileDialog(dialog, request);
+    ConfigureFileDialog(dialog, request, PickerStartFolder(request.initialFolder, dataFolder_));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite,
@@ -190,10 +223,16 @@ std::optional<std::string> QtDesktop::BrowseForFolder(
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setWindowTitle(FromUtf8(request.instruction));
     dialog.setLabelText(QFileDialog::LookIn, FromUtf8(request.instruction));
-    if (!request.selectedFolder.empty()) {
-        const QFileInfo folder(FromUtf8(request.selectedFolder));
+    // An existing folder is shown selected in its parent; otherwise the
+    // picker opens in the nearest folder that exists.
+    const QString start = PickerStartFolder(request.selectedFolder, dataFolder_);
+    const QFileInfo folder(start);
+    if (!request.selectedFolder.empty() && !folder.isRoot() &&
+        QDir::cleanPath(FromUtf8(request.selectedFolder)) == start) {
         dialog.setDirectory(folder.absolutePath());
         dialog.selectFile(folder.fileName());
+    } else {
+        dialog.setDirectory(start);
     }
     if (!request.newFolderButton) {
         if (auto* button = dialog.findChild<QToolButton*>(QStringLiteral("newFolderButton"))) {
@@ -227,7 +266,11 @@ std::optional<std::string> QtDesktop::PopupMenu(const std::vector<platform::Menu
     }
     QAction* chosen = menu.exec(QCursor::pos());
     if (!chosen) return std::nullopt;
-    return ToUtf8(chosen->objectName());
+    std::string name = ToUtf8(chosen->objectName());
+    // Exit ends the program with its dialogs: they close as Cancel does
+    // while the settings, and so the trace, are still there.
+    if (name == kExitItem && closeDialogs_) closeDialogs_();
+    return name;
 }
 
 void QtDesktop::SetBusyPointer(bool busy) {
@@ -242,6 +285,8 @@ void QtDesktop::SetBusyPointer(bool busy) {
 
 void QtDesktop::MainWindowUnloaded() {
     mainWindowUnloaded_ = true;
+    // Whatever ended the program, no dialog outlives it.
+    if (closeDialogs_) closeDialogs_();
     QuitWhenNoDialogOpen();
 }
 

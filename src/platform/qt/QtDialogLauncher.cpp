@@ -1,7 +1,13 @@
 #include "platform/qt/QtDialogLauncher.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
+#include <iostream>
+
+#include "app/TraceLog.h"
 
 #include "platform/qt/QtFormRenderer.h"
 #include "platform/qt/QtTextMetrics.h"
@@ -12,6 +18,33 @@
 #include "ui/modBrowseFolder.h"
 
 namespace quarnel::qt {
+namespace {
+
+constexpr const char* kEditedProperty = "quarnelUserEdited";
+
+// Marks the dialog once the user has typed, ticked or chosen anything in it.
+void WatchUserEdits(QtFormDialog& dialog) {
+    const auto edited = [&dialog] { dialog.setProperty(kEditedProperty, true); };
+    for (auto* box : dialog.findChildren<QLineEdit*>())
+        QObject::connect(box, &QLineEdit::textEdited, &dialog, edited);
+    for (auto* box : dialog.findChildren<QCheckBox*>())
+        QObject::connect(box, &QCheckBox::clicked, &dialog, edited);
+    for (auto* list : dialog.findChildren<QComboBox*>())
+        QObject::connect(list, &QComboBox::activated, &dialog, edited);
+}
+
+// Raises Click for the form's Cancel button; false when it has none.
+bool PressCancel(QtFormDialog& dialog) {
+    for (const ui::Control& control : dialog.form().Controls()) {
+        if (control.isCancel && control.kind == ui::ControlKind::CommandButton) {
+            dialog.form().Click(control.name);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 QtDialogLauncher::QtDialogLauncher(ui::FormServices services)
     : services_(std::move(services)),
@@ -88,6 +121,7 @@ void QtDialogLauncher::Show(std::shared_ptr<ui::Form> form, bool modal) {
         return;
     }
     open_[name] = dialog;
+    WatchUserEdits(*dialog);
     connect(dialog, &QDialog::finished, this, [this, name] { Closed(name); });
     if (modal) {
         dialog->exec();
@@ -95,6 +129,26 @@ void QtDialogLauncher::Show(std::shared_ptr<ui::Form> form, bool modal) {
         dialog->show();
         dialog->raise();
         dialog->activateWindow();
+    }
+}
+
+void QtDialogLauncher::CloseAll() {
+    // A copy: closing a window changes the list.
+    const auto open = open_;
+    for (const auto& [name, dialog] : open) {
+        if (dialog.isNull() || dialog->form().UnloadRequested()) continue;
+        // The user's input is not stored, so the user is told.
+        if (dialog->property(kEditedProperty).toBool()) {
+            const std::string note =
+                "Quarnel is ending: the changes in " + name + " were not saved";
+            trace::Event(note);
+            std::cerr << note << '\n';
+        }
+        // Cancel closes its window from the event loop; a form without one,
+        // or one that stays, is closed here.
+        if (PressCancel(*dialog) && dialog->form().UnloadRequested()) continue;
+        dialog->close();
+        if (dialog && dialog->isVisible()) dialog->done(QDialog::Rejected);
     }
 }
 

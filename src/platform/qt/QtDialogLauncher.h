@@ -38,6 +38,10 @@ class QtDialogLauncher final : public QObject, public DialogLauncher {
     void ShowScannerSettings(std::shared_ptr<clsOPN2001> scanner) override;
     bool AnyOpen() const override;
 
+    // Closes every open dialog as its Cancel button does, for a program that
+    // ends. Unsaved input is reported in the trace and on standard error.
+    void CloseAll();
+
     // Called from the event loop once the last open dialog has closed, so
     // that a program whose main window is gone can end.
     void SetAllClosedHandler(std::function<void()> handler);

@@ -11,6 +11,7 @@
 #include "app/frmMain.h"
 #include "app/modMain.h"
 #include "platform/DeviceNotifications.h"
+#include "platform/Locale.h"
 #include "platform/Paths.h"
 #include "platform/RegistryApi.h"
 #include "platform/ScannerLibrary.h"
@@ -20,6 +21,7 @@
 #include "platform/qt/QtIcons.h"
 #include "platform/qt/QtShellNotify.h"
 #include "platform/qt/QtTranslation.h"
+#include "platform/qt/SingleInstance.h"
 #include "platform/qt/StopSignals.h"
 
 namespace quarnel::qt {
@@ -34,13 +36,15 @@ std::string CommandLine(int argc, char** argv) {
     return commandLine;
 }
 
-// Ends the program the way "Exit" does. The main window is unloaded from
-// the outermost loop only, so that a read-out waiting in a message box or
-// menu is not pulled from under its feet: open popups and modal windows are
-// closed first, and the unload follows once their loops have returned.
+// Ends the program the way "Exit" does, for a signal or the end of the
+// session. The dialogs close first, as Cancel does, while the settings and
+// the trace are still there. The main window is unloaded from the outermost
+// loop only, so that a read-out waiting in a message box or menu is not
+// pulled from under its feet: open popups and modal windows are closed, and
+// the unload follows once their loops have returned.
 class ProgramStop final {
   public:
-    explicit ProgramStop(frmMain& window) : window_(window) {
+    ProgramStop(frmMain& window, QtDialogLauncher& dialogs) : window_(window), dialogs_(dialogs) {
         retry_.setInterval(50);
         QObject::connect(&retry_, &QTimer::timeout, [this] { Attempt(); });
     }
@@ -56,6 +60,7 @@ class ProgramStop final {
             retry_.stop();
             return;
         }
+        dialogs_.CloseAll();
         if (QThread::currentThread()->loopLevel() > 1) {
             if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
             if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
@@ -66,6 +71,7 @@ class ProgramStop final {
     }
 
     frmMain& window_;
+    QtDialogLauncher& dialogs_;
     QTimer retry_;
 };
 
@@ -82,6 +88,15 @@ int RunProgram(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     const std::unique_ptr<QTranslator> qtTexts = InstallQtTranslation();
 
+    // One program per user: a second start says so and ends.
+    const SingleInstance instance(InstanceLockFile());
+    if (!instance.First()) {
+        QtDesktop(platform::ApplicationFolder())
+            .MsgBox(AlreadyRunningText(platform::UserLanguage()),
+                    platform::vbOKOnly | platform::vbInformation);
+        return 0;
+    }
+
     // The application folder plays the part of the executable's own folder,
     // which always exists; a first run creates it, private, before anything
     // is traced.
@@ -95,7 +110,7 @@ int RunProgram(int argc, char** argv) {
     });
 
     auto registry = platform::OpenUserRegistry(platform::SystemSerialPortTable());
-    auto desktop = std::make_shared<QtDesktop>();
+    auto desktop = std::make_shared<QtDesktop>(platform::ApplicationFolder());
     MainWindowServices services;
     services.desktop = desktop;
     services.shell = std::make_shared<QtShellNotify>();
@@ -106,6 +121,9 @@ int RunProgram(int argc, char** argv) {
     formServices.applicationFolder = platform::ApplicationFolder();
     auto dialogs = std::make_shared<QtDialogLauncher>(std::move(formServices));
     dialogs->SetAllClosedHandler([desktop] { desktop->DialogClosed(); });
+    desktop->SetDialogCloser([dialogs = std::weak_ptr(dialogs)] {
+        if (auto open = dialogs.lock()) open->CloseAll();
+    });
     services.dialogs = dialogs;
     services.registry = registry;
     services.openDeviceNotifications = [](platform::HiddenWindow& window) {
@@ -117,7 +135,7 @@ int RunProgram(int argc, char** argv) {
                                          platform::ExecutablePath()};
     std::unique_ptr<frmMain> window = Main(commandLine, environment, std::move(services));
 
-    stop.emplace(*window);
+    stop.emplace(*window, *dialogs);
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
                      [&stop](QSessionManager&) { stop->Request(); });
 

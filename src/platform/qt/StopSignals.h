@@ -1,4 +1,6 @@
-// SIGINT, SIGTERM and SIGHUP, turned into a call from the event loop.
+// SIGINT, SIGTERM and SIGHUP, turned into a call from the event loop. The
+// first one asks the program to end; a second one ends the process at once
+// with the signal's default action.
 #pragma once
 
 #include <QObject>
@@ -10,7 +12,7 @@ namespace quarnel::qt {
 
 class StopSignals final {
   public:
-    // stop runs from the event loop, once per signal received.
+    // stop runs from the event loop once the first signal has arrived.
     explicit StopSignals(std::function<void()> stop);
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
