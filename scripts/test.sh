@@ -14,6 +14,11 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 
+# The Debian package users install: a Release build of its own (the test
+# build's sanitizers must not ship), unpacked and checked.
+deb=$(bash scripts/package.sh)
+bash tests/package/check-deb.sh "$deb"
+
 # The fuzz targets, built with clang in a folder of their own: each runs over
 # its seed corpus, then fuzzes a few seconds more, so that an input that once
 # crashed a parser keeps being tried.

@@ -20,11 +20,9 @@ constexpr std::array<TextEntry, 75> kTexts = {{
     {103, "Info", "Info"},
     {104, "Program version", "Programmaversie"},
     {105, "DLL Version", "DLL Versie"},
-    {106,
-     "Copyright \u00A9 2026 Quarnel developers. Released under the MIT licence; see the LICENSE "
-     "file.",
+    {106, "Copyright \u00A9 2026 Quarnel developers. Released under the MIT licence; see the file",
      "Copyright \u00A9 2026 Quarnel-ontwikkelaars. Uitgegeven onder de MIT-licentie; zie het "
-     "bestand LICENSE."},
+     "bestand"},
     {107, "Powered by Qt, libcurl, SQLite and libudev",
      "Gebouwd met Qt, libcurl, SQLite en libudev"},
     {108, "Good", "Goed"},

@@ -76,7 +76,7 @@ void frmAbout::InitTexts() {
     SetCaption(GetText(103));
     SetText("lblProgramVersion(0)", GetText(104) + ":");
     SetText("lblDLLVersion(0)", GetText(105) + ":");
-    SetText("lblCopyright", GetText(106));
+    SetText("lblCopyright", GetText(106) + " " + QUARNEL_LICENSE_FILE + ".");
     SetText("lblPoweredBy", GetText(107));
     SetText("cmdOK", GetText(101));
 }

@@ -1,4 +1,9 @@
 // The reference web shop as its own process on a loopback port, and orders sent to it.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "ShopProcess.h"
 #include "WebshopTestSupport.h"
 #include "app/Ansi.h"
@@ -9,6 +14,37 @@ namespace {
 constexpr const char* kPassword = "p&s #+%";
 const std::string kSubmission = "nl/quarnel/quarnel.aspx";
 const std::string kOrderPage = "nl/quarnel/quarnelorder.aspx?";
+
+// The raw reply to a request written as is (head without its final blank line).
+std::string RawRequest(int port, const std::string& head, const std::string& body = {}) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{.sin_family = AF_INET,
+                        .sin_port = htons(static_cast<uint16_t>(port)),
+                        .sin_addr = {htonl(INADDR_LOOPBACK)},
+                        .sin_zero = {}};
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string request = head + "\r\nConnection: close\r\n\r\n" + body;
+    for (size_t sent = 0; sent < request.size();) {
+        const ssize_t count =
+            ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        if (count <= 0) break;
+        sent += static_cast<size_t>(count);
+    }
+    std::string reply;
+    char chunk[4096];
+    for (ssize_t count; (count = ::recv(fd, chunk, sizeof chunk, 0)) > 0;)
+        reply.append(chunk, static_cast<size_t>(count));
+    ::close(fd);
+    return reply;
+}
+
+std::string Post(int port, const std::string& body) {
+    return RawRequest(port,
+                      "POST /nl/quarnel/quarnel.aspx HTTP/1.1\r\nHost: shop\r\n"
+                      "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                          std::to_string(body.size()),
+                      body);
+}
 
 class ShopTest : public ::testing::Test {
   protected:
@@ -106,6 +142,46 @@ TEST_F(ShopTest, AnswersEachFormAsTheProtocolSays) {
     EXPECT_EQ(Request(shop_->Port(), kSubmission,
                       {{"deb", "100"}, {"user", "jan"}, {"A1", "1"}, {"Q1", ""}}),
               invalid);  // no password field
+}
+
+TEST_F(ShopTest, BoundsWhatOnePostMayCost) {
+    StartShop();
+    const std::string login = "deb=100&user=jan&pass=p%26s+%23%2B%25";
+    std::string fullScanner = login + "&sid=S1";
+    for (int n = 1; n <= 32767; ++n) {
+        const std::string number = std::to_string(n);
+        fullScanner += "&A" + number + "=8712345678906&Q" + number + "=" + number;
+    }
+    std::string tooManyFields = login + "&A1=1&Q1=";
+    for (int i = 0; i < 70000; ++i) tooManyFields += "&x=";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {fullScanner, "orderid:1"},  // the most a scanner can hold still goes through
+        {tooManyFields, "message:Bestelling te groot"},
+        {"deb=100&user=jan&pass=wrong&" + fullScanner.substr(login.size() + 1),
+         "message:Ongeldige inlog"},
+    };
+    for (const auto& [body, reply] : cases) {
+        const std::string answer = Post(shop_->Port(), body);
+        EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 ")) << answer.substr(0, 200);
+        EXPECT_TRUE(answer.ends_with("\r\n\r\n" + reply)) << answer.substr(0, 200);
+    }
+    // A body declared larger than 4 MiB is refused before it is sent.
+    EXPECT_TRUE(RawRequest(shop_->Port(),
+                           "POST /nl/quarnel/quarnel.aspx HTTP/1.1\r\nHost: shop\r\n"
+                           "Content-Length: 4194305")
+                    .starts_with("HTTP/1.1 413 "));
+}
+
+TEST_F(ShopTest, LogsEachRequestOnOneLine) {
+    StartShop();
+    // A decoded line end, escape and back slash in the path stay inside their own line.
+    RawRequest(shop_->Port(),
+               "GET /nl%0A2026-01-01%2000:00:00%20127.0.0.1%20POST%20/x%20200%1B[2J%5C HTTP/1.1"
+               "\r\nHost: shop");
+    RawRequest(shop_->Port(), "GET /next HTTP/1.1\r\nHost: shop");
+    EXPECT_TRUE(shop_->NextLogLine().ends_with(
+        " 127.0.0.1 GET /nl\\x0a2026-01-01 00:00:00 127.0.0.1 POST /x 200\\x1b[2J\\\\ 404"));
+    EXPECT_TRUE(shop_->NextLogLine().ends_with(" 127.0.0.1 GET /next 404"));
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ bool AskUser(const std::string& question) {
 
 int main(int argc, char** argv) {
     using namespace quarnel;
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "quarnel-reg " << QUARNEL_VERSION << "\n";
+        return 0;
+    }
     auto parsed = reg::ParseRegCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.help) {
         std::cout << reg::kRegUsage;

@@ -31,10 +31,9 @@ std::string Decode(std::string_view text) {
     return AnsiToUtf8(bytes);
 }
 
-}  // namespace
-
-FormFields DecodeForm(std::string_view encoded) {
-    FormFields fields;
+// Calls visit(name, value) for each non-empty name=value pair, still encoded.
+template <typename Visit>
+void ForEachPair(std::string_view encoded, Visit visit) {
     size_t start = 0;
     while (start <= encoded.size()) {
         size_t end = encoded.find('&', start);
@@ -43,15 +42,43 @@ FormFields DecodeForm(std::string_view encoded) {
         if (!pair.empty()) {
             const size_t equals = pair.find('=');
             if (equals == std::string_view::npos) {
-                fields.emplace_back(Decode(pair), std::string());
+                visit(pair, std::string_view());
             } else {
-                fields.emplace_back(Decode(pair.substr(0, equals)),
-                                    Decode(pair.substr(equals + 1)));
+                visit(pair.substr(0, equals), pair.substr(equals + 1));
             }
         }
         start = end + 1;
     }
+}
+
+}  // namespace
+
+FormFields DecodeForm(std::string_view encoded) {
+    FormFields fields;
+    ForEachPair(encoded, [&](std::string_view name, std::string_view value) {
+        fields.emplace_back(Decode(name), Decode(value));
+    });
     return fields;
+}
+
+FormFields DecodeFields(std::string_view encoded, std::initializer_list<std::string_view> names) {
+    FormFields fields;
+    ForEachPair(encoded, [&](std::string_view name, std::string_view value) {
+        std::string decoded = Decode(name);
+        for (std::string_view wanted : names) {
+            if (decoded == wanted) {
+                fields.emplace_back(std::move(decoded), Decode(value));
+                return;
+            }
+        }
+    });
+    return fields;
+}
+
+size_t CountFields(std::string_view encoded) {
+    size_t count = 0;
+    ForEachPair(encoded, [&](std::string_view, std::string_view) { ++count; });
+    return count;
 }
 
 const std::string* FindField(const FormFields& fields, std::string_view name) {

@@ -16,7 +16,11 @@ namespace {
 constexpr const char* kSubmissionPattern = "/nl/quarnel/quarnel\\.aspx";
 constexpr const char* kOrderPagePattern = "/nl/quarnel/quarnelorder\\.aspx";
 constexpr const char* kInvalidLogin = "message:Ongeldige inlog";
-constexpr size_t kMaxFormBytes = 16 * 1024 * 1024;
+constexpr const char* kTooLarge = "message:Bestelling te groot";
+// A scanner holds at most 32,767 barcodes: two fields each, and the login
+// and scanner fields, with room to spare.
+constexpr size_t kMaxFormBytes = 4 * 1024 * 1024;
+constexpr size_t kMaxFields = 2 * 32767 + 64;
 constexpr size_t kMaxLoggedReply = 80;
 
 bool AllDigits(std::string_view text) {
@@ -84,10 +88,12 @@ std::string Now() {
 
 }  // namespace
 
-std::string SubmitOrder(const FormFields& form, const std::vector<Account>& accounts,
+std::string SubmitOrder(std::string_view body, const std::vector<Account>& accounts,
                         ShopStore& store) {
-    const Account* account = Identify(form, accounts);
+    if (body.size() > kMaxFormBytes || CountFields(body) > kMaxFields) return kTooLarge;
+    const Account* account = Identify(DecodeFields(body, {"deb", "user", "pass"}), accounts);
     if (account == nullptr) return kInvalidLogin;
+    const FormFields form = DecodeForm(body);
 
     // Line fields by number; the first of two equal names counts.
     std::map<int, std::string> products;
@@ -116,11 +122,30 @@ std::string SubmitOrder(const FormFields& form, const std::vector<Account>& acco
     return "orderid:" + std::to_string(orderNumber);
 }
 
+std::string EscapeForLog(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+        } else if (c == '\\') {
+            escaped += "\\\\";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
 ShopServer::ShopServer(std::vector<Account> accounts, const std::string& database, std::FILE* log)
     : accounts_(std::move(accounts)),
       store_(database),
       log_(log),
       server_(std::make_unique<httplib::Server>()) {
+    // A body declared larger is refused before it is read.
+    server_->set_payload_max_length(kMaxFormBytes);
     server_->Post(kSubmissionPattern, [this](const httplib::Request&, httplib::Response& res,
                                              const httplib::ContentReader& reader) {
         std::string body;
@@ -133,8 +158,7 @@ ShopServer::ShopServer(std::vector<Account> accounts, const std::string& databas
             body.append(data, length);
             return true;
         });
-        const std::string reply = tooLarge ? "message:Bestelling te groot"
-                                           : SubmitOrder(DecodeForm(body), accounts_, store_);
+        const std::string reply = tooLarge ? kTooLarge : SubmitOrder(body, accounts_, store_);
         res.set_content(reply, "text/plain; charset=windows-1252");
     });
 
@@ -178,14 +202,9 @@ ShopServer::ShopServer(std::vector<Account> accounts, const std::string& databas
     server_->set_post_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
         std::string line = Now() + " " + req.remote_addr + " " + req.method + " " + req.path + " " +
                            std::to_string(res.status);
-        if (res.get_header_value("Content-Type").starts_with("text/plain")) {
-            std::string reply = res.body.substr(0, kMaxLoggedReply);
-            std::replace_if(
-                reply.begin(), reply.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; },
-                ' ');
-            line += " " + reply;
-        }
-        Log(line);
+        if (res.get_header_value("Content-Type").starts_with("text/plain"))
+            line += " " + res.body.substr(0, kMaxLoggedReply);
+        Log(EscapeForLog(line));
     });
 }
 

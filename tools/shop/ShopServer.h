@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ShopForm.h"
@@ -23,10 +24,15 @@ struct Account {
     std::string password;
 };
 
-// The shop's answer to a posted order form: "orderid:" and the new number,
-// or "message:" and why it was refused.
-std::string SubmitOrder(const FormFields& form, const std::vector<Account>& accounts,
+// The shop's answer to a posted order form (still encoded): "orderid:" and
+// the new number, or "message:" and why it was refused. The order lines are
+// decoded only after the login was accepted.
+std::string SubmitOrder(std::string_view body, const std::vector<Account>& accounts,
                         ShopStore& store);
+
+// A log line's text with control characters as \xNN (and "\" as "\\"), so
+// that no request can start a line of its own.
+std::string EscapeForLog(std::string_view text);
 
 class ShopServer {
   public:

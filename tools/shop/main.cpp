@@ -19,7 +19,8 @@ constexpr const char* kUsage =
     "usage: quarnel-shop [--listen ADDR:PORT] [--db FILE] [--account DEBTOR:USER:PASSWORD]...\n"
     "  --listen   address and port to serve on (default 127.0.0.1:8080; port 0 picks one)\n"
     "  --db       SQLite file for the orders (default: in memory)\n"
-    "  --account  a customer who may place orders; repeatable\n";
+    "  --account  a customer who may place orders; repeatable\n"
+    "       quarnel-shop --help | --version\n";
 
 struct Options {
     std::string address = "127.0.0.1";
@@ -74,6 +75,15 @@ bool ParseArguments(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::string only = argc == 2 ? argv[1] : "";
+    if (only == "--help" || only == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (only == "--version") {
+        std::printf("quarnel-shop %s\n", QUARNEL_VERSION);
+        return 0;
+    }
     Options options;
     if (!ParseArguments(argc, argv, options)) {
         std::fputs(kUsage, stderr);

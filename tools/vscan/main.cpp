@@ -28,6 +28,7 @@ constexpr int kMaxPort = 9999;         // "COM9999" still fits a port notificati
 
 const char* const kUsage =
     "usage: quarnel-vscan [--dir DIR] COMMAND PORT [options] [BARCODE ...]\n"
+    "       quarnel-vscan --help | --version\n"
     "  plug PORT [--id HEX16] [--battery ok|low] [--sw TEXT] [--symbology NAME] [BARCODE ...]\n"
     "  scan PORT [--symbology NAME] BARCODE ...\n"
     "  unplug PORT\n"
@@ -47,6 +48,11 @@ const char* const kUsage =
 struct Failure {
     std::string message;
     int code = 1;
+};
+
+// Asked for with --help or --version: printed, and the tool ends well.
+struct Answer {
+    std::string text;
 };
 
 struct Arguments {
@@ -128,7 +134,9 @@ Arguments Parse(int argc, char** argv) {
         else if (w == "--switching")
             args.misbehaviour.switching = std::chrono::milliseconds(Number(value(i), 10, 600000));
         else if (w == "--help" || w == "-h")
-            throw Failure{"", 0};
+            throw Answer{kUsage};
+        else if (w == "--version")
+            throw Answer{std::string("quarnel-vscan ") + QUARNEL_VERSION + "\n"};
         else if (w.size() > 2 && w.rfind("--", 0) == 0)
             throw Failure{"unknown option " + w, 2};
         else
@@ -345,6 +353,9 @@ int main(int argc, char** argv) {
             Serve(args, path);
         else
             throw Failure{"unknown command " + args.command, 2};
+        return 0;
+    } catch (const Answer& answer) {
+        std::cout << answer.text;
         return 0;
     } catch (const Failure& failure) {
         if (!failure.message.empty()) std::cerr << "quarnel-vscan: " << failure.message << "\n";

@@ -16,8 +16,8 @@ namespace quarnel::platform {
 namespace {
 
 // The OPN-2001 library speaking the scanner's serial protocol, looked for
-// in the lib folder beside the program's bin folder, then where it was
-// installed, then in the build tree, then on the library path.
+// in the program's private library folder beside its bin folder, then where
+// it was installed, then in the build tree, then on the library path.
 constexpr const char* kDefaultLibrary = "libcsp2-opn2001.so";
 
 std::string DefaultLibrary() {
@@ -25,7 +25,8 @@ std::string DefaultLibrary() {
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     std::vector<std::filesystem::path> candidates;
     if (!ec)
-        candidates.push_back(exe.parent_path().parent_path() / QUARNEL_LIBDIR / kDefaultLibrary);
+        candidates.push_back(exe.parent_path().parent_path() / QUARNEL_PRIVATE_LIBDIR /
+                             kDefaultLibrary);
     candidates.emplace_back(QUARNEL_INSTALLED_CSP2_LIBRARY);
     candidates.emplace_back(QUARNEL_BUILT_CSP2_LIBRARY);
     for (const auto& path : candidates)
