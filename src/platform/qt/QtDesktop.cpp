@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "platform/qt/DBusMenu.h"
 #include "platform/qt/QtFileFilters.h"
 #include "platform/qt/QtStrings.h"
 
@@ -213,6 +214,8 @@ std::unique_ptr<platform::DescriptorWatch> QtDesktop::WatchDescriptor(int fd,
 }
 
 std::optional<std::string> QtDesktop::PopupMenu(const std::vector<platform::MenuItem>& items) {
+    // A StatusNotifierItem host shows the menu itself (DBusMenu).
+    if (auto answer = AnswerPopupFromExportedMenu(items)) return *answer;
     QMenu menu;
     for (const platform::MenuItem& item : items) {
         QAction* action =
