@@ -155,13 +155,13 @@ cat "$work/readout.txt"
 [ "$(grep -c '^notify' "$work/readout.txt")" -ge 3 ] || fail "the read-out was not updated at each step"
 [ "$(grep -c '^notify 0|' "$work/readout.txt")" -eq 1 ] || fail "the read-out used more than one notification"
 id=$(grep '^notify' "$work/readout.txt" | sed -n '2s/^notify \([0-9]*\)|.*/\1/p')
-grep '^notify' "$work/readout.txt" | tail -n +2 | grep -vq "^notify $id|" &&
+grep '^notify' "$work/readout.txt" | tail -n +2 | grep -v "^notify $id|" >/dev/null &&
   fail "an update did not replace notification $id"
 grep -q '^notify 0|Connected to scanner .OPN-2001.|Reading barcode data\.\.\.$' "$work/readout.txt" ||
   fail "the first notification is not the connection"
 grep -q "^notify $id|Connected to scanner .OPN-2001.|Bestelling succesvol verzonden$" \
   "$work/readout.txt" || fail "the outcome did not update the notification"
-grep '^notify' "$work/readout.txt" | grep -q -e '^notify [0-9]*||' -e '|$' &&
+grep '^notify' "$work/readout.txt" | grep -e '^notify [0-9]*||' -e '|$' >/dev/null &&
   fail "an empty notification was sent"
 
 step "unplug: the notification is closed"
@@ -229,7 +229,7 @@ choose 11 mnuExtendedLogging_Click
 expect_trace "Extended logging disabled"
 # Without Ctrl, extended logging is off: the item is gone and cannot be chosen.
 menu AboutToShow int32:0 >/dev/null
-menu GetLayout int32:11 int32:0 array:string:visible | grep -A1 '"visible"' | grep -q "false" ||
+menu GetLayout int32:11 int32:0 array:string:visible | grep -A1 '"visible"' | grep "false" >/dev/null ||
   fail "extended logging is still offered"
 xdotool keydown ctrl
 menu AboutToShow int32:0 >/dev/null
@@ -245,6 +245,6 @@ last=$(trace_text | tail -1 | cut -f2-)
 [ "$last" = "Exiting Quarnel" ] || fail "the trace ends with '$last'"
 
 step "no notification was empty"
-received | grep '^notify' | grep -q -e '^notify [0-9]*||' -e '|$' && fail "an empty notification"
+received | grep '^notify' | grep -e '^notify [0-9]*||' -e '|$' >/dev/null && fail "an empty notification"
 if [ -n "${SCREENSHOT_DIR:-}" ]; then cp "$work/monitor.log" "$SCREENSHOT_DIR/sni-monitor.log"; fi
 echo "PASSED"
