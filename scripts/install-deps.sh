@@ -15,6 +15,7 @@ packages=(
   libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 qt6-translations-l10n
   xvfb xauth trayer xdotool x11-utils imagemagick dbus-x11 fonts-dejavu-core
+  lxqt-panel dunst dbus-daemon dbus-bin python3
   chromium
   dpkg-dev fakeroot lintian appstream desktop-file-utils mandoc
 )

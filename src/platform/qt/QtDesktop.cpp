@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "platform/qt/DBusMenu.h"
 #include "platform/qt/QtFileFilters.h"
 #include "platform/qt/QtStrings.h"
 
@@ -252,6 +253,20 @@ std::unique_ptr<platform::DescriptorWatch> QtDesktop::WatchDescriptor(int fd,
 }
 
 std::optional<std::string> QtDesktop::PopupMenu(const std::vector<platform::MenuItem>& items) {
+    // A StatusNotifierItem host shows the menu itself (DBusMenu).
+    std::optional<std::string> name;
+    if (auto answer = AnswerPopupFromExportedMenu(items)) {
+        name = *answer;
+    } else {
+        name = ShowMenu(items);
+    }
+    // Exit ends the program with its dialogs: they close as Cancel does
+    // while the settings, and so the trace, are still there.
+    if (name == kExitItem && closeDialogs_) closeDialogs_();
+    return name;
+}
+
+std::optional<std::string> QtDesktop::ShowMenu(const std::vector<platform::MenuItem>& items) {
     QMenu menu;
     for (const platform::MenuItem& item : items) {
         QAction* action =
@@ -266,11 +281,7 @@ std::optional<std::string> QtDesktop::PopupMenu(const std::vector<platform::Menu
     }
     QAction* chosen = menu.exec(QCursor::pos());
     if (!chosen) return std::nullopt;
-    std::string name = ToUtf8(chosen->objectName());
-    // Exit ends the program with its dialogs: they close as Cancel does
-    // while the settings, and so the trace, are still there.
-    if (name == kExitItem && closeDialogs_) closeDialogs_();
-    return name;
+    return ToUtf8(chosen->objectName());
 }
 
 void QtDesktop::SetBusyPointer(bool busy) {

@@ -44,6 +44,8 @@ class QtDesktop final : public platform::Desktop {
 
   private:
     void QuitWhenNoDialogOpen();
+    // Shows the menu at the pointer; the chosen item's name.
+    static std::optional<std::string> ShowMenu(const std::vector<platform::MenuItem>& items);
 
     std::string dataFolder_;
     std::weak_ptr<DialogLauncher> dialogs_;

@@ -1,19 +1,28 @@
 #include "platform/qt/QtShellNotify.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 
+#include "platform/qt/DBusMenu.h"
 #include "platform/qt/DesktopNotifications.h"
 #include "platform/qt/QtIcons.h"
 #include "platform/qt/QtStrings.h"
+#include "platform/qt/StatusNotifierItem.h"
 
 namespace quarnel::qt {
 namespace {
+
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 template <size_t N>
 QString FieldText(const std::array<char, N>& field) {
     return FromAnsiField(field.data(), N);
 }
 
+// Read from the display server, so it also holds while another program (a
+// StatusNotifierItem host) has the keyboard.
 platform::WPARAM KeyState() {
     const Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
     platform::WPARAM state = 0;
@@ -21,6 +30,12 @@ platform::WPARAM KeyState() {
     if (modifiers & Qt::ControlModifier) state |= platform::MK_CONTROL;
     if (modifiers & Qt::AltModifier) state |= platform::MK_ALT;
     return state;
+}
+
+bool WatcherRunning() {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() &&
+           bus.interface()->isServiceRegistered(kWatcher).value();
 }
 
 constexpr uint32_t kWmMButtonUp = 0x208;
@@ -31,16 +46,18 @@ QtShellNotify::QtShellNotify() : QtShellNotify(Options{}) {}
 
 QtShellNotify::QtShellNotify(Options options)
     : options_(std::move(options)),
-      icon_(this),
-      notifications_(std::make_unique<DesktopNotifications>([this] { OnBalloonClicked(); },
-                                                            [this] { OnBalloonDismissed(); })) {
+      notifications_(std::make_unique<DesktopNotifications>(
+          DesktopNotifications::Events{[this] { EndBalloon(platform::NIN_BALLOONUSERCLICK); },
+                                       [this] { EndBalloon(platform::NIN_BALLOONHIDE); },
+                                       [this] { EndBalloon(platform::NIN_BALLOONTIMEOUT); }})) {
     balloonTimer_.setSingleShot(true);
     balloonTimer_.setInterval(options_.balloonTimeout);
     connect(&balloonTimer_, &QTimer::timeout, this, &QtShellNotify::OnBalloonTimedOut);
     trayPoll_.setInterval(options_.trayPollInterval);
     connect(&trayPoll_, &QTimer::timeout, this, &QtShellNotify::PollTray);
-    connect(&icon_, &QSystemTrayIcon::activated, this, &QtShellNotify::OnActivated);
-    connect(&icon_, &QSystemTrayIcon::messageClicked, this, &QtShellNotify::OnBalloonClicked);
+    watcher_ = new QDBusServiceWatcher(kWatcher, QDBusConnection::sessionBus(),
+                                       QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this, &QtShellNotify::PlaceIcon);
 }
 
 QtShellNotify::~QtShellNotify() {
@@ -53,10 +70,7 @@ bool QtShellNotify::Shell_NotifyIconA(uint32_t message, const platform::NOTIFYIC
             if (added_) return false;
             record_ = data;
             added_ = true;
-            icon_.setIcon(IconFromHandle(data.hIcon));
-            icon_.setToolTip(FieldText(data.szTip));
-            icon_.show();
-            trayWasAvailable_ = options_.trayAvailable();
+            PlaceIcon();
             trayPoll_.start();
             return true;
         case platform::NIM_MODIFY:
@@ -64,7 +78,8 @@ bool QtShellNotify::Shell_NotifyIconA(uint32_t message, const platform::NOTIFYIC
         case platform::NIM_DELETE:
             if (!added_) return false;
             HideBalloon();
-            icon_.hide();
+            if (qtIcon_) qtIcon_->hide();
+            item_.reset();
             trayPoll_.stop();
             added_ = false;
             return true;
@@ -79,11 +94,13 @@ bool QtShellNotify::Modify(const platform::NOTIFYICONDATA& data) {
     record_.hWnd = data.hWnd;
     if (data.uFlags & platform::NIF_ICON) {
         record_.hIcon = data.hIcon;
-        icon_.setIcon(IconFromHandle(data.hIcon));
+        if (qtIcon_) qtIcon_->setIcon(IconFromHandle(data.hIcon));
+        if (item_) item_->SetIcon(IconFromHandle(data.hIcon));
     }
     if (data.uFlags & platform::NIF_TIP) {
         record_.szTip = data.szTip;
-        icon_.setToolTip(FieldText(data.szTip));
+        if (qtIcon_) qtIcon_->setToolTip(FieldText(data.szTip));
+        if (item_) item_->SetToolTip(FieldText(data.szTip));
     }
     if (data.uFlags & platform::NIF_INFO) {
         const QString title = FieldText(data.szInfoTitle);
@@ -97,34 +114,97 @@ bool QtShellNotify::Modify(const platform::NOTIFYICONDATA& data) {
     return true;
 }
 
+void QtShellNotify::PlaceIcon() {
+    if (!added_) return;
+    if (WatcherRunning()) {
+        if (qtIcon_) qtIcon_->hide();
+        if (item_) {
+            // A watcher that has restarted knows nothing of the item.
+            item_->Register();
+        } else {
+            MakeItem();
+        }
+    } else {
+        item_.reset();
+        if (!qtIcon_) MakeQtIcon();
+        qtIcon_->setIcon(IconFromHandle(record_.hIcon));
+        qtIcon_->setToolTip(FieldText(record_.szTip));
+        qtIcon_->show();
+    }
+}
+
+void QtShellNotify::MakeItem() {
+    // The menu asks the window at once: its answer is needed before the
+    // host shows the menu.
+    auto askWindow = [this](platform::WPARAM keys) {
+        if (platform::HiddenWindow* target = platform::WindowFromHandle(record_.hWnd))
+            target->SendMessageA(platform::WM_MOUSEMOVE, keys, platform::WM_RBUTTONUP);
+    };
+    item_ = std::make_unique<StatusNotifierItem>(
+        StatusNotifierItem::Events{[this] { Notify(platform::WM_LBUTTONUP, KeyState()); },
+                                   [this] { Notify(kWmMButtonUp, KeyState()); },
+                                   [this] { Notify(platform::WM_RBUTTONUP, KeyState()); }},
+        std::make_unique<DBusMenu>(askWindow, KeyState));
+    item_->SetIcon(IconFromHandle(record_.hIcon));
+    item_->SetToolTip(FieldText(record_.szTip));
+    item_->Register();
+}
+
+void QtShellNotify::MakeQtIcon() {
+    qtIcon_ = std::make_unique<QSystemTrayIcon>(this);
+    connect(qtIcon_.get(), &QSystemTrayIcon::activated, this, &QtShellNotify::OnActivated);
+    connect(qtIcon_.get(), &QSystemTrayIcon::messageClicked, this, [this] {
+        if (balloon_ == Balloon::Qt) EndBalloon(platform::NIN_BALLOONUSERCLICK);
+    });
+    trayWasAvailable_ = options_.trayAvailable();
+}
+
 void QtShellNotify::ShowBalloon(const QString& title, const QString& text, uint32_t infoFlags) {
     const uint32_t iconNumber = infoFlags & 0x0F;
     const int timeoutMs = static_cast<int>(options_.balloonTimeout.count());
-    bool shown = false;
-    if (options_.trayAvailable() && QSystemTrayIcon::supportsMessages()) {
+    if (notifications_->Show(title, text, iconNumber, (infoFlags & platform::NIIF_NOSOUND) != 0,
+                             timeoutMs)) {
+        balloon_ = Balloon::Notification;
+    } else if (qtIcon_ && !item_ && options_.trayAvailable() &&
+               QSystemTrayIcon::supportsMessages()) {
         // The message icons of Qt have the shell's numbers, 0 to 3.
-        icon_.showMessage(
+        qtIcon_->showMessage(
             title, text,
             static_cast<QSystemTrayIcon::MessageIcon>(iconNumber <= 3 ? iconNumber : 0), timeoutMs);
-        shown = true;
+        balloon_ = Balloon::Qt;
     } else {
-        shown = notifications_->Show(title, text, iconNumber,
-                                     (infoFlags & platform::NIIF_NOSOUND) != 0, timeoutMs);
+        return;
     }
-    if (!shown) return;
-    balloonShowing_ = true;
     balloonTimer_.start();
     Notify(platform::NIN_BALLOONSHOW);
 }
 
 void QtShellNotify::HideBalloon() {
-    if (!balloonShowing_) return;
-    balloonShowing_ = false;
+    switch (balloon_) {
+        case Balloon::None:
+            return;
+        case Balloon::Notification:
+            notifications_->Close();
+            break;
+        case Balloon::Qt:
+            // An empty message takes Qt's own balloon away.
+            if (qtIcon_) qtIcon_->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 0);
+            break;
+    }
+    EndBalloon(platform::NIN_BALLOONHIDE);
+}
+
+void QtShellNotify::EndBalloon(uint32_t number) {
+    if (balloon_ == Balloon::None) return;
+    balloon_ = Balloon::None;
     balloonTimer_.stop();
-    // An empty message takes Qt's own balloon away.
-    icon_.showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 0);
-    notifications_->Close();
-    Notify(platform::NIN_BALLOONHIDE);
+    Notify(number);
+}
+
+void QtShellNotify::OnBalloonTimedOut() {
+    // A service may keep a notification longer than a balloon lives.
+    if (balloon_ == Balloon::Notification) notifications_->Close();
+    EndBalloon(platform::NIN_BALLOONTIMEOUT);
 }
 
 void QtShellNotify::OnActivated(QSystemTrayIcon::ActivationReason reason) {
@@ -146,32 +226,13 @@ void QtShellNotify::OnActivated(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-void QtShellNotify::OnBalloonClicked() {
-    if (!balloonShowing_) return;
-    balloonShowing_ = false;
-    balloonTimer_.stop();
-    Notify(platform::NIN_BALLOONUSERCLICK);
-}
-
-void QtShellNotify::OnBalloonTimedOut() {
-    if (!balloonShowing_) return;
-    balloonShowing_ = false;
-    Notify(platform::NIN_BALLOONTIMEOUT);
-}
-
-void QtShellNotify::OnBalloonDismissed() {
-    if (!balloonShowing_) return;
-    balloonShowing_ = false;
-    balloonTimer_.stop();
-    Notify(platform::NIN_BALLOONHIDE);
-}
-
 void QtShellNotify::PollTray() {
+    if (!qtIcon_ || item_) return;
     const bool available = options_.trayAvailable();
     if (available && !trayWasAvailable_ && added_) {
         // A tray host has started: embed the icon anew.
-        icon_.hide();
-        icon_.show();
+        qtIcon_->hide();
+        qtIcon_->show();
     }
     trayWasAvailable_ = available;
 }
