@@ -44,6 +44,8 @@ class PipelineTest : public MainWindowTest {
     // Starts afresh with a connected scanner holding text.
     void Load(const std::string& text, const std::string& password = "geheim") {
         Restart();
+        // The cases read the same barcodes again and again: each as new.
+        std::filesystem::remove(dir_.File("Last sent order.dat"));
         Plug(text);
         Start("extended", password);
         Settings()->SetAutoSaveOrders(autoSaveOrders_);
@@ -53,6 +55,13 @@ class PipelineTest : public MainWindowTest {
     void ReadOut(const std::string& text, const std::string& password = "geheim") {
         Load(text, password);
         Choose("mnuReadData");
+    }
+    // The recovery copies in the program's folder.
+    std::vector<std::string> UnsentCopies() const {
+        std::vector<std::string> copies;
+        for (const std::string& name : FilesIn(dir_.Path()))
+            if (name.starts_with("Unsent order ")) copies.push_back(dir_.File(name));
+        return copies;
     }
     std::string LastBalloon() const {
         const auto balloons = shell_->Balloons();
@@ -72,6 +81,8 @@ TEST_F(PipelineTest, EachOutcomeOfAReadOutIsReportedAsTheUserNeedsIt) {
     const std::string notOpened = "Order page could not be opened...";
     const std::string ask = "\r\n\r\n" + kSaveQuestion, told = "\r\n\r\n" + kGenerated;
     const std::string saved = "\r\n\r\nThe order is saved as '" + dir_.File("Orders/");
+    // Answered "No": the order stays in its recovery copy, whose name follows.
+    const std::string kept = "The order was not sent. It is kept as '" + dir_.File("Unsent order ");
     LoopbackServer stalling("", true);
     // "orderid:12" of a promised "orderid:123": no number, so the user is
     // asked whether to save the order.
@@ -89,31 +100,35 @@ TEST_F(PipelineTest, EachOutcomeOfAReadOutIsReportedAsTheUserNeedsIt) {
         {.balloon = kSent},
         {.balloon = notOpened + "|19", .box = notOpened + told, .opener = 31, .autoSave = true},
         {.balloon = unexpected + "|19", .box = unexpected + told, .opener = -1},
-        {.balloon = rejected + "|19", .box = rejected + ask, .password = "wrong"},
+        {.balloon = kept, .box = rejected + ask, .password = "wrong"},
         {.balloon = rejected + saved, .password = "wrong", .autoSave = true},
         {.balloon = "The scanner contains no scanned data|18", .scanner = ""},
         {.balloon = "Error while reading scanned data|19",
          .scanner = kOneBarcode + "result csp2ReadData = 32768\n"},
-        // Pulled out after the first of three packets: what was read is sent.
-        {.balloon = kSent, .scanner = kOneBarcode + "result csp2ReadData = 3\n"},
+        // Pulled out after the first of three packets: what was read is sent,
+        // and the user told of the rest.
+        {.balloon = "Bestelling succesvol verzonden\r\n2 barcode(s) could not be read.|17",
+         .scanner = kOneBarcode + "result csp2ReadData = 3\n"},
         // No order lines.
         {.balloon = "Generating order...|17",
          .scanner = "barcode = 2013-04-23 07:47:28 | 8 | Q0003\n"},
-        {.balloon = unreachable + "|19", .box = unreachable + ask, .port = 1},  // shop down
-        {.balloon = unreachable + "|19", .box = unreachable + ask, .port = stalling.Port()},
-        {.balloon = unexpected + "|19", .box = unexpected + ask, .port = cutShort.Port()},
+        {.balloon = kept, .box = unreachable + ask, .port = 1},  // shop down
+        {.balloon = kept, .box = unreachable + ask, .port = stalling.Port()},
+        {.balloon = kept, .box = unexpected + ask, .port = cutShort.Port()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.balloon + " " + c.scanner + std::to_string(c.port));
         std::filesystem::remove_all(dir_.File("Orders"));
+        for (const std::string& copy : UnsentCopies()) std::filesystem::remove(copy);
         shopPort_ = c.port != 0 ? c.port : shop_->Port();
         opener_->result = c.opener;
         autoSaveOrders_ = c.autoSave;
         ReadOut(c.scanner, c.password);
 
         const std::string want = kReadTitle + c.balloon;  // when saved, the file's name follows
-        EXPECT_THAT(LastBalloon(),
-                    c.balloon.ends_with('/') ? Matcher<std::string>(StartsWith(want)) : Eq(want));
+        EXPECT_THAT(LastBalloon(), c.balloon.ends_with('/') || c.balloon.ends_with(kept)
+                                       ? Matcher<std::string>(StartsWith(want))
+                                       : Eq(want));
         if (c.scanner == kOneBarcode) {
             EXPECT_THAT(shell_->Balloons(), IsSupersetOf({kReadTitle + "Reading barcode data...|1",
                                                           kReadTitle + "Generating order...|17",
@@ -126,6 +141,14 @@ TEST_F(PipelineTest, EachOutcomeOfAReadOutIsReportedAsTheUserNeedsIt) {
                       c.box.ends_with(kSaveQuestion) ? vbYesNo + vbExclamation : vbCritical);
         }
         EXPECT_EQ(FilesIn(dir_.File("Orders")).size(), c.autoSave ? 1u : 0u);
+        // Only an order that neither the shop nor a saved file has stays kept.
+        const std::vector<std::string> copies = UnsentCopies();
+        ASSERT_EQ(copies.size(), c.box.ends_with(kSaveQuestion) ? 1u : 0u);
+        if (!copies.empty()) {
+            EXPECT_THAT(LastBalloon(), HasSubstr(copies[0] + "'; choose 'Resend saved order'"));
+            EXPECT_THAT(ReadFileBytes(copies[0]),
+                        HasSubstr("ProductID;Quantity\r\n8712345678906;"));
+        }
         EXPECT_TRUE(desktop_->saveRequests.empty());
     }
     EXPECT_TRUE(NewTraceHas("  Exiting frmMain.SendOrder"));
@@ -239,18 +262,32 @@ TEST_F(PipelineTest, ReadOnlySaveFoldersStillSendAndOfferToSaveWhatWasNotSent) {
         Settings()->SetAutoSaveOrders(true);
         Settings()->SetBarcodesFolder(barcodes.path + "/");
         Settings()->SetOrdersFolder(orders.path + "/");
+        desktop_->msgBoxAnswers = {platform::vbOK, platform::vbOK, vbYes};
+        desktop_->saveResults = {orders.path + "/mine.csv"};
         Choose("mnuReadData");
 
         EXPECT_THAT(NewTrace(), failed("Error saving read session to file '", barcodes));
         EXPECT_THAT(NewTrace(), failed("Error saving order as '", orders));
         EXPECT_THAT(NewTrace(), Not(Contains(StartsWith("Order saved as"))));
+        // Every failed save is shown, not only traced.
+        ASSERT_GE(desktop_->msgBoxes.size(), 2u);
+        EXPECT_THAT(desktop_->msgBoxes[0].prompt,
+                    StartsWith("The barcodes could not be saved as '" + barcodes.path + "/"));
+        EXPECT_THAT(desktop_->msgBoxes[1].prompt,
+                    StartsWith("The order could not be saved as '" + orders.path + "/"));
         if (password == "geheim") {
             EXPECT_EQ(LastBalloon(), kReadTitle + kSent);
-            EXPECT_TRUE(desktop_->msgBoxes.empty());
+            EXPECT_EQ(desktop_->msgBoxes.size(), 2u);
+            EXPECT_TRUE(UnsentCopies().empty());
         } else {
-            // No saved copy exists, so the user is not told of one but asked to save.
-            ASSERT_EQ(desktop_->msgBoxes.size(), 1u);
-            EXPECT_THAT(desktop_->msgBoxes[0].prompt, EndsWith(kSaveQuestion));
+            // No saved copy exists, so the user is not told of one but asked
+            // to save; the save fails too, and the recovery copy stays.
+            ASSERT_EQ(desktop_->msgBoxes.size(), 4u);
+            EXPECT_THAT(desktop_->msgBoxes[2].prompt, EndsWith(kSaveQuestion));
+            EXPECT_THAT(
+                desktop_->msgBoxes[3].prompt,
+                StartsWith("The order could not be saved as '" + orders.path + "/mine.csv'"));
+            EXPECT_EQ(UnsentCopies().size(), 1u);
         }
         EXPECT_TRUE(FilesIn(orders.path).empty());
     }
