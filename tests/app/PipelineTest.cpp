@@ -58,10 +58,19 @@ class PipelineTest : public MainWindowTest {
     }
     // The recovery copies in the program's folder.
     std::vector<std::string> UnsentCopies() const {
+        const std::string folder = applicationFolder_.empty() ? dir_.Path() : applicationFolder_;
         std::vector<std::string> copies;
-        for (const std::string& name : FilesIn(dir_.Path()))
-            if (name.starts_with("Unsent order ")) copies.push_back(dir_.File(name));
+        for (const std::string& name : FilesIn(folder))
+            if (name.starts_with("Unsent order ")) copies.push_back(folder + "/" + name);
         return copies;
+    }
+    // What the virtual scanner still holds.
+    std::string ScannerFile() const {
+        return ReadFileBytes(platform::virtual_ports::FileOfPort(scanners_.Path(), "COM3"));
+    }
+    static std::string OrderNumberOf(const std::string& url) {
+        const size_t at = url.find("order=") + 6;
+        return url.substr(at, url.find('&') - at);
     }
     std::string LastBalloon() const {
         const auto balloons = shell_->Balloons();
@@ -109,6 +118,11 @@ TEST_F(PipelineTest, EachOutcomeOfAReadOutIsReportedAsTheUserNeedsIt) {
         // and the user told of the rest.
         {.balloon = "Bestelling succesvol verzonden\r\n2 barcode(s) could not be read.|17",
          .scanner = kOneBarcode + "result csp2ReadData = 3\n"},
+        // A clear that fails: sent, and the user told the barcodes come back.
+        {.balloon =
+             "Bestelling succesvol verzonden\r\nThe scanner could not be emptied; its barcodes "
+             "will be read again next time.|17",
+         .scanner = kOneBarcode + "fail csp2ClearData = -5\n"},
         // No order lines.
         {.balloon = "Generating order...|17",
          .scanner = "barcode = 2013-04-23 07:47:28 | 8 | Q0003\n"},
@@ -291,6 +305,113 @@ TEST_F(PipelineTest, ReadOnlySaveFoldersStillSendAndOfferToSaveWhatWasNotSent) {
         }
         EXPECT_TRUE(FilesIn(orders.path).empty());
     }
+}
+
+TEST_F(PipelineTest, ADataFolderWithoutRoomLeavesTheBarcodesInTheScanner) {
+    applicationFolder_ = dir_.File("data");
+    std::filesystem::create_directories(applicationFolder_);
+    const ScopedTmpfs disk(applicationFolder_, 0, "size=64k");
+    if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs here";
+    Load(kOneBarcode);
+    Settings()->SetTraceFile(dir_.File("Trace.log"));
+    const std::string filler = applicationFolder_ + "/filler";
+    WriteFileBytes(filler, std::string(64 * 1024, 'x'));  // as much as fits
+    Mark();
+    Choose("mnuReadData");
+
+    EXPECT_EQ(LastBalloon(), kReadTitle + "The barcodes could not be stored safely in '" +
+                                 applicationFolder_ +
+                                 "'. The scanner was not emptied: its barcodes are still in "
+                                 "it.|19");
+    EXPECT_THAT(NewTrace(), Contains(AllOf(StartsWith("Error saving order as '" +
+                                                      applicationFolder_ + "/Unsent order "),
+                                           EndsWith("': [61] Disk full (Quarnel)"))));
+    EXPECT_TRUE(
+        NewTraceHas("The barcodes could not be stored safely in '" + applicationFolder_ + "'"));
+    EXPECT_TRUE(NewTraceHas("The scanner's data is not cleared: its barcodes are not safe"));
+    EXPECT_FALSE(NewTraceHas("Generating order..."));
+    EXPECT_THAT(ScannerFile(), HasSubstr("8712345678906"));
+    EXPECT_TRUE(UnsentCopies().empty());
+    EXPECT_TRUE(opener_->urls.empty());
+
+    // With room again the same barcodes are sent and the scanner emptied.
+    std::filesystem::remove(filler);
+    Choose("mnuReadData");
+    EXPECT_EQ(LastBalloon(), kReadTitle + kSent);
+    EXPECT_THAT(ScannerFile(), Not(HasSubstr("8712345678906")));
+    EXPECT_TRUE(UnsentCopies().empty());
+}
+
+TEST_F(PipelineTest, AnOrderTheShopDidNotGetWaitsUntilItIsResent) {
+    shopPort_ = 1;  // the shop is down; the question is answered "No"
+    ReadOut(kOneBarcode);
+    const std::vector<std::string> copies = UnsentCopies();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_THAT(ScannerFile(), Not(HasSubstr("8712345678906")));
+    EXPECT_TRUE(NewTraceHas("The unsent order is kept as '" + copies[0] + "'"));
+
+    // Each start says so until it is sent.
+    const std::string waiting = "Unsent order waiting|1 unsent order(s) waiting in '" +
+                                dir_.Path() + "'. Choose 'Resend saved order' to send them.|2";
+    Restart();
+    shell_->calls.clear();
+    Start();
+    EXPECT_THAT(shell_->Balloons(), ElementsAre(waiting));
+    EXPECT_TRUE(TraceHas("Unsent order waiting in '" + copies[0] + "'"));
+
+    shopPort_ = shop_->Port();
+    Mark();
+    desktop_->openResults = {copies[0]};
+    Choose("mnuResend");
+    EXPECT_EQ(LastBalloon(), kResend + kSent);
+    EXPECT_TRUE(UnsentCopies().empty());
+    EXPECT_TRUE(NewTraceHas("Removed the order kept as '" + copies[0] + "'"));
+    Restart();
+    shell_->calls.clear();
+    Start();
+    EXPECT_TRUE(shell_->Balloons().empty());
+}
+
+TEST_F(PipelineTest, NoReadOutIsSentTwice) {
+    // A refused packet: the readable barcodes make the order, the scanner is
+    // emptied and the user told how many could not be read.
+    autoSaveOrders_ = true;
+    ReadOut(kOneBarcode + "barcode = 2013-04-23 07:47:29 | 8 | 4006381333931\n" +
+            "fail csp2GetPacket 1 = -1\n");
+    EXPECT_EQ(LastBalloon(),
+              kReadTitle + "Bestelling succesvol verzonden\r\n1 barcode(s) could not be read.|17");
+    EXPECT_TRUE(NewTraceHas("1 of 2 barcode packet(s) could not be read"));
+    const std::vector<std::string> saved = FilesIn(dir_.File("Orders"));
+    ASSERT_EQ(saved.size(), 1u);
+    const std::string lines = ReadFileBytes(dir_.File("Orders/" + saved[0]));
+    EXPECT_THAT(lines, HasSubstr("\r\n8712345678906;"));
+    EXPECT_THAT(lines, Not(HasSubstr("4006381333931")));
+    EXPECT_THAT(ScannerFile(), Not(HasSubstr("\nbarcode =")));
+    EXPECT_EQ(opener_->urls.size(), 1u);
+
+    // A scanner that ignores the clear, read again after a restart: the shop
+    // already has these barcodes.
+    autoSaveOrders_ = false;
+    const std::string sticky = kOneBarcode + "fail csp2ClearData = 0\n";
+    ReadOut(sticky);
+    ASSERT_EQ(opener_->urls.size(), 2u);
+    const std::string number = OrderNumberOf(opener_->urls.back());
+    Restart();
+    Start();
+    Mark();
+    Choose("mnuReadData");
+    EXPECT_EQ(LastBalloon(),
+              kReadTitle + "These barcodes were already sent as order " + number + ".|18");
+    EXPECT_TRUE(NewTraceHas("These barcodes were already sent as order " + number));
+    EXPECT_EQ(opener_->urls.size(), 2u);
+    EXPECT_TRUE(UnsentCopies().empty());
+
+    // One more barcode makes another read-out.
+    Plug(sticky + "barcode = 2013-04-23 07:48:00 | 8 | 4006381333931\n");
+    Mark();
+    Choose("mnuReadData");
+    EXPECT_EQ(LastBalloon(), kReadTitle + kSent);
+    EXPECT_EQ(opener_->urls.size(), 3u);
 }
 
 TEST_F(PipelineTest, AReadOutWithoutAConnectedScannerIsRefusedInABox) {
