@@ -2,6 +2,7 @@
 // order, save it, send it and report the outcome.
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "app/ErrorInfo.h"
 #include "app/TraceLog.h"
@@ -47,19 +48,17 @@ std::string NotSavedEntry(const char* what, const std::string& folder) {
 
 // Makes a run the current one for its lifetime; the one it interrupted
 // comes back after.
+template <typename Run>
 class RunScope {
   public:
-    template <typename Run>
-    RunScope(Run*& slot, Run* run) : slot_(reinterpret_cast<void*&>(slot)), outer_(slot) {
-        slot = run;
-    }
+    RunScope(Run*& slot, Run* run) : slot_(slot), outer_(std::exchange(slot, run)) {}
     ~RunScope() { slot_ = outer_; }
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;
 
   private:
-    void*& slot_;
-    void* outer_;
+    Run*& slot_;
+    Run* outer_;
 };
 
 }  // namespace
