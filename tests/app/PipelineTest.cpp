@@ -389,28 +389,37 @@ TEST_F(PipelineTest, NoReadOutIsSentTwice) {
     EXPECT_THAT(ScannerFile(), Not(HasSubstr("\nbarcode =")));
     EXPECT_EQ(opener_->urls.size(), 1u);
 
-    // A scanner that ignores the clear, read again after a restart: the shop
-    // already has these barcodes.
+    // A scanner that ignores the clear, plugged in twice with a restart
+    // between: the shop already has these barcodes.
     autoSaveOrders_ = false;
     const std::string sticky = kOneBarcode + "fail csp2ClearData = 0\n";
-    ReadOut(sticky);
+    const auto plugIn = [&](const std::string& text) {
+        Unplug();
+        PortChange(platform::DBT_DEVICEREMOVECOMPLETE);
+        desktop_->Tick();
+        Plug(text);
+        PortChange(platform::DBT_DEVICEARRIVAL);
+        desktop_->Tick();
+    };
+    const std::string plugged = "Connected to scanner 'OPN-2001'|";
+    Load(sticky);
+    plugIn(sticky);
+    EXPECT_EQ(LastBalloon(), plugged + kSent);
     ASSERT_EQ(opener_->urls.size(), 2u);
     const std::string number = OrderNumberOf(opener_->urls.back());
     Restart();
     Start();
     Mark();
-    Choose("mnuReadData");
+    plugIn(sticky);
     EXPECT_EQ(LastBalloon(),
-              kReadTitle + "These barcodes were already sent as order " + number + ".|18");
+              plugged + "These barcodes were already sent as order " + number + ".|18");
     EXPECT_TRUE(NewTraceHas("These barcodes were already sent as order " + number));
     EXPECT_EQ(opener_->urls.size(), 2u);
     EXPECT_TRUE(UnsentCopies().empty());
 
     // One more barcode makes another read-out.
-    Plug(sticky + "barcode = 2013-04-23 07:48:00 | 8 | 4006381333931\n");
-    Mark();
-    Choose("mnuReadData");
-    EXPECT_EQ(LastBalloon(), kReadTitle + kSent);
+    plugIn(sticky + "barcode = 2013-04-23 07:48:00 | 8 | 4006381333931\n");
+    EXPECT_EQ(LastBalloon(), plugged + kSent);
     EXPECT_EQ(opener_->urls.size(), 3u);
 }
 
