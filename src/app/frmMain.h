@@ -98,9 +98,9 @@ class frmMain final : public TrayForm {
     // Stores a read-out's order durably as a recovery copy before the
     // scanner is cleared; false, with the user told, when that fails.
     bool KeepReadOutSafe(const std::shared_ptr<clsReadSession>& session);
-    // The run's read-out reached the shop, or its order a saved file.
+    // The run's order reached the shop: its read-out is remembered as sent.
     void OrderSent(const clsOrder& order);
-    void OrderSaved();
+    // Once the shop or a saved file has the run's order.
     void DropRecoveryCopy();
     // Shows a failed save of a run in a box.
     void ReportSaveFailure(int textId, const std::string& name);

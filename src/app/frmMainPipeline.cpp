@@ -98,10 +98,6 @@ void frmMain::OrderSent(const clsOrder& order) {
     DropRecoveryCopy();
 }
 
-void frmMain::OrderSaved() {
-    DropRecoveryCopy();
-}
-
 void frmMain::DropRecoveryCopy() {
     if (!run_ || run_->recoveryCopy.empty()) return;
     const std::string copy = std::exchange(run_->recoveryCopy, {});
@@ -175,7 +171,7 @@ void frmMain::m_objOPN2001_BarcodesRead(const std::shared_ptr<clsReadSession>& S
                     if (order->SaveAsCSV(name)) {
                         trace::Event("Order saved as '" + name + "'");
                         saveFile = name;
-                        OrderSaved();
+                        DropRecoveryCopy();
                     } else {
                         ReportSaveFailure(181, name);
                     }
@@ -267,7 +263,7 @@ void frmMain::ShowErrorWithoutOrder(clsOrder& Order, const std::string& Message,
             const std::optional<std::string> name = services_.desktop->ShowSave(request);
             if (name && !name->empty()) {
                 if (Order.SaveAsCSV(*name)) {
-                    OrderSaved();
+                    DropRecoveryCopy();
                 } else {
                     ReportSaveFailure(181, *name);
                 }

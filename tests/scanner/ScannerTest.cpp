@@ -169,39 +169,6 @@ TEST_F(ScannerTest, ReadOutsWithRefusedMissingOrFailingPackets) {
     }
 }
 
-TEST_F(ScannerTest, TheScannerIsClearedOnlyOnceItsBarcodesAreSafe) {
-    // Whether the barcodes were kept safe, what the scanner does with the
-    // clear, and what is left in it.
-    const std::tuple<bool, std::string, int, std::string> cases[] = {
-        {true, "", 0, "Raising event BarcodesRead"},
-        {false, "", 1, "The scanner's data is not cleared: its barcodes are not safe"},
-        {true, "fail csp2ClearData = -3\n", 1,
-         "The scanner's data could not be cleared (csp2ClearData = -3)"}};
-    for (const auto& [safe, file, stored, line] : cases) {
-        SCOPED_TRACE(file + line);
-        raised_.clear();
-        auto scanner = Connected(kOneBarcode + file);
-        int storedWhenAsked = -1;
-        scanner->SetSafekeepingHandler([&, safe = safe](const auto& session) {
-            storedWhenAsked = StoredRecords();
-            EXPECT_EQ(session->CountBarcodes(), 1);
-            return safe;
-        });
-        EXPECT_EQ(scanner->ReadBarcodes(true), 1);
-        EXPECT_EQ(storedWhenAsked, 1);
-        EXPECT_EQ(StoredRecords(), stored);
-        EXPECT_TRUE(TraceHas(line));
-        // Unsafe barcodes never reach the pipeline.
-        EXPECT_EQ(raised_.size(), safe ? 1u : 0u);
-        EXPECT_EQ(std::ranges::count(ScannerTrace(), "  Calling API csp2ClearData"), safe);
-        EXPECT_EQ(scanner->ClearFailed(), !file.empty());
-        // Nothing is asked, nor cleared, for a read-out that keeps the data.
-        storedWhenAsked = -1;
-        EXPECT_EQ(scanner->ReadBarcodes(false), stored);
-        EXPECT_EQ(storedWhenAsked, -1);
-    }
-}
-
 TEST_F(ScannerTest, DeviceInformationWithFailingQueries) {
     const std::string id = "000102030A0BFEFF";
     const std::tuple<std::string, int32_t, int32_t, std::string, std::string> cases[] = {
