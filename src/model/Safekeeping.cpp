@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "model/TextFileWriter.h"
 #include "model/clsReadSession.h"
@@ -110,8 +111,17 @@ std::string clsReadSession::ContentKey() const {
     key += '\n';
     for (const std::shared_ptr<clsBarcode>& barcode : barcodes_.Items()) {
         const DateTime& t = barcode->timeStamp_;
-        key += Pad(t.year, 4) + Pad(t.month, 2) + Pad(t.day, 2) + Pad(t.hour, 2) +
-               Pad(t.minute, 2) + Pad(t.second, 2) + ' ';
+        // Written digit by digit: a read-out may hold 32,767 barcodes.
+        for (const auto& [value, width] : {std::pair{t.year, 4},
+                                           {t.month, 2},
+                                           {t.day, 2},
+                                           {t.hour, 2},
+                                           {t.minute, 2},
+                                           {t.second, 2}}) {
+            for (int unit = width == 4 ? 1000 : 10; unit > 0; unit /= 10)
+                key += static_cast<char>('0' + value / unit % 10);
+        }
+        key += ' ';
         safekeeping::AppendCounted(key, barcode->barcode_);
         key += '\n';
     }
