@@ -75,9 +75,18 @@ platform::LRESULT frmMain::WindowProc(platform::HWND hWnd, platform::UINT uMsg,
 
 std::shared_ptr<clsOPN2001> frmMain::NewScanner() {
     auto scanner = std::make_shared<clsOPN2001>(services_.scannerLibrary);
-    scanner->SetBarcodesReadHandler([this](const std::shared_ptr<clsReadSession>& session) {
-        m_objOPN2001_BarcodesRead(session);
+    scanner->SetSafekeepingHandler([this](const std::shared_ptr<clsReadSession>& session) {
+        return KeepReadOutSafe(session);
     });
+    // The handler runs inside the scanner's own read-out.
+    scanner->SetBarcodesReadHandler(
+        [this, reader = scanner.get()](const std::shared_ptr<clsReadSession>& session) {
+            readNotes_.clear();
+            if (reader->UnreadBarcodes() > 0)
+                readNotes_ += "\r\n" + GetText(177, TraceValue(reader->UnreadBarcodes()));
+            if (reader->ClearFailed()) readNotes_ += "\r\n" + GetText(178);
+            m_objOPN2001_BarcodesRead(session);
+        });
     return scanner;
 }
 
@@ -117,6 +126,7 @@ void frmMain::Form_Load() {
         m_objTray->SetOnTrayEvent(
             [this](int32_t Message, int16_t Shift) { m_objTray_OnTrayEvent(Message, Shift); });
         m_objTray->AddToTray(*this, icon, toolTip);
+        AnnounceUnsentOrders();
 
         m_objDeviceDetection->StartScanning(*window_);
         if (services_.openDeviceNotifications) {

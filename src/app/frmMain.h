@@ -87,6 +87,34 @@ class frmMain final : public TrayForm {
     void StopDetection();
     WebshopLink Webshop() const;
 
+    // The order a run has in hand: the recovery copy that holds it until the
+    // shop or a saved file has it, the key of its read-out (empty for a
+    // resend), and what its outcome balloon adds about the read-out.
+    struct OrderInHand {
+        std::string recoveryCopy;
+        std::string readOutKey;
+        std::string notes;
+    };
+    // Stores a read-out's order durably as a recovery copy before the
+    // scanner is cleared; false, with the user told, when that fails.
+    bool KeepReadOutSafe(const std::shared_ptr<clsReadSession>& session);
+    // The run's order reached the shop: its read-out is remembered as sent.
+    void OrderSent(const clsOrder& order);
+    // Once the shop or a saved file has the run's order.
+    void DropRecoveryCopy();
+    // Shows a failed save of a run in a box.
+    void ReportSaveFailure(int textId, const std::string& name);
+    // Tells at start-up of recovery copies left by earlier runs.
+    void AnnounceUnsentOrders();
+
+    // The run the pipeline is in, if any; runs may nest under message boxes.
+    OrderInHand* run_ = nullptr;
+    // The recovery copy made for the session being read, until its run starts.
+    std::shared_ptr<clsReadSession> keptSession_;
+    std::string keptCopy_;
+    // What the scanner reported of the read-out being handed over.
+    std::string readNotes_;
+
     MainWindowServices services_;
     std::string applicationFolder_;
     // Declared first so that it outlives everything that refers to it.

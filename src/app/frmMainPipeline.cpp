@@ -1,11 +1,16 @@
 // The read-out pipeline of the main window: save the read-out, make the
 // order, save it, send it and report the outcome.
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
 #include "app/ErrorInfo.h"
 #include "app/TraceLog.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
 #include "app/modTexts.h"
 #include "app/modUtils.h"
+#include "model/Safekeeping.h"
 
 namespace quarnel {
 namespace {
@@ -41,18 +46,111 @@ std::string NotSavedEntry(const char* what, const std::string& folder) {
            "'. Make sure you have writing permissions and that this folder exists.";
 }
 
+// Makes a run the current one for its lifetime; the one it interrupted
+// comes back after.
+template <typename Run>
+class RunScope {
+  public:
+    RunScope(Run*& slot, Run* run) : slot_(slot), outer_(std::exchange(slot, run)) {}
+    ~RunScope() { slot_ = outer_; }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+  private:
+    Run*& slot_;
+    Run* outer_;
+};
+
 }  // namespace
+
+bool frmMain::KeepReadOutSafe(const std::shared_ptr<clsReadSession>& session) {
+    keptSession_ = session;
+    keptCopy_.clear();
+    try {
+        const std::shared_ptr<clsOrder> order = session->ToOrder();
+        if (!order) RaiseError(ErrNo::ObjectNotSet);
+        // Barcodes that make no order line leave nothing to send.
+        if (order->CountLines() == 0) return true;
+        const std::string name =
+            safekeeping::NewRecoveryCopyName(applicationFolder_, DateTime::Now());
+        if (order->SaveAsCSV(name, true)) {
+            trace::Event("Order kept as '" + name + "' until it is sent or saved");
+            keptCopy_ = name;
+            return true;
+        }
+    } catch (...) {
+        trace::Error("Error keeping the barcodes safe: ");
+    }
+    trace::Event("The barcodes could not be stored safely in '" + applicationFolder_ + "'");
+    if (m_objTray) m_objTray->UpdateBalloon(GetText(175, applicationFolder_), platform::NIIF_ERROR);
+    return false;
+}
+
+void frmMain::OrderSent(const clsOrder& order) {
+    if (!run_) return;
+    if (!run_->readOutKey.empty()) {
+        try {
+            safekeeping::RememberSent(applicationFolder_, run_->readOutKey, order.OrderNr());
+        } catch (...) {
+            trace::Error("Error remembering order " + order.OrderNr() + " as sent: ");
+        }
+    }
+    DropRecoveryCopy();
+}
+
+void frmMain::DropRecoveryCopy() {
+    if (!run_ || run_->recoveryCopy.empty()) return;
+    const std::string copy = std::exchange(run_->recoveryCopy, {});
+    try {
+        if (std::remove(copy.c_str()) != 0) throw ErrorFromErrno(errno);
+        trace::Event("Removed the order kept as '" + copy + "'");
+    } catch (...) {
+        trace::Error("Error removing the order kept as '" + copy + "': ");
+    }
+}
+
+void frmMain::ReportSaveFailure(int textId, const std::string& name) {
+    services_.desktop->MsgBox(GetText(textId, name) + kNewLine + kNewLine + GetText(130),
+                              platform::vbOKOnly + platform::vbExclamation);
+}
+
+void frmMain::AnnounceUnsentOrders() {
+    const std::vector<std::string> copies = safekeeping::RecoveryCopies(applicationFolder_);
+    if (copies.empty()) return;
+    for (const std::string& copy : copies) trace::Event("Unsent order waiting in '" + copy + "'");
+    const std::string count = TraceValue(static_cast<int32_t>(copies.size()));
+    m_objTray->ShowBalloon(GetText(183), GetText(182, {count, applicationFolder_, GetText(133)}),
+                           platform::NIIF_WARNING, true);
+}
 
 void frmMain::m_objOPN2001_BarcodesRead(const std::shared_ptr<clsReadSession>& Session) {
     const std::shared_ptr<clsReadSession> session = Session;
     trace::Entering("frmMain.m_objOPN2001_BarcodesRead",
                     "Session.SessionDate = " + TraceValue(session->SessionDate()));
+    OrderInHand run;
+    if (keptSession_ == session) run.recoveryCopy = std::exchange(keptCopy_, {});
+    keptSession_.reset();
+    run.notes = std::exchange(readNotes_, {});
+    const RunScope scope(run_, &run);
     try {
+        run.readOutKey = session->ContentKey();
+        if (const auto sent = safekeeping::SentAs(applicationFolder_, run.readOutKey)) {
+            // A scanner that kept its data after the last read-out.
+            trace::Event("These barcodes were already sent as order " + *sent);
+            DropRecoveryCopy();
+            m_objTray->UpdateBalloon(GetText(179, *sent) + run.notes, platform::NIIF_WARNING);
+            trace::Exiting("frmMain.m_objOPN2001_BarcodesRead");
+            return;
+        }
         if (CurrentSettings()->AutoSaveBarcodes()) {
             const std::string folder = CurrentSettings()->BarcodesFolder();
             if (CheckCreateFolder(folder, false)) {
                 const std::string name = folder + FileStamp() + ".txt";
-                if (session->SaveToFile(name)) trace::Event("Barcode data saved as '" + name + "'");
+                if (session->SaveToFile(name)) {
+                    trace::Event("Barcode data saved as '" + name + "'");
+                } else {
+                    ReportSaveFailure(180, name);
+                }
             } else {
                 trace::Event(NotSavedEntry("barcodes", folder));
                 services_.desktop->MsgBox(NotSavedMessage(129, folder),
@@ -73,6 +171,9 @@ void frmMain::m_objOPN2001_BarcodesRead(const std::shared_ptr<clsReadSession>& S
                     if (order->SaveAsCSV(name)) {
                         trace::Event("Order saved as '" + name + "'");
                         saveFile = name;
+                        DropRecoveryCopy();
+                    } else {
+                        ReportSaveFailure(181, name);
                     }
                 } else {
                     trace::Event(NotSavedEntry("order", folder));
@@ -83,6 +184,8 @@ void frmMain::m_objOPN2001_BarcodesRead(const std::shared_ptr<clsReadSession>& S
             trace::Event("Sending order...");
             m_objTray->UpdateBalloon(GetText(160), -1);
             SendOrder(*order, saveFile, false);
+        } else if (!run.notes.empty()) {
+            m_objTray->UpdateBalloon(GetText(159) + run.notes, -1);
         }
         order.reset();
         trace::Exiting("frmMain.m_objOPN2001_BarcodesRead");
@@ -95,10 +198,13 @@ void frmMain::SendOrder(clsOrder& Order, const std::string& SaveFile, bool Saved
     trace::Entering("frmMain.SendOrder", "Order.OrderNr = " + Order.OrderNr() + ", SaveFile = " +
                                              SaveFile + ", SavedOrder = " + TraceValue(SavedOrder));
     std::string retMessage;
-    switch (Order.SendToWebshop(retMessage, Webshop())) {
+    const int32_t result = Order.SendToWebshop(retMessage, Webshop());
+    // Before any box: the program may be stopped while one is open.
+    if (!Order.OrderNr().empty()) OrderSent(Order);
+    switch (result) {
         case kSent:
             trace::Event("Order " + Order.OrderNr() + " sent succesfully");
-            m_objTray->UpdateBalloon(kSentBalloon, -1);
+            m_objTray->UpdateBalloon(kSentBalloon + (run_ ? run_->notes : ""), -1);
             break;
         case kPageNotOpened:
             ShowErrorWithOrder(Order, GetText(148));
@@ -155,14 +261,27 @@ void frmMain::ShowErrorWithoutOrder(clsOrder& Order, const std::string& Message,
                 .fileName = FileStamp() + ".csv",
                 .flags = platform::cdlOFNOverwritePrompt | platform::cdlOFNPathMustExist};
             const std::optional<std::string> name = services_.desktop->ShowSave(request);
-            if (name && !name->empty()) Order.SaveAsCSV(*name);
+            if (name && !name->empty()) {
+                if (Order.SaveAsCSV(*name)) {
+                    DropRecoveryCopy();
+                } else {
+                    ReportSaveFailure(181, *name);
+                }
+            }
+        }
+        // Neither the shop nor a saved file has the order: its copy stays.
+        // A balloon of its own, as the message would leave no room for the name.
+        if (run_ && !run_->recoveryCopy.empty()) {
+            trace::Event("The unsent order is kept as '" + run_->recoveryCopy + "'");
+            m_objTray->UpdateBalloon(GetText(176, {run_->recoveryCopy, GetText(133)}) + run_->notes,
+                                     platform::NIIF_WARNING);
         }
     }
     trace::Exiting("frmMain.ShowErrorWithoutOrder");
 }
 
 void frmMain::ShowErrorBalloon(const std::string& Message) {
-    m_objTray->UpdateBalloon(Message, platform::NIIF_ERROR);
+    m_objTray->UpdateBalloon(Message + (run_ ? run_->notes : ""), platform::NIIF_ERROR);
 }
 
 void frmMain::mnuReadData_Click() {
@@ -213,6 +332,10 @@ void frmMain::mnuResend_Click() {
         m_objTray->ShowBalloon(GetText(133), GetText(150), platform::NIIF_INFO, true);
     } catch (...) {
     }
+    // A recovery copy that reaches the shop is no longer kept.
+    OrderInHand resent;
+    if (safekeeping::IsRecoveryCopy(applicationFolder_, name)) resent.recoveryCopy = name;
+    const RunScope scope(run_, &resent);
     try {
         auto order = std::make_shared<clsOrder>();
         if (order->LoadFromCSV(name)) {

@@ -46,12 +46,12 @@ bool CsvQuantity(std::string_view text, platform::Language language, int32_t& qu
 
 }  // namespace
 
-bool clsOrder::SaveAsCSV(const std::string& filename) const {
+bool clsOrder::SaveAsCSV(const std::string& filename, bool durable) const {
     if (TraceEnabled(true)) {
         trace::Entering("clsOrder.SaveAsCSV", TraceArgs({{"Filename", filename}}));
     }
     try {
-        WriteCsv(filename);
+        WriteCsv(filename, durable);
     } catch (...) {
         trace::Error("Error saving order as '" + filename + "': ");
         return false;
@@ -60,8 +60,8 @@ bool clsOrder::SaveAsCSV(const std::string& filename) const {
     return true;
 }
 
-void clsOrder::WriteCsv(const std::string& filename) const {
-    TextFileWriter file(filename);
+void clsOrder::WriteCsv(const std::string& filename, bool durable) const {
+    TextFileWriter file(filename, durable);
     if (!scannerID_.empty()) {
         file.WriteBytes("sid:");
         file.Write(scannerID_);

@@ -52,7 +52,8 @@ std::string Target(const std::string& path) {
 
 }  // namespace
 
-TextFileWriter::TextFileWriter(const std::string& path) : path_(Target(path)) {
+TextFileWriter::TextFileWriter(const std::string& path, bool durable)
+    : path_(Target(path)), durable_(durable) {
     struct stat existing {};
     const bool replacing = ::stat(path_.c_str(), &existing) == 0;
     if (replacing) {
@@ -112,8 +113,10 @@ void TextFileWriter::Close() {
     const int fd = fd_;
     fd_ = -1;
     // Some file systems report a full disk only here.
-    if (::close(fd) != 0) {
-        const int error = errno;
+    const bool synced = !durable_ || ::fsync(fd) == 0;
+    const int syncError = errno;
+    if (::close(fd) != 0 || !synced) {
+        const int error = synced ? errno : syncError;
         ::unlink(tempPath_.c_str());
         throw ErrorFromErrno(error);
     }
@@ -122,6 +125,24 @@ void TextFileWriter::Close() {
         ::unlink(tempPath_.c_str());
         throw ErrorFromErrno(error);
     }
+    if (durable_) SyncFolder();
+}
+
+// The rename reaches the disk with the folder's own entry list. A target
+// that may be lost with the power is no durable file: it is taken back.
+void TextFileWriter::SyncFolder() {
+    const size_t slash = path_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // EINVAL: a file system whose folders need no syncing.
+    if (fd >= 0 && (::fsync(fd) == 0 || errno == EINVAL)) {
+        ::close(fd);
+        return;
+    }
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    ::unlink(path_.c_str());
+    throw ErrorFromErrno(error);
 }
 
 TextFileWriter::ScopedSystemCalls::ScopedSystemCalls(SystemCalls calls) : previous_(Calls()) {

@@ -3,8 +3,8 @@
 //
 // The text goes to a temporary file next to the target, which is renamed
 // over the target once it is complete: a program that dies or a disk that
-// fills up in between leaves the previous file whole. The data is not synced
-// to disk, so this protects against the program failing, not against the
+// fills up in between leaves the previous file whole. Only a durable writer
+// syncs the data and the folder to disk, which also protects against the
 // system losing power.
 #pragma once
 
@@ -22,7 +22,7 @@ class TextFileWriter {
     // Creates the file or replaces it. An existing file that may not be
     // written to raises 70, as opening it for writing would; the new file
     // keeps its permissions.
-    explicit TextFileWriter(const std::string& path);
+    explicit TextFileWriter(const std::string& path, bool durable = false);
     // Without a successful Close the target is left as it was.
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
@@ -57,12 +57,14 @@ class TextFileWriter {
 
   private:
     void Flush();
+    void SyncFolder();
     void Discard() noexcept;
 
     std::string path_;
     std::string tempPath_;
     int fd_ = -1;
     std::string buffer_;
+    bool durable_;
 };
 
 }  // namespace quarnel

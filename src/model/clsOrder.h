@@ -44,7 +44,8 @@ class clsOrder {
     void RemoveLine(int32_t index);
 
     // Write and read the order CSV file; false (with an error entry) on failure.
-    bool SaveAsCSV(const std::string& filename) const;
+    // A durable save returns only once the file is synced to disk.
+    bool SaveAsCSV(const std::string& filename, bool durable = false) const;
     bool LoadFromCSV(const std::string& filename);
 
     // Posts the order to the web shop and opens its order page.
@@ -55,7 +56,7 @@ class clsOrder {
     void InsertLine(std::shared_ptr<clsOrderLine> item, const std::optional<int32_t>& before,
                     const std::optional<int32_t>& after);
     int32_t PostOrder(std::string& retInfo, const WebshopLink& link);
-    void WriteCsv(const std::string& filename) const;
+    void WriteCsv(const std::string& filename, bool durable) const;
     void ReadCsv(const std::string& filename);
 
     std::string orderNr_;

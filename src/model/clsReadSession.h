@@ -41,6 +41,9 @@ class clsReadSession {
     bool SaveToFile(const std::string& filename) const;
     // The order the barcodes make; nothing (with an error entry) on failure.
     std::shared_ptr<clsOrder> ToOrder() const;
+    // The scanner and each barcode's text and time stamp, as one text: equal
+    // for the same read-out read twice.
+    std::string ContentKey() const;
 
   private:
     void WriteFile(const std::string& filename) const;

@@ -14,7 +14,7 @@ struct TextEntry {
 };
 
 // Sorted by id.
-constexpr std::array<TextEntry, 75> kTexts = {{
+constexpr std::array<TextEntry, 84> kTexts = {{
     {101, "Ok", "Ok"},
     {102, "Cancel", "Annuleren"},
     {103, "Info", "Info"},
@@ -114,6 +114,26 @@ constexpr std::array<TextEntry, 75> kTexts = {{
     {173, "Failed to apply some settings", "Sommige instellingen konden niet worden toegepast"},
     {174, "Copy date and time settings from the computer",
      "Datum en tijd instellingen van de computer overnemen"},
+    {175,
+     "The barcodes could not be stored safely in '<<1>>'. The scanner was not emptied: its "
+     "barcodes are still in it.",
+     "De barcodes konden niet veilig worden opgeslagen in '<<1>>'. De scanner is niet geleegd: de "
+     "barcodes staan er nog in."},
+    {176, "The order was not sent. It is kept as '<<1>>'; choose '<<2>>' to send it later.",
+     "De bestelling is niet verzonden. Ze is bewaard als '<<1>>'; kies '<<2>>' om ze later te "
+     "versturen."},
+    {177, "<<1>> barcode(s) could not be read.", "<<1>> barcode(s) konden niet worden gelezen."},
+    {178, "The scanner could not be emptied; its barcodes will be read again next time.",
+     "De scanner kon niet worden geleegd; de barcodes worden de volgende keer opnieuw gelezen."},
+    {179, "These barcodes were already sent as order <<1>>.",
+     "Deze barcodes zijn al verzonden als bestelling <<1>>."},
+    {180, "The barcodes could not be saved as '<<1>>'.",
+     "De barcodes konden niet worden opgeslagen als '<<1>>'."},
+    {181, "The order could not be saved as '<<1>>'.",
+     "De bestelling kon niet worden opgeslagen als '<<1>>'."},
+    {182, "<<1>> unsent order(s) waiting in '<<2>>'. Choose '<<3>>' to send them.",
+     "<<1>> niet verzonden bestelling(en) wachten in '<<2>>'. Kies '<<3>>' om ze te versturen."},
+    {183, "Unsent order waiting", "Niet verzonden bestelling wacht"},
     {190,
      "'<<1>>' contains characters the web shop cannot receive. Please use only letters, digits "
      "and signs of Western European languages.",

@@ -1,4 +1,4 @@
-// The numbered user-visible texts (ids 101 to 174) in English and Dutch.
+// The numbered user-visible texts (ids 101 to 190) in English and Dutch.
 #pragma once
 
 #include "platform/Locale.h"

@@ -62,6 +62,10 @@ void clsOPN2001::SetBarcodesReadHandler(BarcodesReadHandler handler) {
     barcodesRead_ = std::move(handler);
 }
 
+void clsOPN2001::SetSafekeepingHandler(SafekeepingHandler handler) {
+    safekeeping_ = std::move(handler);
+}
+
 void clsOPN2001::CallApi(std::string_view name, const std::function<int32_t()>& call) {
     trace::CallingApi(name);
     m_lngResult = call();
@@ -150,6 +154,8 @@ int32_t clsOPN2001::ReadBarcodes(bool Clear) {
 int32_t clsOPN2001::ReadData(bool Clear) {
     trace::Entering("clsOPN2001.ReadData", ClearArgs(Clear));
     int32_t result = 0;
+    m_lngUnread = 0;
+    m_blnClearFailed = false;
     try {
         m_objReadSession = std::make_shared<clsReadSession>();
         m_objReadSession->SetDeviceID(m_strDeviceID);
@@ -188,20 +194,33 @@ int32_t clsOPN2001::ReadData(bool Clear) {
                 std::fill(packet.begin(), packet.end(), 0);
             }
             result = m_objReadSession->CountBarcodes();
-            // Clearing would erase the packets that could not be read: the
-            // scanner keeps everything, and a later read-out may get them.
+            // A refused packet is refused at every read: keeping the scanner
+            // uncleared for it would only bring the readable ones back.
+            m_lngUnread = unread;
             if (unread > 0) {
                 trace::Event(TraceValue(unread) + " of " + TraceValue(count) +
-                             " barcode packet(s) could not be read; the scanner's data is not "
-                             "cleared");
-            } else if (Clear) {
+                             " barcode packet(s) could not be read");
+            }
+            if (Clear) {
+                // Copies: the handlers may start another read-out or release
+                // this object while they run.
+                SafekeepingHandler safekeeping = safekeeping_;
+                std::shared_ptr<clsReadSession> session = m_objReadSession;
+                if (safekeeping && !safekeeping(session)) {
+                    trace::Event("The scanner's data is not cleared: its barcodes are not safe");
+                    trace::ExitingWith("clsOPN2001.ReadData", TraceValue(result));
+                    return result;
+                }
                 trace::Detail("Calling API csp2ClearData");
-                library_->csp2ClearData();
+                const int32_t cleared = library_->csp2ClearData();
+                if (cleared != 0) {
+                    m_blnClearFailed = true;
+                    trace::Event("The scanner's data could not be cleared (csp2ClearData = " +
+                                 TraceValue(cleared) + ")");
+                }
             }
         }
         trace::RaisingEvent("BarcodesRead");
-        // Copies: the handler may start another read-out or release this
-        // object while it runs.
         BarcodesReadHandler handler = barcodesRead_;
         std::shared_ptr<clsReadSession> session = m_objReadSession;
         if (handler) handler(session);

@@ -49,6 +49,14 @@ class clsOPN2001 {
     // The BarcodesRead event: called once at the end of a successful
     // read-out, inside ReadBarcodes.
     void SetBarcodesReadHandler(BarcodesReadHandler handler);
+    // Called with the filled session before the scanner is cleared; the
+    // scanner is cleared, and BarcodesRead raised, only when it answers true.
+    using SafekeepingHandler = std::function<bool(const std::shared_ptr<clsReadSession>&)>;
+    void SetSafekeepingHandler(SafekeepingHandler handler);
+    // Of the last read-out: the packets the library refused, and whether
+    // clearing the scanner failed.
+    int32_t UnreadBarcodes() const { return m_lngUnread; }
+    bool ClearFailed() const { return m_blnClearFailed; }
 
     // What was read at connection time, by the DeviceInfo codes above.
     DeviceInfoValue GetDeviceInfo(int32_t Info) const;
@@ -79,10 +87,13 @@ class clsOPN2001 {
 
     std::shared_ptr<platform::ScannerLibrary> library_;
     BarcodesReadHandler barcodesRead_;
+    SafekeepingHandler safekeeping_;
 
     int32_t m_lngResult = 0;
     std::shared_ptr<clsReadSession> m_objReadSession;
     bool m_blnConnected = false;
+    int32_t m_lngUnread = 0;
+    bool m_blnClearFailed = false;
     int32_t m_lngProtocol = 0;
     int32_t m_lngSystemStatus = 0;
     std::string m_strSWVersion;

@@ -63,7 +63,8 @@ class MainWindowTest : public ::testing::Test {
                                    std::chrono::seconds(2), std::chrono::milliseconds(300)}),
                                opener_, "127.0.0.1", shopPort_, IdentificationFromSettings};
         };
-        window_ = Main(commandLine, StartupEnvironment{registry_, dir_.Path(), "/usr/bin/quarnel"},
+        const std::string folder = applicationFolder_.empty() ? dir_.Path() : applicationFolder_;
+        window_ = Main(commandLine, StartupEnvironment{registry_, folder, "/usr/bin/quarnel"},
                        {desktop_, shell_, dialogs_,
                         platform::LoadScannerLibrary(std::getenv("QUARNEL_CSP2_LIBRARY")),
                         registry_, openNotifications_, webshop});
@@ -145,6 +146,8 @@ class MainWindowTest : public ::testing::Test {
     std::function<std::unique_ptr<platform::DeviceNotificationSource>(platform::HiddenWindow&)>
         openNotifications_;
     int shopPort_ = shop_->Port();
+    // The program's folder; dir_ when empty.
+    std::string applicationFolder_;
     std::unique_ptr<frmMain> window_;
     size_t mark_ = 0;
 };

@@ -20,13 +20,16 @@ TEST(Texts, EnglishAndDutchWithPlaceholders) {
         EXPECT_EQ(GetText(127), "Exteded logging");
         EXPECT_EQ(GetText(129, "/home/u/Scans/"),
                   "The barcodes could not be saved in '/home/u/Scans/'.");
-        // No text has two placeholders: surplus values are dropped, missing ones leave the mark.
+        // Surplus values are dropped, missing ones leave the mark.
         EXPECT_EQ(GetText(131, std::vector<std::string>{"a", "b"}),
                   "The order could not be saved in 'a'.");
         EXPECT_EQ(GetText(131, std::vector<std::string>{}),
                   "The order could not be saved in '<<1>>'.");
         EXPECT_THROW(GetText(100), QuarnelError);
-        EXPECT_THROW(GetText(175), QuarnelError);
+        EXPECT_EQ(GetText(176, std::vector<std::string>{"/d/u.csv", GetText(133)}),
+                  "The order was not sent. It is kept as '/d/u.csv'; choose 'Resend saved order' "
+                  "to send it later.");
+        EXPECT_THROW(GetText(184), QuarnelError);
     }
     // LC_MESSAGES outranks LANG; LC_ALL outranks both.
     test::ScopedEnv lang("LANG", "nl_NL.UTF-8");

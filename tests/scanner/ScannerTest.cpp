@@ -131,18 +131,18 @@ TEST_F(ScannerTest, HandlerMayReadAgainOrReleaseTheScanner) {
 
 TEST_F(ScannerTest, ReadOutsWithRefusedMissingOrFailingPackets) {
     // Added to one barcode: a refused packet between two good ones (the
-    // others still go through, the scanner keeps all three); no packets (the
+    // others still go through and the scanner is cleared: a refused packet
+    // is refused at every read); no packets (the
     // event still hands out the empty session); a failed transfer (no event:
     // it is no empty scanner); more packets than a 16-bit counter; second
     // packets whose length puts the time stamp outside them (the session
-    // keeps the first); nothing but a failing event handler. Only a complete
-    // read clears the scanner, with one call.
+    // keeps the first); nothing but a failing event handler. Only a read
+    // that got packets clears the scanner, with one call.
     const std::string outside = "scanned data: [9] Subscript out of range";
     const std::tuple<std::string, int32_t, std::string, int, std::string> cases[] = {
         {"barcode = 2013-04-23 07:47:29 | 6 | Q0002\nbarcode = 2013-04-23 07:47:30 | 1 | ABC\n"
          "fail csp2GetPacket 1 = -1\n",
-         2, "1,ABC", 3,
-         "\t1 of 3 barcode packet(s) could not be read; the scanner's data is not cleared\r\n"},
+         2, "1,ABC", 0, "\t1 of 3 barcode packet(s) could not be read\r\n"},
         {"fail csp2ReadData = 0\n", 0, "", 1, "Raising event BarcodesRead"},
         {"fail csp2ReadData = -7\n", -1, "", 1, "scanned data: [57] Device I/O error (Quarnel)"},
         {"result csp2ReadData = 32768\n", -1, "", 1, "scanned data: [6] Overflow (Quarnel)"},
