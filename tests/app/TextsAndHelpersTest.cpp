@@ -30,6 +30,7 @@ TEST(Texts, EnglishAndDutchWithPlaceholders) {
                   "The order was not sent. It is kept as '/d/u.csv'; choose 'Resend saved order' "
                   "to send it later.");
         EXPECT_THROW(GetText(184), QuarnelError);
+        EXPECT_THROW(GetText(191), QuarnelError);
     }
     // LC_MESSAGES outranks LANG; LC_ALL outranks both.
     test::ScopedEnv lang("LANG", "nl_NL.UTF-8");
