@@ -22,7 +22,7 @@
 #include "ScannerFile.h"
 #include "TestSupport.h"
 #include "platform/ScannerLibrary.h"
-#include "platform/linux/ComDevices.h"
+#include "backends/linux/ComDevices.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "RawAppend.h"
 #include "TestSupport.h"
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace {
 

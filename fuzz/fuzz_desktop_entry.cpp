@@ -5,7 +5,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "platform/linux/DesktopEntry.h"
+#include "backends/linux/DesktopEntry.h"
 
 using namespace quarnel::platform;
 

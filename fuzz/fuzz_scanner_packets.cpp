@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "scanner/clsOPN2001.h"
 
 using namespace quarnel;

@@ -6,7 +6,7 @@
 
 #include "FuzzCheck.h"
 #include "ShopForm.h"
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 #include "webshop/clsHTTP.h"
 
 using namespace quarnel;

@@ -2,10 +2,10 @@
 
 #include <chrono>
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "app/modMain.h"
-#include "app/modTexts.h"
+#include "base/modTexts.h"
 
 namespace quarnel {
 namespace {

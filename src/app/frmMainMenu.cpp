@@ -1,5 +1,5 @@
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "app/frmMain.h"
 
 namespace quarnel {

@@ -1,8 +1,8 @@
 #include "app/modMain.h"
 
-#include "app/ErrorInfo.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
 #include "app/frmMain.h"
 
 namespace quarnel {

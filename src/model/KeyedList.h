@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel {
 

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/Numeric.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/Numeric.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
 #include "model/Limits.h"
 #include "model/TextFileWriter.h"
 #include "model/TextLineReader.h"

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "app/ErrorInfo.h"
-#include "app/Numeric.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/Numeric.h"
+#include "base/TraceLog.h"
 #include "app/modMain.h"
 #include "model/Limits.h"
 #include "model/clsOrder.h"

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel {
 

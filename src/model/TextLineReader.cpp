@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel {
 

@@ -1,6 +1,6 @@
 #include "model/clsBarcode.h"
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 

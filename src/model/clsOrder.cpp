@@ -1,6 +1,6 @@
 #include "model/clsOrder.h"
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 

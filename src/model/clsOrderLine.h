@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "model/KeyedList.h"
 #include "model/clsBarcode.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/TextCompare.h"
+#include "base/TextCompare.h"
 
 namespace quarnel {
 

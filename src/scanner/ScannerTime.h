@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 
 namespace quarnel {
 

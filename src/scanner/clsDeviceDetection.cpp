@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/ErrorInfo.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
-#include "app/modUtils.h"
+#include "base/ErrorInfo.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
+#include "base/modUtils.h"
 #include "platform/DeviceChange.h"
 #include "scanner/PortName.h"
 #include "scanner/modDeviceDetection.h"

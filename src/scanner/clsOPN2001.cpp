@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
-#include "app/modUtils.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modUtils.h"
 #include "scanner/ScannerTime.h"
 
 namespace quarnel {

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "model/clsReadSession.h"
 #include "platform/ScannerLibrary.h"
 

@@ -3,9 +3,9 @@
 // report failure (false or an empty text) instead.
 #include <array>
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
-#include "app/modUtils.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modUtils.h"
 #include "scanner/ScannerTime.h"
 #include "scanner/clsOPN2001.h"
 

@@ -1,6 +1,6 @@
 #include "scanner/modDeviceDetection.h"
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "platform/DeviceChange.h"
 #include "scanner/clsDeviceDetection.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "platform/Paths.h"
 
 namespace quarnel {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "app/ErrorInfo.h"
-#include "app/Numeric.h"
-#include "app/TextCompare.h"
+#include "base/ErrorInfo.h"
+#include "base/Numeric.h"
+#include "base/TextCompare.h"
 #include "platform/Paths.h"
 #include "settings/clsRegistry.h"
 

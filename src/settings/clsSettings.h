@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "platform/RegistryApi.h"
 #include "settings/clsRegistry.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 
 namespace quarnel::ui {
 

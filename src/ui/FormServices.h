@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "platform/Desktop.h"
 #include "platform/ScannerLibrary.h"
 #include "ui/TextMetrics.h"

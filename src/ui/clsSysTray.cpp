@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "scanner/clsOPN2001.h"
 #include "ui/Form.h"
 #include "ui/FormServices.h"

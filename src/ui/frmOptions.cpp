@@ -1,9 +1,9 @@
 #include "ui/frmOptions.h"
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "app/modMain.h"
-#include "app/modTexts.h"
+#include "base/modTexts.h"
 #include "platform/Paths.h"
 #include "ui/FormLayout.h"
 

@@ -1,9 +1,9 @@
 #include "ui/modBrowseFolder.h"
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "app/modMain.h"
-#include "app/modUtils.h"
+#include "base/modUtils.h"
 
 namespace quarnel::ui {
 

@@ -1,6 +1,6 @@
 #include "webshop/FieldIndex.h"
 
-#include "app/TextCompare.h"
+#include "base/TextCompare.h"
 
 namespace quarnel {
 

@@ -21,7 +21,7 @@
 #include "app/frmMain.h"
 #include "app/modMain.h"
 #include "platform/DeviceChange.h"
-#include "platform/linux/VirtualPorts.h"
+#include "backends/linux/VirtualPorts.h"
 
 namespace quarnel::test {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "MainWindowFixture.h"
-#include "app/modTexts.h"
+#include "base/modTexts.h"
 
 namespace quarnel::test {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "platform/Paths.h"
 
 namespace quarnel {

@@ -14,7 +14,7 @@
 #include "ChildProcess.h"
 #include "QtTestApp.h"
 #include "TrayReceiver.h"
-#include "platform/qt/QtShellNotify.h"
+#include "shell/qt/QtShellNotify.h"
 
 namespace quarnel {
 namespace {

@@ -13,9 +13,9 @@
 #include "FakeDialogLauncher.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
-#include "platform/qt/QtDesktop.h"
-#include "platform/qt/QtFileFilters.h"
-#include "platform/qt/QtTranslation.h"
+#include "shell/qt/QtDesktop.h"
+#include "shell/qt/QtFileFilters.h"
+#include "shell/qt/QtTranslation.h"
 
 namespace quarnel {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "QtTestApp.h"
 #include "TrayReceiver.h"
-#include "platform/qt/QtShellNotify.h"
+#include "shell/qt/QtShellNotify.h"
 
 namespace quarnel {
 namespace {

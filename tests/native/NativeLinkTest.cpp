@@ -18,7 +18,7 @@
 #include "platform/DeviceNotifications.h"
 #include "platform/ScannerLibrary.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/ComDevices.h"
+#include "backends/linux/ComDevices.h"
 #include "scanner/clsOPN2001.h"
 
 namespace quarnel::test {

@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "RegistryTestSupport.h"
-#include "platform/linux/AutostartView.h"
+#include "backends/linux/AutostartView.h"
 
 namespace quarnel::test {
 namespace {

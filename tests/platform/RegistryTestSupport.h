@@ -12,7 +12,7 @@
 
 #include "TestSupport.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/SqliteRegistry.h"
+#include "backends/linux/SqliteRegistry.h"
 
 namespace quarnel::test {
 

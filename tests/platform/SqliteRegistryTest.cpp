@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "RegistryTestSupport.h"
-#include "platform/linux/DesktopEntry.h"
+#include "backends/linux/DesktopEntry.h"
 
 namespace quarnel::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <sqlite3.h>
 
 #include "RegistryTestSupport.h"
-#include "app/Ansi.h"
-#include "platform/linux/RegistryNames.h"
+#include "base/Ansi.h"
+#include "backends/linux/RegistryNames.h"
 
 namespace quarnel::test {
 namespace {

@@ -9,8 +9,8 @@
 #include <QTimer>
 
 #include "QtTestEnvironment.h"
-#include "platform/qt/QtFormRenderer.h"
-#include "platform/qt/QtTextMetrics.h"
+#include "shell/qt/QtFormRenderer.h"
+#include "shell/qt/QtTextMetrics.h"
 #include "ui/FormLayout.h"
 
 namespace quarnel::test {

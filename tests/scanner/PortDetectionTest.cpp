@@ -8,11 +8,11 @@
 
 #include "FakeRegistry.h"
 #include "VirtualScannerFixture.h"
-#include "app/modUtils.h"
+#include "base/modUtils.h"
 #include "platform/DeviceChange.h"
 #include "platform/DeviceNotifications.h"
-#include "platform/linux/ComPortMapping.h"
-#include "platform/linux/UsbSerialPorts.h"
+#include "backends/linux/ComPortMapping.h"
+#include "backends/linux/UsbSerialPorts.h"
 #include "scanner/clsDeviceDetection.h"
 #include "scanner/modDeviceDetection.h"
 

@@ -10,7 +10,7 @@
 #include "ScannerFile.h"
 #include "TestSupport.h"
 #include "platform/ScannerLibrary.h"
-#include "platform/linux/VirtualPorts.h"
+#include "backends/linux/VirtualPorts.h"
 #include "scanner/clsOPN2001.h"
 
 namespace quarnel::test {

@@ -2,7 +2,7 @@
 
 #include "FakeRegistry.h"
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "platform/Paths.h"
 #include "settings/clsRegistry.h"
 

@@ -10,7 +10,7 @@
 
 #include "TestSupport.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/SqliteRegistry.h"
+#include "backends/linux/SqliteRegistry.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {

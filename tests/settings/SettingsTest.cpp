@@ -5,7 +5,7 @@
 
 #include "FakeRegistry.h"
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "platform/SerialPortTable.h"
 #include "settings/clsSettings.h"
 

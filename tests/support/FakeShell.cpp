@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 namespace quarnel::test {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace quarnel::test {
 

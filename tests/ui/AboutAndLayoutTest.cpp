@@ -2,7 +2,7 @@
 // measured with fixed-width text.
 #include "FormsTestSupport.h"
 #include "platform/ScannerLibrary.h"
-#include "platform/linux/VirtualPorts.h"
+#include "backends/linux/VirtualPorts.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDeviceInfo.h"
 #include "ui/frmOPN2001Settings.h"

@@ -11,7 +11,7 @@
 #include "FakeDesktop.h"
 #include "FakeRegistry.h"
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "app/modMain.h"
 #include "ui/Form.h"
 #include "ui/FormServices.h"

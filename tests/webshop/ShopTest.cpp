@@ -1,7 +1,7 @@
 // The reference web shop as its own process on a loopback port, and orders sent to it.
 #include "ShopProcess.h"
 #include "WebshopTestSupport.h"
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 namespace quarnel::test {
 namespace {

@@ -20,7 +20,7 @@
 #include "FakeUrlOpener.h"
 #include "OrderBuilder.h"
 #include "TestSupport.h"
-#include "platform/linux/CurlHttp.h"
+#include "backends/linux/CurlHttp.h"
 #include "webshop/WebshopLink.h"
 #include "webshop/clsHTTP.h"
 

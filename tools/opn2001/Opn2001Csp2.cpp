@@ -15,8 +15,8 @@
 #include "CodeTypes.h"
 #include "Link.h"
 #include "Replies.h"
-#include "platform/linux/ComDevices.h"
-#include "scanner/Csp2Api.h"
+#include "backends/linux/ComDevices.h"
+#include "platform/Csp2Api.h"
 
 namespace {
 

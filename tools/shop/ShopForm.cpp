@@ -1,6 +1,6 @@
 #include "ShopForm.h"
 
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 namespace quarnel::shop {
 

@@ -19,8 +19,8 @@
 
 #include "ScannerFile.h"
 #include "Symbologies.h"
-#include "platform/linux/VirtualPorts.h"
-#include "scanner/Csp2Api.h"
+#include "backends/linux/VirtualPorts.h"
+#include "platform/Csp2Api.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "Emulator.h"
 #include "ScannerFile.h"
 #include "Symbologies.h"
-#include "platform/linux/ComDevices.h"
-#include "platform/linux/VirtualPorts.h"
+#include "backends/linux/ComDevices.h"
+#include "backends/linux/VirtualPorts.h"
 
 namespace {
 

@@ -1,6 +1,0 @@
-// quarnel: starts the program and runs until it is asked to end.
-#include "platform/qt/QtProgram.h"
-
-int main(int argc, char** argv) {
-    return quarnel::qt::RunProgram(argc, argv);
-}
