@@ -21,8 +21,8 @@
 #include "ReplyAssembler.h"
 #include "ScannerFile.h"
 #include "TestSupport.h"
-#include "platform/ScannerLibrary.h"
 #include "backends/linux/ComDevices.h"
+#include "platform/ScannerLibrary.h"
 
 namespace {
 

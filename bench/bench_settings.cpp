@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "TestSupport.h"
-#include "platform/SerialPortTable.h"
 #include "backends/linux/SqliteRegistry.h"
+#include "platform/SerialPortTable.h"
 #include "settings/clsSettings.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <chrono>
 
+#include "app/modMain.h"
 #include "base/ErrorInfo.h"
 #include "base/TraceLog.h"
-#include "app/modMain.h"
 #include "base/modTexts.h"
 
 namespace quarnel {

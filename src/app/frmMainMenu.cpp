@@ -1,6 +1,6 @@
+#include "app/frmMain.h"
 #include "base/ErrorInfo.h"
 #include "base/TraceLog.h"
-#include "app/frmMain.h"
 
 namespace quarnel {
 

@@ -1,9 +1,9 @@
 // The read-out pipeline of the main window: save the read-out, make the
 // order, save it, send it and report the outcome.
-#include "base/ErrorInfo.h"
-#include "base/TraceLog.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "base/modTexts.h"
 #include "base/modUtils.h"
 

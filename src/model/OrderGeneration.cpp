@@ -7,10 +7,10 @@
 #include "base/ErrorInfo.h"
 #include "base/Numeric.h"
 #include "base/TraceLog.h"
-#include "app/modMain.h"
 #include "model/Limits.h"
 #include "model/clsOrder.h"
 #include "model/clsReadSession.h"
+#include "settings/SharedSettings.h"
 
 namespace quarnel {
 

@@ -7,15 +7,27 @@
 #include <memory>
 #include <string>
 
+#include "platform/Windows.h"
+
 namespace quarnel::platform {
 
 // Results of 32 or less are failures.
-inline constexpr int32_t SE_ERR_FNF = 2;       // the opener program is missing
+#ifndef SE_ERR_FNF
+inline constexpr int32_t SE_ERR_FNF = 2;  // the opener program is missing
+#endif
+#ifndef SE_ERR_NOASSOC
 inline constexpr int32_t SE_ERR_NOASSOC = 31;  // the opener reported a failure
-inline constexpr int32_t SE_ERR_OOM = 8;       // the opener could not be started
-inline constexpr int32_t SE_OPENED = 42;       // any value above 32 is success
+#endif
+#ifndef SE_ERR_OOM
+inline constexpr int32_t SE_ERR_OOM = 8;  // the opener could not be started
+#endif
+#ifndef SE_OPENED
+inline constexpr int32_t SE_OPENED = 42;  // any value above 32 is success
+#endif
 
+#ifndef SW_HIDE
 inline constexpr int32_t SW_HIDE = 0;
+#endif
 
 class UrlOpener {
   public:

@@ -1,6 +1,6 @@
 // What the dialogs take from outside when they are made: the desktop for
 // message boxes, pickers and the busy pointer, text measuring, the PC's
-// clock and the scanner library. Settings come from Settings() (modMain.h).
+// clock and the scanner library. Settings come from Settings() (settings/SharedSettings.h).
 #pragma once
 
 #include <functional>

@@ -62,7 +62,7 @@ class clsSysTray {
     TrayForm* m_frm = nullptr;
     int32_t balloonState_ = kBalloonUnknown;
     bool inTray_ = false;
-    platform::NOTIFYICONDATA nid_{};
+    platform::NotifyIconRecord nid_{};
 };
 
 }  // namespace quarnel

@@ -2,9 +2,9 @@
 
 #include "base/ErrorInfo.h"
 #include "base/TraceLog.h"
-#include "app/modMain.h"
 #include "base/modTexts.h"
 #include "platform/Paths.h"
+#include "settings/SharedSettings.h"
 #include "ui/FormLayout.h"
 
 namespace quarnel::ui {

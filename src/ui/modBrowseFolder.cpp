@@ -2,8 +2,8 @@
 
 #include "base/ErrorInfo.h"
 #include "base/TraceLog.h"
-#include "app/modMain.h"
 #include "base/modUtils.h"
+#include "settings/SharedSettings.h"
 
 namespace quarnel::ui {
 

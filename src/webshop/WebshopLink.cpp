@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/modMain.h"
+#include "settings/SharedSettings.h"
 
 #ifndef QUARNEL_WEBSHOP_HOST
 #error "QUARNEL_WEBSHOP_HOST must name the web shop's host"

@@ -20,8 +20,8 @@
 #include "WebshopTestSupport.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
-#include "platform/DeviceChange.h"
 #include "backends/linux/VirtualPorts.h"
+#include "platform/DeviceChange.h"
 
 namespace quarnel::test {
 

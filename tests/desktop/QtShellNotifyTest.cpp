@@ -38,7 +38,7 @@ class QtShellNotifyTest : public ::testing::Test {
 };
 
 TEST_F(QtShellNotifyTest, RecordOperationsFollowTheShellsRules) {
-    NOTIFYICONDATA data = receiver_.Record();
+    NotifyIconRecord data = receiver_.Record();
     EXPECT_FALSE(shell_->Shell_NotifyIconA(NIM_ADD, data));
     EXPECT_TRUE(shell_->Shell_NotifyIconA(NIM_SETVERSION, data));
     EXPECT_TRUE(icon_->isVisible());

@@ -13,12 +13,12 @@
 #include "ScannerFile.h"
 #include "TestSupport.h"
 #include "Timing.h"
+#include "backends/linux/ComDevices.h"
 #include "model/clsBarcode.h"
 #include "platform/DeviceChange.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/ScannerLibrary.h"
 #include "platform/SerialPortTable.h"
-#include "backends/linux/ComDevices.h"
 #include "scanner/clsOPN2001.h"
 
 namespace quarnel::test {

@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "RegistryTestSupport.h"
-#include "backends/linux/AutostartView.h"
+#include "backends/linux/XdgAutostartView.h"
 
 namespace quarnel::test {
 namespace {

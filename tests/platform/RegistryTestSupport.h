@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "platform/SerialPortTable.h"
 #include "backends/linux/SqliteRegistry.h"
+#include "platform/SerialPortTable.h"
 
 namespace quarnel::test {
 

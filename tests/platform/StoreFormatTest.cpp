@@ -1,8 +1,8 @@
 #include <sqlite3.h>
 
 #include "RegistryTestSupport.h"
-#include "base/Ansi.h"
 #include "backends/linux/RegistryNames.h"
+#include "base/Ansi.h"
 
 namespace quarnel::test {
 namespace {

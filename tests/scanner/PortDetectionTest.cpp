@@ -8,11 +8,11 @@
 
 #include "FakeRegistry.h"
 #include "VirtualScannerFixture.h"
+#include "backends/linux/ComPortMapping.h"
+#include "backends/linux/UsbSerialPorts.h"
 #include "base/modUtils.h"
 #include "platform/DeviceChange.h"
 #include "platform/DeviceNotifications.h"
-#include "backends/linux/ComPortMapping.h"
-#include "backends/linux/UsbSerialPorts.h"
 #include "scanner/clsDeviceDetection.h"
 #include "scanner/modDeviceDetection.h"
 

@@ -9,8 +9,8 @@
 
 #include "ScannerFile.h"
 #include "TestSupport.h"
-#include "platform/ScannerLibrary.h"
 #include "backends/linux/VirtualPorts.h"
+#include "platform/ScannerLibrary.h"
 #include "scanner/clsOPN2001.h"
 
 namespace quarnel::test {

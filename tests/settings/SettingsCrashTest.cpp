@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "platform/SerialPortTable.h"
 #include "backends/linux/SqliteRegistry.h"
+#include "platform/SerialPortTable.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {

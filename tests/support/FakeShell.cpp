@@ -6,7 +6,7 @@
 
 namespace quarnel::test {
 
-bool FakeShell::Shell_NotifyIconA(uint32_t message, const platform::NOTIFYICONDATA& data) {
+bool FakeShell::Shell_NotifyIconA(uint32_t message, const platform::NotifyIconRecord& data) {
     calls.push_back({message, data});
     return refused.count(message) == 0;
 }

@@ -15,10 +15,10 @@ class FakeShell : public platform::ShellNotifyApi {
   public:
     struct Call {
         uint32_t message;
-        platform::NOTIFYICONDATA data;
+        platform::NotifyIconRecord data;
     };
 
-    bool Shell_NotifyIconA(uint32_t message, const platform::NOTIFYICONDATA& data) override;
+    bool Shell_NotifyIconA(uint32_t message, const platform::NotifyIconRecord& data) override;
 
     // A record's text field up to its NUL, converted to UTF-8.
     template <size_t N>

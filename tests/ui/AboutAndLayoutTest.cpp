@@ -1,8 +1,8 @@
 // The about box, the dialogs' failed loads, and the layout of every dialog
 // measured with fixed-width text.
 #include "FormsTestSupport.h"
-#include "platform/ScannerLibrary.h"
 #include "backends/linux/VirtualPorts.h"
+#include "platform/ScannerLibrary.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDeviceInfo.h"
 #include "ui/frmOPN2001Settings.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/ErrorInfo.h"
-#include "platform/ScannerLibrary.h"
 #include "platform/Csp2Api.h"
+#include "platform/ScannerLibrary.h"
 
 namespace quarnel::platform {
 namespace {

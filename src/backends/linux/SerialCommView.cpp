@@ -1,7 +1,7 @@
 #include "backends/linux/SerialCommView.h"
 
-#include "platform/RegistryApi.h"
 #include "backends/linux/RegistryNames.h"
+#include "platform/RegistryApi.h"
 
 namespace quarnel::platform {
 namespace {

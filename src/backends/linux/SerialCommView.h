@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "platform/SerialPortTable.h"
 #include "backends/linux/KeyValues.h"
+#include "platform/SerialPortTable.h"
 
 namespace quarnel::platform {
 

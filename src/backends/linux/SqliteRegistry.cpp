@@ -4,10 +4,10 @@
 #include <cstring>
 #include <optional>
 
-#include "base/ErrorInfo.h"
-#include "backends/linux/AutostartView.h"
-#include "backends/linux/Folders.h"
 #include "backends/linux/SerialCommView.h"
+#include "backends/linux/XdgAutostartView.h"
+#include "backends/linux/XdgFolders.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel::platform {
 

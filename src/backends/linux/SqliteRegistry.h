@@ -8,12 +8,12 @@
 #include <mutex>
 #include <string>
 
-#include "platform/RegistryApi.h"
-#include "platform/SerialPortTable.h"
 #include "backends/linux/KeyValues.h"
 #include "backends/linux/RegistryNames.h"
-#include "backends/linux/RegistryStore.h"
 #include "backends/linux/SerialCommView.h"
+#include "backends/linux/SqliteRegistryStore.h"
+#include "platform/RegistryApi.h"
+#include "platform/SerialPortTable.h"
 
 namespace quarnel::platform {
 

@@ -47,7 +47,7 @@ QtShellNotify::~QtShellNotify() {
     notifications_->Close();
 }
 
-bool QtShellNotify::Shell_NotifyIconA(uint32_t message, const platform::NOTIFYICONDATA& data) {
+bool QtShellNotify::Shell_NotifyIconA(uint32_t message, const platform::NotifyIconRecord& data) {
     switch (message) {
         case platform::NIM_ADD:
             if (added_) return false;
@@ -75,7 +75,7 @@ bool QtShellNotify::Shell_NotifyIconA(uint32_t message, const platform::NOTIFYIC
     }
 }
 
-bool QtShellNotify::Modify(const platform::NOTIFYICONDATA& data) {
+bool QtShellNotify::Modify(const platform::NotifyIconRecord& data) {
     record_.hWnd = data.hWnd;
     if (data.uFlags & platform::NIF_ICON) {
         record_.hIcon = data.hIcon;

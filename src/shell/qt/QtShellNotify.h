@@ -41,10 +41,10 @@ class QtShellNotify final : public QObject, public platform::ShellNotifyApi {
     explicit QtShellNotify(Options options);
     ~QtShellNotify() override;
 
-    bool Shell_NotifyIconA(uint32_t message, const platform::NOTIFYICONDATA& data) override;
+    bool Shell_NotifyIconA(uint32_t message, const platform::NotifyIconRecord& data) override;
 
   private:
-    bool Modify(const platform::NOTIFYICONDATA& data);
+    bool Modify(const platform::NotifyIconRecord& data);
     void ShowBalloon(const QString& title, const QString& text, uint32_t infoFlags);
     void HideBalloon();
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
@@ -57,7 +57,7 @@ class QtShellNotify final : public QObject, public platform::ShellNotifyApi {
     void Notify(uint32_t number, platform::WPARAM keyState = 0);
 
     Options options_;
-    platform::NOTIFYICONDATA record_{};
+    platform::NotifyIconRecord record_{};
     bool added_ = false;
     bool trayWasAvailable_ = false;
     bool balloonShowing_ = false;

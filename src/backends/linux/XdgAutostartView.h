@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "backends/linux/AtomicFile.h"
 #include "backends/linux/KeyValues.h"
+#include "backends/linux/PosixAtomicFile.h"
 
 namespace quarnel::platform {
 

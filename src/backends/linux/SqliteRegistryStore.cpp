@@ -1,4 +1,4 @@
-#include "backends/linux/RegistryStore.h"
+#include "backends/linux/SqliteRegistryStore.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "backends/linux/XdgFolders.h"
 #include "base/Ansi.h"
 #include "base/ErrorInfo.h"
-#include "backends/linux/Folders.h"
 
 namespace quarnel::platform {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryApi.h"
 #include "backends/linux/KeyValues.h"
 #include "backends/linux/RegistryNames.h"
+#include "platform/RegistryApi.h"
 
 struct sqlite3;
 

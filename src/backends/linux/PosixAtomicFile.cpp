@@ -1,4 +1,4 @@
-#include "backends/linux/AtomicFile.h"
+#include "backends/linux/PosixAtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "backends/linux/AutostartView.h"
+#include "backends/linux/XdgAutostartView.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <memory>
 
-#include "platform/RegistryApi.h"
 #include "backends/linux/DesktopEntry.h"
-#include "backends/linux/Folders.h"
 #include "backends/linux/RegistryNames.h"
+#include "backends/linux/XdgFolders.h"
+#include "platform/RegistryApi.h"
 
 namespace quarnel::platform {
 

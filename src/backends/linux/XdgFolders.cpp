@@ -1,4 +1,4 @@
-#include "backends/linux/Folders.h"
+#include "backends/linux/XdgFolders.h"
 
 #include <sys/stat.h>
 

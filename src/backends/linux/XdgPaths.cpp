@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "backends/linux/XdgFolders.h"
 #include "base/ErrorInfo.h"
-#include "backends/linux/Folders.h"
 
 namespace quarnel::platform {
 

@@ -10,11 +10,11 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/SerialPortTable.h"
 #include "backends/linux/ComDevices.h"
 #include "backends/linux/ComPortMapping.h"
 #include "backends/linux/UsbSerialPorts.h"
 #include "backends/linux/VirtualPorts.h"
+#include "platform/SerialPortTable.h"
 
 namespace quarnel::platform {
 namespace linux_ports {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "base/TraceLog.h"
-#include "platform/DeviceChange.h"
 #include "backends/linux/ComDevices.h"
 #include "backends/linux/ComPortMapping.h"
 #include "backends/linux/VirtualPorts.h"
+#include "base/TraceLog.h"
+#include "platform/DeviceChange.h"
 
 namespace quarnel::platform {
 namespace {
