@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A full settings Save (twelve values) into the registry store, with the
 // store's write-ahead log against the former sync on every write, measured
 // in the same run.

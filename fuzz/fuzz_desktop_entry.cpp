@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The autostart entry reader: any file content, and the Exec line of any
 // command written and read back.
 #include <cstddef>

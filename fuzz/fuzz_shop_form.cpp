@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference shop's form and query decoding, and its agreement with the
 // program's own form encoding.
 #include <cstddef>

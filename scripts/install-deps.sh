@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Quarnel needs to build, test and run.
 # Idempotent: packages that are already installed are skipped, and
 # nothing is fetched when everything is present.

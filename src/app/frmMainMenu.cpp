@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/frmMain.h"
 #include "base/ErrorInfo.h"
 #include "base/TraceLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The read-out pipeline of the main window: save the read-out, make the
 // order, save it, send it and report the outcome.
 #include "app/frmMain.h"

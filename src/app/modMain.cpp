@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/modMain.h"
 
 #include "app/frmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and shutdown of the program, and the shared settings object.
 #pragma once
 

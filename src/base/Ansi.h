@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files and wire text use Windows-1252 on every platform, so that they stay
 // exchangeable with Windows installations; strings inside the program are UTF-8.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/DateTime.h"
 
 #include "resources/LocaleNames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Local date and time with one-second resolution, and the forms in which the
 // program writes them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/ErrorInfo.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Failures as the program reports them: a number, a description and the
 // name of the component that raised it.
 #pragma once

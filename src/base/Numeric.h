@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The numeric test and conversion applied to numbers typed or scanned by users
 // (quantity barcodes, order files, stored settings).
 #pragma once

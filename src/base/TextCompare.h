@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Comparisons of markers, keys and switches that ignore letter case. Only
 // ASCII letters are folded: the texts compared against are plain ASCII.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The trace log: one line per entry, appended to the file the settings name.
 //
 // Entries are written through the helpers below, one per kind of entry, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/modTexts.h"
 
 #include "base/ErrorInfo.h"

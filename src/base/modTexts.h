@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Looks up the user-visible texts by number and fills in their placeholders.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/modUtils.h"
 
 #include <sys/stat.h>

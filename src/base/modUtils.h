@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small file, byte and number helpers.
 #pragma once
 

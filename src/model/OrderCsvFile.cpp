@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The order CSV file: an optional "sid:" line, a header line and one
 // "ProductID;Quantity" line per order line.
 #include <algorithm>

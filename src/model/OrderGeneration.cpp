@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turns the barcodes of a read session into an order: every product barcode
 // gives a line, and quantity barcodes ("Q" and four characters forming a
 // number) give the quantity of the product before or after them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The read-out text file of a read session.
 #include "base/Ansi.h"
 #include "base/ErrorInfo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TextLineReader.h"
 
 #include <algorithm>

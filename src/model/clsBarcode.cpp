@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/clsBarcode.h"
 
 #include "base/TraceLog.h"

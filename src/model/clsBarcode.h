@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One scanned barcode: its text, the name of its barcode type and when it
 // was scanned.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/clsOrder.h"
 
 #include "base/TraceLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/clsOrderLine.h"
 
 #include "base/TraceLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One line of an order: a product identifier and its quantity.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/clsReadSession.h"
 
 #include "base/TraceLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One read-out of the scanner: when it was taken, which scanner it came
 // from and the barcodes in the order the scanner delivered them.
 #pragma once

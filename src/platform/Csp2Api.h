@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The C interface of the OPN-2001 communication library: plain functions
  * with 32-bit integer arguments, byte buffers passed by the address of their
  * first byte, and a signed 32-bit result. The program binds these names at

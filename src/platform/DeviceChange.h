@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device-change messages for serial ports: WM_DEVICECHANGE with an arrival
 // or removal code in wParam and, in lParam, the address of a port record.
 #pragma once

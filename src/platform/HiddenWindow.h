@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window that is never shown and exists to receive messages. Its window
 // procedure can be replaced the way SetWindowLongA with GWL_WNDPROC does; a
 // replacement passes messages on with CallWindowProcA.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HTTP client operations the program uses, with the arguments and
 // results of the Windows internet API's "A" functions: handles are non-zero
 // numbers, 0 is a failure. Strings are Windows-1252 bytes.

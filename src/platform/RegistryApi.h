@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry operations the program uses, with the Windows registry API's
 // arguments and status codes. Names, paths and string data are in the
 // system's code page, as with the API's "A" functions: here UTF-8, as on a

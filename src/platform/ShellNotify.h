@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The notification area of the desktop, with the record and operations of
 // the Windows shell's Shell_NotifyIconA. Notifications about the icon come
 // back to the record's window as its callback message (WM_MOUSEMOVE), with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening a document or a web address with the user's default program, with
 // the arguments and result of the Windows shell's ShellExecuteA.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one place <windows.h> is included, lean and without the min and max
 // macros. Elsewhere it is empty: the seams then define the Win32 names they
 // use themselves, each only where <windows.h> has not defined it already.

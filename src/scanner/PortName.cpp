@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanner/PortName.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanner/clsDeviceDetection.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connection and barcode read-out of the OPN-2001.
 #include "scanner/clsOPN2001.h"
 

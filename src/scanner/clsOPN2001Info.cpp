@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device information, library version, parameters and clock of the OPN-2001.
 // These operations never end early on a failure to call the library: they
 // report failure (false or an empty text) instead.

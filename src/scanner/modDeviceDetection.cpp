@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanner/modDeviceDetection.h"
 
 #include "base/TraceLog.h"

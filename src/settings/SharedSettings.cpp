@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/SharedSettings.h"
 
 namespace quarnel {

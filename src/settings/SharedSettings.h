@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one settings object of the running program, shared by every floor above.
 #pragma once
 

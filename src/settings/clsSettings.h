@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every persistent user setting. Loads itself from the registry when created
 // and writes everything back only on Save.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the dialogs take from outside when they are made: the desktop for
 // message boxes, pickers and the busy pointer, text measuring, the PC's
 // clock and the scanner library. Settings come from Settings() (settings/SharedSettings.h).

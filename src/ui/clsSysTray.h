@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's icon in the notification area: its picture and tool tip,
 // balloon messages above it, and the icon's notifications turned into the
 // OnTrayEvent event.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmDeviceInfo.h"
 
 #include "base/TraceLog.h"

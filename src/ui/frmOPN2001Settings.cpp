@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmOPN2001Settings.h"
 
 #include "base/ErrorInfo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner settings dialog: the beeper switch, the scanner's clock (set
 // from the PC's clock on request) and a reset to factory defaults. Nothing
 // reaches the scanner before OK, except the reset. Modeless.

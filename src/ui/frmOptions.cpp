@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmOptions.h"
 
 #include "base/ErrorInfo.h"

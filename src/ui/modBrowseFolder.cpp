@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/modBrowseFolder.h"
 
 #include "base/ErrorInfo.h"

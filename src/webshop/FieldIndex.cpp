@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/FieldIndex.h"
 
 #include "base/TextCompare.h"

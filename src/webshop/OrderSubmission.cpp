@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Posting an order to the web shop and opening its order page.
 #include <algorithm>
 

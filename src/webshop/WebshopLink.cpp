@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/WebshopLink.h"
 
 #include <algorithm>

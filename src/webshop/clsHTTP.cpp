@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/clsHTTP.h"
 
 #include <algorithm>

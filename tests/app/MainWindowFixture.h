@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window loaded by start-up over a scripted desktop, a recording
 // shell and dialogs, the virtual scanner library and the reference web shop.
 #pragma once

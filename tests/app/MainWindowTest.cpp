@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's polling of detection, its tray menu, the dialogs it
 // opens and the way it ends.
 #include "MainWindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Without a tray, balloons go to the desktop's notification service: here a
 // stand-in on a private session bus, answering from a thread of its own.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop services on Qt: answers of the modal windows, the menu's
 // choice, and the event sources that keep running while those are open.
 #include <gtest/gtest.h>

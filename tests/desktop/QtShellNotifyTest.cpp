@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray backend turns the shell's icon record into a QSystemTrayIcon and
 // sends clicks and balloon events back to the record's window.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A hidden window that records the notification numbers and key states the
 // tray backend sends it as mouse moves, and the icon records aimed at it.
 #pragma once

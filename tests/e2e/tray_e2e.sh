@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The built program on a virtual display with a tray host: the icon appears
 # when the tray starts after the program and again when it restarts, a
 # plugged-in virtual scanner's barcodes become an order in the reference

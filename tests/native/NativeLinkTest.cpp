@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built OPN-2001 library, bound as the program binds it, against the
 // emulator on a pseudo-terminal: every operation through clsOPN2001, the
 // raw results, each misbehaviour of the line, and the COM devices' folder

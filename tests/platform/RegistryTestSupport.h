@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A registry over a private store, autostart folder and port table; setting, reading, listing.
 #pragma once
 

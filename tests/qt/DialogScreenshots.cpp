@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qt_dialog_screenshots OUTDIR LANG: saves each dialog, filled with sample
 // settings and a virtual scanner, as OUTDIR/<dialog>-<LANG>.png. Language,
 // store and scanner folder come from the environment the calling script sets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port detection: on synthesized device-change notifications and a fake
 // serial-port table, and on the Linux serial-port table with port arrivals
 // and removals from the virtual scanners' folder.

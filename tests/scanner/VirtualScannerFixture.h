@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A private folder of virtual scanners for one test, scanner objects bound
 // to the virtual library through the real dynamic binding, and the
 // quarnel-vscan tool.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>

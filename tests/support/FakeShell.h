@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A notification area that records every Shell_NotifyIconA call with a copy
 // of the record, and refuses the operations it is told to refuse.
 #pragma once

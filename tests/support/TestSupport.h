@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by every test area: temporary folders, environment
 // overrides and a trace log captured into a temporary file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about box, the dialogs' failed loads, and the layout of every dialog
 // measured with fixed-width text.
 #include "FormsTestSupport.h"

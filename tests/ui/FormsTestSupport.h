@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fakes for the dialogs' services (fixed-width text, a scripted desktop) and
 // a fixture that runs the application on a private store.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray object over a recording shell: the record it hands over, the
 // balloon states and the notifications it turns into events.
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Posting orders and reading the shop's replies, against loopback servers.
 #include "WebshopTestSupport.h"
 #include "base/modTexts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference web shop as its own process on a loopback port, and orders sent to it.
 #include "ShopProcess.h"
 #include "WebshopTestSupport.h"

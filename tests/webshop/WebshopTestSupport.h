@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the web shop tests share: a raw loopback HTTP server and a client with short time-outs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner library's functions over the OPN-2001 serial protocol. Like
 // the virtual library it holds one connection: the port of the last
 // successful csp2InitEx. Nothing here throws across the C interface.

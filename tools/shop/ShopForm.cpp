@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ShopForm.h"
 
 #include "base/Ansi.h"

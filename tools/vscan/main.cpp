@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarnel-vscan: plugs, fills, shows and unplugs virtual OPN-2001 scanners.
 #include <algorithm>
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/SerialPortTable.h"
 
 namespace quarnel::platform {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hidden windows without a window system: the procedure slot and its
 // message calls are all there is to them.
 #include "platform/HiddenWindow.h"

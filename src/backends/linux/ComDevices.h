@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test-only COM devices: an entry "COM<n>" (usually a link to a
 // pseudo-terminal) in the folder named by QUARNEL_COM_DEVICES is opened for
 // COM port n instead of its /dev device, and is listed as an OPN-2001 port.

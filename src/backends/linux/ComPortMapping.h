@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How Linux serial devices are numbered as COM ports: /dev/ttyUSB<n> is
 // COM(n+1) for n below 32, /dev/ttyACM<n> is COM(n+33). Header-only, so that
 // scanner libraries open the same device for a number as the program lists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backends/linux/CurlHttp.h"
 
 #include <curl/curl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HTTP client operations over libcurl's blocking interface. A request
 // is carried out in HttpSendRequestA; its body is kept and handed out by
 // InternetReadFile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backends/linux/DesktopEntry.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and writing freedesktop.org desktop entries for the autostart
 // folder: one program, started with no arguments.
 #pragma once

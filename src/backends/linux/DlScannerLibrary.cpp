@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Binds the scanner library's functions with dlopen/dlsym, each on its first
 // call, so that a missing library or function fails only the call that needs it.
 #include <dlfcn.h>

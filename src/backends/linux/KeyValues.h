@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The values of one registry key, wherever they live: in the store or in a
 // live view of some other part of the system.
 #pragma once

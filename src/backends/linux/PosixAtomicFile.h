@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing a file so that it is never seen, nor left, half-written.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Locale.h"
 
 #include <cstdlib>

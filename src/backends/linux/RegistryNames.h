@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Key paths and value names as the registry compares them: without regard
 // to letter case, in UTF-8.
 #pragma once

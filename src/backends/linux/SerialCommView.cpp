@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backends/linux/SerialCommView.h"
 
 #include "backends/linux/RegistryNames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry key HKLM\HARDWARE\DEVICEMAP\SERIALCOMM as a read-only view of
 // the serial-port table: value name = kernel device name, data = port name.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backends/linux/SqliteRegistry.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry of this platform: keys and values in an SQLite store, plus two
 // live views (the autostart folder as the Run key, the serial-port table as
 // SERIALCOMM). Handles are numbers valid within this object.

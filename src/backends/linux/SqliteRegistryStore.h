@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry's keys and values in one SQLite database per user. Reads never
 // create the file; the first write creates it with its schema. Names and
 // string data are UTF-8; a store of an older version, which held them as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port arrivals and removals from a udev monitor (USB serial ports) and from
 // inotify on the virtual scanners' folder and the COM devices' folder,
 // behind one epoll descriptor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial-port table from udev and the virtual scanners' folder.
 #include <libudev.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Naming of USB serial ports in the serial-port table: the OPN-2001
 // (065a:0009 on the opticon driver, or any 065a device on cdc_acm) is
 // "\Device\Optovcm<n>", other ports "\Device\<driver><n>", n counting per

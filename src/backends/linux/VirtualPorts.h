@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder of virtual scanners: one file "COM<n>.scanner" per port, in the
 // folder named by QUARNEL_VIRTUAL_PORTS. Header-only, shared by the program,
 // the virtual scanner library and its tool.

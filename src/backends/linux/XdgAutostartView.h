@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry key HKCU\Software\Microsoft\Windows\CurrentVersion\Run as a
 // live view of the XDG autostart folder: each value is the desktop entry
 // "<value name>.desktop", its data the program the entry starts. An entry

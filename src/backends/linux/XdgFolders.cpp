@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backends/linux/XdgFolders.h"
 
 #include <sys/stat.h>

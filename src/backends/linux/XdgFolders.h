@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The XDG base folders, and creating the private folders the program keeps
 // its files in.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opens URLs with xdg-open, started directly from PATH with an argument
 // vector, so that no shell ever reads the URL.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A backend for systems that have none yet: it builds anywhere, and every
 // seam reports that the service is not available, the way the real ones
 // report a failure.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Balloons without a tray: the desktop's notification service
 // (org.freedesktop.Notifications on the session bus).
 #pragma once

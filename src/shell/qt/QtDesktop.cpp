@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/qt/QtDesktop.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop services of the program's windows on Qt Widgets.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opens the program's four dialogs as Qt windows: the about and scanner
 // information dialogs modally (the call returns when they close), the
 // options and scanner settings dialogs modeless. Each dialog has one window

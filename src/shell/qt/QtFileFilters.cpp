@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/qt/QtFileFilters.h"
 
 #include "shell/qt/QtStrings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file dialogs' filter lists, converted to Qt's name filters.
 #pragma once
 

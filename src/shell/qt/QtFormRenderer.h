@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shows a toolkit-free ui::Form as a real Qt dialog.
 //
 // Each control becomes one widget whose object name is the control's name,

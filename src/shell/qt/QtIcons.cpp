@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/qt/QtIcons.h"
 
 // The resources live in a static library, so they must be registered by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's icons, named by the numbers the tray record carries.
 #pragma once
 

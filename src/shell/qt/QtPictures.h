@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures of the dialogs' image lists, drawn to fit a control.
 #pragma once
 

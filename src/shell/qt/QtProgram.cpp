@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/qt/QtProgram.h"
 
 #include <QApplication>

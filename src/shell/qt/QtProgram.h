@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program on Qt: the application object, the real services, the main
 // window and the event loop until the window has been unloaded.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The notification area on a Qt desktop: one QSystemTrayIcon driven by the
 // shell's icon record. Clicks on the icon and the life of its balloons come
 // back to the record's window as notification numbers, the way the shell

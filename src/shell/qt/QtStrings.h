@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversions between the program's strings and Qt's.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text sizes in twips, measured with the font the dialogs are drawn in.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Qt's own texts (standard buttons, the file dialogs) in the language the
 // program speaks, so that a Dutch question is not answered with "Yes".
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SIGINT, SIGTERM and SIGHUP, turned into a call from the event loop.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarnel: starts the program and runs until it is asked to end.
 #include "shell/qt/QtProgram.h"
 
