@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The least a trace entry can cost when the trace file is opened, appended
 // to and closed for every entry: stat on the folder, open for append, write
 // and close of the line.

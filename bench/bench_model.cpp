@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A read-out of 32,767 barcodes through SaveToFile, ToOrder, SaveAsCSV and
 // LoadFromCSV with event tracing on. Each file operation is compared with
 // one buffered write of the same bytes: the counter x_floor is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An upload of 10,000 barcodes from the OPN-2001 emulator through the
 // scanner library, against the raw transfer of the same reply bytes over a
 // pseudo-terminal. A pseudo-terminal has no baud rate, so the comparison
@@ -24,8 +25,8 @@
 #include "ReplyAssembler.h"
 #include "ScannerFile.h"
 #include "TestSupport.h"
+#include "backends/linux/ComDevices.h"
 #include "platform/ScannerLibrary.h"
-#include "platform/linux/ComDevices.h"
 
 namespace {
 

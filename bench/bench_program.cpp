@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The running program: idle processor time and resident memory, the time
 // from start to the icon in the tray, and a scanner holding 32,767 barcodes
 // from plug-in to the order stored by the reference shop, against the

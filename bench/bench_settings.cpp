@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 // A full settings Save (twelve values) into the registry store, with the
 // store's write-ahead log against the former sync on every write, measured
 // in the same run.
 #include <benchmark/benchmark.h>
 
 #include "TestSupport.h"
+#include "backends/linux/SqliteRegistry.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/SqliteRegistry.h"
 #include "settings/clsSettings.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Event entries per second through WriteTrace, which opens, appends to and
 // closes the trace file for every entry, against the least any such entry
 // costs: a loop of stat on the folder, open for append, write and close of
@@ -8,7 +9,7 @@
 
 #include "RawAppend.h"
 #include "TestSupport.h"
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace {
 

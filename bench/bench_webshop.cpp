@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One POST of an order of 32,767 lines to the reference web shop on
 // loopback: through the program's submission, and through the curl command
 // line with the same body, in the same run against the same server.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 include(GoogleTest)
 
 # quarnel_add_test(NAME SOURCES... [LIBS ...] [ENV VAR=VALUE ...])

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks that hold for every input; a failure aborts, so that libFuzzer
 // keeps the input as a crash.
 #pragma once

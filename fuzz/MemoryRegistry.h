@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A registry held in memory that keeps to the registry API's contract:
 // key paths and value names compare without regard to ASCII case, and
 // every key along a created path exists.

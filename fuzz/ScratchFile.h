@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One file per fuzzing process for code that reads from a path; removed
 // when the process ends. It lives in memory (/dev/shm) where it can, since
 // it is rewritten for every input.

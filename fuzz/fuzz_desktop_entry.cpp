@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The autostart entry reader: any file content, and the Exec line of any
 // command written and read back.
 #include <cstddef>
@@ -5,7 +6,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "platform/linux/DesktopEntry.h"
+#include "backends/linux/DesktopEntry.h"
 
 using namespace quarnel::platform;
 

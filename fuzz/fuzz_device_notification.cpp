@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device-change notification records handed to port detection. The record
 // is a buffer of exactly the size its own size field gives (the first four
 // bytes, little-endian); a size field larger than the input is lowered to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The native link's reply assembler and the reply parsers behind it. The
 // first byte picks the command whose reply is awaited (low three bits) and,
 // with its top bit, wraps the rest of the input as the body of a reply with

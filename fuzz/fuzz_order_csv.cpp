@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The order CSV loader on a file holding the input. An input that starts
 // with a NUL byte is placed so that it crosses the reader's 64 KiB chunk
 // boundary: its second byte says how far before the boundary it starts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarnel-reg's command line: the input split at NUL bytes into arguments,
 // parsed and carried out on a registry held in memory.
 #include <cstddef>

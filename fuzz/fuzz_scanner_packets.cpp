@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Barcode packets and their time stamps as the scanner object decodes them,
 // from a scanner library that hands out the input. The first byte is the
 // number of packets (255: the transfer fails), each a control byte and then
@@ -15,7 +16,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "scanner/clsOPN2001.h"
 
 using namespace quarnel;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stored registry values converted into settings. The input has one line
 // per stored value (the settings in the order below, then the autostart
 // value); an empty or missing line leaves the value out. A line is the

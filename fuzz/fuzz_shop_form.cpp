@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference shop's form and query decoding, and its agreement with the
 // program's own form encoding.
 #include <cstddef>
@@ -6,7 +7,7 @@
 
 #include "FuzzCheck.h"
 #include "ShopForm.h"
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 #include "webshop/clsHTTP.h"
 
 using namespace quarnel;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shop's reply as the order submission interprets it. The first input
 // byte says how the body arrives: its low six bits give the size of the
 // pieces the client hands out (0 for all at once), its top bit breaks the

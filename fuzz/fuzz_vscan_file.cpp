@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual scanner's file reader: any text, and what it reads written
 // and read back unchanged.
 #include <cstddef>

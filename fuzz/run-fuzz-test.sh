@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # One fuzz target as a test: every seed of its corpus, then a short run that
 # grows a scratch copy of the corpus, never the repository's.
 # Usage: run-fuzz-test.sh TARGET CORPUS SCRATCH [libFuzzer options...]

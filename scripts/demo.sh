@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Shows Quarnel's main job on any machine, without a scanner or a real shop:
 # a virtual scanner is plugged in, its barcodes become an order in the
 # reference shop, and the order page is opened. Uses a private, temporary

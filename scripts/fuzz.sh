@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets (clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer) if needed and fuzzes one target, or each in
 # turn, for as long as asked.

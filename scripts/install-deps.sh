@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Quarnel needs to build, test and run.
 # Idempotent: packages that are already installed are skipped, and
 # nothing is fetched when everything is present.
@@ -12,6 +13,7 @@ packages=(
   libudev-dev
   libcpp-httplib-dev
   libgtest-dev libgmock-dev
+  python3 g++-mingw-w64-x86-64-posix
   libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 qt6-translations-l10n
   xvfb xauth trayer xdotool x11-utils imagemagick dbus-x11 fonts-dejavu-core

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from a Release build of its own (no sanitizers,
 # no tests, Debian's hardening flags) installing to /usr, and prints its path
 # on standard output (the build's own output goes to standard error).

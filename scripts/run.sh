@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is needed, builds Quarnel and starts it. Arguments are passed
 # to quarnel (for example: extended).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes the pictures of the four dialogs in English and Dutch under a
 # virtual X server and writes them to docs/screenshots/.
 #   scripts/screenshots-dialogs.sh [BUILD_DIR]   (default: build)

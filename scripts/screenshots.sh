@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Photographs the balloon, the tray menu and the order page into
 # docs/screenshots/ by running the end-to-end scenario on a virtual display.
 # Builds what is missing first (Release build folder, like the demo).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Shell helpers shared by the demo, the end-to-end test and the screenshot
 # script: a private profile, the reference shop, a virtual display with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything the main window takes from outside: the desktop, the tray, the
 // dialogs, the scanner library and the sources of port changes. main()
 // fills it with the real layers, tests with fakes.

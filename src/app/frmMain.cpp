@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 #include "app/frmMain.h"
 
 #include <chrono>
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
 #include "app/modMain.h"
-#include "app/modTexts.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modTexts.h"
 
 namespace quarnel {
 namespace {

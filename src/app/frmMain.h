@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one permanent window, never shown. It owns the port
 // detection, the scanner object while a scanner is found and the tray icon;
 // it polls detection every 250 ms, opens the tray menu on a right click and

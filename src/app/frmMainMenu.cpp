@@ -1,6 +1,7 @@
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+// SPDX-License-Identifier: MIT
 #include "app/frmMain.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 

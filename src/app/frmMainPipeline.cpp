@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: MIT
 // The read-out pipeline of the main window: save the read-out, make the
 // order, save it, send it and report the outcome.
 #include <cerrno>
 #include <cstdio>
 #include <utility>
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
-#include "app/modTexts.h"
-#include "app/modUtils.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modTexts.h"
+#include "base/modUtils.h"
 #include "model/Safekeeping.h"
 
 namespace quarnel {

@@ -1,17 +1,12 @@
+// SPDX-License-Identifier: MIT
 #include "app/modMain.h"
 
-#include "app/ErrorInfo.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
 #include "app/frmMain.h"
+#include "base/ErrorInfo.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
-
-namespace {
-
-std::shared_ptr<clsSettings> g_settings;
-
-}  // namespace
 
 bool IsExtendedSwitch(std::string commandLine) {
     if (!commandLine.empty() && (commandLine[0] == '-' || commandLine[0] == '/')) {
@@ -22,11 +17,12 @@ bool IsExtendedSwitch(std::string commandLine) {
 
 void Main(const std::string& commandLine, const StartupEnvironment& environment) {
     SetExtendedLogging(IsExtendedSwitch(commandLine));
-    g_settings = std::make_shared<clsSettings>(environment.registry, environment.applicationFolder,
-                                               environment.executablePath);
-    SetTraceSettings(g_settings);
+    auto settings = std::make_shared<clsSettings>(
+        environment.registry, environment.applicationFolder, environment.executablePath);
+    SetSettings(settings);
+    SetTraceSettings(settings);
     WriteTrace(std::string("Starting ") + kAppTitle, false, true);
-    for (const std::string& problem : g_settings->LoadProblems()) trace::Event(problem);
+    for (const std::string& problem : settings->LoadProblems()) trace::Event(problem);
 }
 
 std::unique_ptr<frmMain> Main(const std::string& commandLine, const StartupEnvironment& environment,
@@ -37,14 +33,10 @@ std::unique_ptr<frmMain> Main(const std::string& commandLine, const StartupEnvir
     return window;
 }
 
-std::shared_ptr<clsSettings> Settings() {
-    return g_settings;
-}
-
 void ExitApplication() {
     trace::Event(std::string("Exiting ") + kAppTitle);
     SetTraceSettings(nullptr);
-    g_settings.reset();
+    SetSettings(nullptr);
 }
 
 }  // namespace quarnel

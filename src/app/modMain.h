@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and shutdown of the program, and the shared settings object.
 #pragma once
 
@@ -6,7 +7,7 @@
 
 #include "app/MainWindowServices.h"
 #include "platform/RegistryApi.h"
-#include "settings/clsSettings.h"
+#include "settings/SharedSettings.h"
 
 namespace quarnel {
 
@@ -30,9 +31,6 @@ void Main(const std::string& commandLine, const StartupEnvironment& environment)
 // caller; the program lives as long as the window is loaded.
 std::unique_ptr<frmMain> Main(const std::string& commandLine, const StartupEnvironment& environment,
                               MainWindowServices services);
-
-// The shared settings object; null before Main and after ExitApplication.
-std::shared_ptr<clsSettings> Settings();
 
 // Writes the exit entry and releases the shared settings object.
 void ExitApplication();

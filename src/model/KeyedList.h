@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An ordered list of shared records with optional unique keys, 1-based at
 // its interface. Positions outside the list and unknown keys raise 9, a key
 // that is already present raises 457.
@@ -10,7 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel {
 

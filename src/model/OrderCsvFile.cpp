@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: MIT
 // The order CSV file: an optional "sid:" line, a header line and one
 // "ProductID;Quantity" line per order line.
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/Numeric.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/Numeric.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
 #include "model/Limits.h"
 #include "model/TextFileWriter.h"
 #include "model/TextLineReader.h"

@@ -1,16 +1,17 @@
+// SPDX-License-Identifier: MIT
 // Turns the barcodes of a read session into an order: every product barcode
 // gives a line, and quantity barcodes ("Q" and four characters forming a
 // number) give the quantity of the product before or after them.
 #include <cmath>
 #include <limits>
 
-#include "app/ErrorInfo.h"
-#include "app/Numeric.h"
-#include "app/TraceLog.h"
-#include "app/modMain.h"
+#include "base/ErrorInfo.h"
+#include "base/Numeric.h"
+#include "base/TraceLog.h"
 #include "model/Limits.h"
 #include "model/clsOrder.h"
 #include "model/clsReadSession.h"
+#include "settings/SharedSettings.h"
 
 namespace quarnel {
 

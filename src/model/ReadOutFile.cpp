@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 // The read-out text file of a read session.
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "model/Limits.h"
 #include "model/TextFileWriter.h"
 #include "model/clsReadSession.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/RecordPool.h"
 
 #include <algorithm>

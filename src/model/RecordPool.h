@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes shared records of one type from a pool of equal slots instead of
 // the general heap: an order of tens of thousands of lines is built and
 // released several times faster. Released records go back to the pool for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeps each read-out's order safe until the shop has it: a recovery copy in
 // the data folder, written before the scanner is emptied, and the memory of
 // the last read-out the shop accepted, so that it is never sent twice.
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 
 namespace quarnel::safekeeping {
 

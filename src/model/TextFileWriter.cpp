@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TextFileWriter.h"
 
 #include <fcntl.h>
@@ -10,8 +11,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel {
 

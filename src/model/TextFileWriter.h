@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a text file in Windows-1252 through one buffer, so that large files
 // cost few system calls. Failures raise the matching error.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TextLineReader.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 
 #include <sys/stat.h>
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a Windows-1252 text file line by line in fixed-size chunks, so that
 // memory stays bounded whatever the file holds. CR LF, a lone CR and a lone
 // LF each end a line. Failures raise the matching error.

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // One scanned barcode: its text, the name of its barcode type and when it
 // was scanned.
 #pragma once
 
 #include <string>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 
 namespace quarnel {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An order for the web shop: product lines, the scanner they came from and,
 // once the shop has accepted it, the shop's order number.
 #pragma once

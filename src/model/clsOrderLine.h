@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One line of an order: a product identifier and its quantity.
 #pragma once
 
@@ -5,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #include "model/clsReadSession.h"
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One read-out of the scanner: when it was taken, which scanner it came
 // from and the barcodes in the order the scanner delivered them.
 #pragma once
@@ -7,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "model/KeyedList.h"
 #include "model/clsBarcode.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program's windows need from the desktop besides the tray icon:
 // message boxes, the file and folder pickers, timers, the pop-up menu, the
 // hourglass pointer and watching descriptors. The program's toolkit layer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device-change messages for serial ports: WM_DEVICECHANGE with an arrival
 // or removal code in wParam and, in lParam, the address of a port record.
 #pragma once
@@ -8,13 +9,22 @@
 #include <string_view>
 
 #include "platform/HiddenWindow.h"
+#include "platform/Windows.h"
 
 namespace quarnel::platform {
 
+#ifndef WM_DEVICECHANGE
 inline constexpr UINT WM_DEVICECHANGE = 0x0219;
+#endif
+#ifndef DBT_DEVICEARRIVAL
 inline constexpr WPARAM DBT_DEVICEARRIVAL = 0x8000;
+#endif
+#ifndef DBT_DEVICEREMOVECOMPLETE
 inline constexpr WPARAM DBT_DEVICEREMOVECOMPLETE = 0x8004;
+#endif
+#ifndef DBT_DEVTYP_PORT
 inline constexpr uint32_t DBT_DEVTYP_PORT = 3;
+#endif
 
 // Header: structure size, device type, reserved (4 bytes each, little-endian).
 inline constexpr size_t kDeviceHeaderSize = 12;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arrivals and removals of serial ports, delivered to a hidden window as
 // WM_DEVICECHANGE messages. The event loop watches FileDescriptor() and
 // calls Dispatch() when it becomes readable.

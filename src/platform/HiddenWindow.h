@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window that is never shown and exists to receive messages. Its window
 // procedure can be replaced the way SetWindowLongA with GWL_WNDPROC does; a
 // replacement passes messages on with CallWindowProcA.
@@ -8,17 +9,30 @@
 #include <memory>
 #include <string>
 
+#include "platform/Windows.h"
+
 namespace quarnel::platform {
 
 using HWND = int32_t;
+#ifdef _WIN32
+using ::LPARAM;
+using ::LRESULT;
+using ::UINT;
+using ::WPARAM;
+#else
 using UINT = uint32_t;
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;  // may carry the address of a message's record
 using LRESULT = intptr_t;
+#endif
 using WNDPROC = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
 
+#ifndef GWL_WNDPROC
 inline constexpr int32_t GWL_WNDPROC = -4;
+#endif
+#ifndef WM_MOUSEMOVE
 inline constexpr UINT WM_MOUSEMOVE = 0x0200;
+#endif
 
 // The procedure of a window that handles nothing itself: answers 0.
 LRESULT DefWindowProcA(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HTTP client operations the program uses, with the arguments and
 // results of the Windows internet API's "A" functions: handles are non-zero
 // numbers, 0 is a failure. Strings are Windows-1252 bytes.
@@ -9,19 +10,35 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Windows.h"
+
 namespace quarnel::platform {
 
 using HINTERNET = int32_t;
 
+#ifndef INTERNET_OPEN_TYPE_PRECONFIG
 inline constexpr uint32_t INTERNET_OPEN_TYPE_PRECONFIG = 0;
+#endif
+#ifndef INTERNET_OPEN_TYPE_DIRECT
 inline constexpr uint32_t INTERNET_OPEN_TYPE_DIRECT = 1;
+#endif
+#ifndef INTERNET_OPEN_TYPE_PROXY
 inline constexpr uint32_t INTERNET_OPEN_TYPE_PROXY = 3;
+#endif
 
+#ifndef INTERNET_SERVICE_HTTP
 inline constexpr uint32_t INTERNET_SERVICE_HTTP = 3;
+#endif
+#ifndef INTERNET_DEFAULT_HTTP_PORT
 inline constexpr uint16_t INTERNET_DEFAULT_HTTP_PORT = 80;
+#endif
 
+#ifndef INTERNET_FLAG_RELOAD
 inline constexpr uint32_t INTERNET_FLAG_RELOAD = 0x80000000u;
+#endif
+#ifndef INTERNET_FLAG_PRAGMA_NOCACHE
 inline constexpr uint32_t INTERNET_FLAG_PRAGMA_NOCACHE = 0x00000100u;
+#endif
 
 class HttpApi {
   public:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user's display language, as far as the program distinguishes it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How this platform writes file paths, and where the program keeps its files.
 #pragma once
 

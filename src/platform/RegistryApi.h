@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry operations the program uses, with the Windows registry API's
 // arguments and status codes. Names, paths and string data are in the
 // system's code page, as with the API's "A" functions: here UTF-8, as on a
@@ -8,34 +9,80 @@
 #include <memory>
 #include <string>
 
+#include "platform/Windows.h"
+
 namespace quarnel::platform {
 
+#ifdef _WIN32
+using HKEY = ::HKEY;
+#else
 using HKEY = uint32_t;
+#endif
 
+#ifndef HKEY_CURRENT_USER
 inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+#endif
+#ifndef HKEY_LOCAL_MACHINE
 inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
+#endif
 
+#ifndef REG_NONE
 inline constexpr uint32_t REG_NONE = 0;
+#endif
+#ifndef REG_SZ
 inline constexpr uint32_t REG_SZ = 1;
+#endif
+#ifndef REG_EXPAND_SZ
 inline constexpr uint32_t REG_EXPAND_SZ = 2;
+#endif
+#ifndef REG_BINARY
 inline constexpr uint32_t REG_BINARY = 3;
+#endif
+#ifndef REG_DWORD
 inline constexpr uint32_t REG_DWORD = 4;
+#endif
+#ifndef REG_DWORD_BIG_ENDIAN
 inline constexpr uint32_t REG_DWORD_BIG_ENDIAN = 5;
+#endif
+#ifndef REG_LINK
 inline constexpr uint32_t REG_LINK = 6;
+#endif
+#ifndef REG_MULTI_SZ
 inline constexpr uint32_t REG_MULTI_SZ = 7;
+#endif
 
+#ifndef KEY_QUERY_VALUE
 inline constexpr uint32_t KEY_QUERY_VALUE = 0x0001;
+#endif
 inline constexpr uint32_t KEY_ALL_ACCESS_0x3F = 0x003F;
 
+#ifndef ERROR_SUCCESS
 inline constexpr int32_t ERROR_SUCCESS = 0;
+#endif
+#ifndef ERROR_FILE_NOT_FOUND
 inline constexpr int32_t ERROR_FILE_NOT_FOUND = 2;
+#endif
+#ifndef ERROR_ACCESS_DENIED
 inline constexpr int32_t ERROR_ACCESS_DENIED = 5;
+#endif
+#ifndef ERROR_INVALID_HANDLE
 inline constexpr int32_t ERROR_INVALID_HANDLE = 6;
+#endif
+#ifndef ERROR_INVALID_DATA
 inline constexpr int32_t ERROR_INVALID_DATA = 13;
+#endif
+#ifndef ERROR_INVALID_PARAMETER
 inline constexpr int32_t ERROR_INVALID_PARAMETER = 87;
+#endif
+#ifndef ERROR_MORE_DATA
 inline constexpr int32_t ERROR_MORE_DATA = 234;
+#endif
+#ifndef ERROR_NO_MORE_ITEMS
 inline constexpr int32_t ERROR_NO_MORE_ITEMS = 259;
+#endif
+#ifndef ERROR_BADDB
 inline constexpr int32_t ERROR_BADDB = 1009;
+#endif
 
 class RegistryApi {
   public:

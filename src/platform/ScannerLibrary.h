@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner communication library, one method per library function. The
 // functions are bound on first use: a library that cannot be loaded raises
 // error 48, a function it lacks error 453.

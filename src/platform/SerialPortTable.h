@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table of serial ports present, as the registry key
 // HKLM\HARDWARE\DEVICEMAP\SERIALCOMM shows it: one value per port, named
 // after the port's kernel device and holding its "COMn" name.

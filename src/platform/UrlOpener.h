@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening a document or a web address with the user's default program, with
 // the arguments and result of the Windows shell's ShellExecuteA.
 #pragma once
@@ -7,15 +8,27 @@
 #include <memory>
 #include <string>
 
+#include "platform/Windows.h"
+
 namespace quarnel::platform {
 
 // Results of 32 or less are failures.
-inline constexpr int32_t SE_ERR_FNF = 2;       // the opener program is missing
+#ifndef SE_ERR_FNF
+inline constexpr int32_t SE_ERR_FNF = 2;  // the opener program is missing
+#endif
+#ifndef SE_ERR_NOASSOC
 inline constexpr int32_t SE_ERR_NOASSOC = 31;  // the opener reported a failure
-inline constexpr int32_t SE_ERR_OOM = 8;       // the opener could not be started
-inline constexpr int32_t SE_OPENED = 42;       // any value above 32 is success
+#endif
+#ifndef SE_ERR_OOM
+inline constexpr int32_t SE_ERR_OOM = 8;  // the opener could not be started
+#endif
+#ifndef SE_OPENED
+inline constexpr int32_t SE_OPENED = 42;  // any value above 32 is success
+#endif
 
+#ifndef SW_HIDE
 inline constexpr int32_t SW_HIDE = 0;
+#endif
 
 class UrlOpener {
   public:

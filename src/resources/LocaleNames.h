@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Weekday and month names of the program's two languages. They are kept here
 // rather than taken from the C library, whose locales are often not installed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resources/TextTable.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The numbered user-visible texts (ids 101 to 190) in English and Dutch.
 #pragma once
 

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "scanner/PortName.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "app/TextCompare.h"
+#include "base/TextCompare.h"
 
 namespace quarnel {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port names as the serial-port table and device notifications give them:
 // "COM" followed by a decimal number.
 #pragma once

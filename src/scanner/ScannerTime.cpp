@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanner/ScannerTime.h"
 
 namespace quarnel {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner's two date-time forms: the 4-byte packed time stamp of a
 // barcode packet and the 6-byte clock buffer.
 #pragma once
@@ -6,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 
 namespace quarnel {
 

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: MIT
 #include "scanner/clsDeviceDetection.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "app/ErrorInfo.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
-#include "app/modUtils.h"
+#include "base/ErrorInfo.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
+#include "base/modUtils.h"
 #include "platform/DeviceChange.h"
 #include "scanner/PortName.h"
 #include "scanner/modDeviceDetection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finds the COM port of a supported scanner: once in the serial-port table
 // of the registry, and afterwards from the device-change notifications that
 // reach the watched window.

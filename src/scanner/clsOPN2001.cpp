@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: MIT
 // Connection and barcode read-out of the OPN-2001.
 #include "scanner/clsOPN2001.h"
 
 #include <algorithm>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
-#include "app/modUtils.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modUtils.h"
 #include "scanner/ScannerTime.h"
 
 namespace quarnel {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The driver object for one OPN-2001 memory barcode scanner on a COM port,
 // reached through the scanner library. A read-out fills a new read session
 // and hands it to the BarcodesRead handler before returning.
@@ -11,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "model/clsReadSession.h"
 #include "platform/ScannerLibrary.h"
 

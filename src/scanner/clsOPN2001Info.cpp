@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 // Device information, library version, parameters and clock of the OPN-2001.
 // These operations never end early on a failure to call the library: they
 // report failure (false or an empty text) instead.
 #include <array>
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
-#include "app/modUtils.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modUtils.h"
 #include "scanner/ScannerTime.h"
 #include "scanner/clsOPN2001.h"
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #include "scanner/modDeviceDetection.h"
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "platform/DeviceChange.h"
 #include "scanner/clsDeviceDetection.h"
 

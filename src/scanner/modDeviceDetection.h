@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The replacement window procedure of device detection and the detection
 // object it reports to.
 #pragma once

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include "settings/clsRegistry.h"
 
 #include <algorithm>
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "platform/Paths.h"
 
 namespace quarnel {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's only gateway to the registry. A caller sets the hive, key
 // path and value name, then reads or writes; every operation opens and closes
 // the key itself.

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: MIT
 #include "settings/clsSettings.h"
 
 #include <cctype>
 #include <cmath>
 #include <limits>
 
-#include "app/ErrorInfo.h"
-#include "app/Numeric.h"
-#include "app/TextCompare.h"
+#include "base/ErrorInfo.h"
+#include "base/Numeric.h"
+#include "base/TextCompare.h"
 #include "platform/Paths.h"
 #include "settings/clsRegistry.h"
 

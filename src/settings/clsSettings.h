@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every persistent user setting. Loads itself from the registry when created
 // and writes back on Save only what changed.
 #pragma once
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "platform/RegistryApi.h"
 #include "settings/clsRegistry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One control of a toolkit-free form: everything a renderer needs to show it
 // and everything the form's logic reads and writes. Controls are values
 // owned by their form; they change only through the form's setters, which

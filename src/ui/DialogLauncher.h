@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opens the program's dialogs for the tray menu. The toolkit layer
 // implements it; until the dialogs exist, NoDialogs() opens nothing.
 #pragma once

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Form.h"
 
 #include <algorithm>
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 
 namespace quarnel::ui {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A dialog free of any toolkit: its controls (Control.h), its image list and
 // its event handlers. A renderer in the toolkit layer shows a form as a
 // window and keeps the two in step:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared measures and helpers for laying out the dialogs in twips.
 #pragma once
 

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: MIT
 // What the dialogs take from outside when they are made: the desktop for
 // message boxes, pickers and the busy pointer, text measuring, the PC's
-// clock and the scanner library. Settings come from Settings() (modMain.h).
+// clock and the scanner library. Settings come from Settings() (settings/SharedSettings.h).
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "platform/Desktop.h"
 #include "platform/ScannerLibrary.h"
 #include "ui/TextMetrics.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measures texts in the form's font, in twips. The toolkit layer measures
 // with its font metrics; tests use a fixed-width fake.
 #pragma once

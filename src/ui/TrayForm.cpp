@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/TrayForm.h"
 
 namespace quarnel {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window a tray icon belongs to: its handle and own icon, and the
 // mouse-move events it reports. The shell sends the icon's notifications to
 // that window as mouse moves, with the notification number as X.

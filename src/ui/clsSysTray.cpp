@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 #include "ui/clsSysTray.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 
 namespace quarnel {
 namespace {

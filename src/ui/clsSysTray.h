@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's icon in the notification area: its picture and tool tip,
 // balloon messages above it, and the icon's notifications turned into the
 // OnTrayEvent event.
@@ -62,7 +63,7 @@ class clsSysTray {
     TrayForm* m_frm = nullptr;
     int32_t balloonState_ = kBalloonUnknown;
     bool inTray_ = false;
-    platform::NOTIFYICONDATA nid_{};
+    platform::NotifyIconRecord nid_{};
 };
 
 }  // namespace quarnel

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmAbout.h"
 
 #include <memory>
 
-#include "app/TraceLog.h"
-#include "app/modTexts.h"
+#include "base/TraceLog.h"
+#include "base/modTexts.h"
 #include "scanner/clsOPN2001.h"
 #include "ui/FormLayout.h"
 

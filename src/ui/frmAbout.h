@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about box: program and scanner library versions, the legal notice
 // and the credits line. Modal; OK, Enter and Escape close it.
 //

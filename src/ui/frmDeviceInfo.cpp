@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmDeviceInfo.h"
 
-#include "app/TraceLog.h"
-#include "app/modTexts.h"
+#include "base/TraceLog.h"
+#include "base/modTexts.h"
 #include "ui/FormLayout.h"
 
 namespace quarnel::ui {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner information dialog: model, identity, software and protocol
 // version and battery state, as read when the scanner was connected. It
 // makes no library call of its own. Modal.

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmOPN2001Settings.h"
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
-#include "app/modTexts.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modTexts.h"
 #include "ui/FormLayout.h"
 
 namespace quarnel::ui {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner settings dialog: the beeper switch, the scanner's clock (set
 // from the PC's clock on request) and a reset to factory defaults. Nothing
 // reaches the scanner before OK, except the reset. Modeless.
@@ -9,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/DateTime.h"
+#include "base/DateTime.h"
 #include "scanner/clsOPN2001.h"
 #include "ui/Form.h"
 #include "ui/FormServices.h"

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmOptions.h"
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
-#include "app/modMain.h"
-#include "app/modTexts.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modTexts.h"
 #include "platform/Paths.h"
+#include "settings/SharedSettings.h"
 #include "ui/FormLayout.h"
 
 namespace quarnel::ui {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings dialog: shows the settings object's values in four sections
 // (general, autosave, trace file, web shop identification), copies the ones
 // the user changed back and saves them on OK, and touches nothing on Cancel.

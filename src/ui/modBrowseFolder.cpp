@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "ui/modBrowseFolder.h"
 
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
-#include "app/modMain.h"
-#include "app/modUtils.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
+#include "base/modUtils.h"
+#include "settings/SharedSettings.h"
 
 namespace quarnel::ui {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder picker behind the options dialog's folder buttons. It keeps,
 // for the whole run, the folder the next picker opens at and the folder
 // chosen last, which it also stores in the settings at once.

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/FieldIndex.h"
 
-#include "app/TextCompare.h"
+#include "base/TextCompare.h"
 
 namespace quarnel {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The positions of a form's fields by name, names compared without regard
 // to ASCII case. An order posts two fields a line, tens of thousands in
 // all: the index is one flat table of positions and name hashes, so that

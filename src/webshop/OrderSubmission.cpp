@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Posting an order to the web shop and opening its order page.
 #include <algorithm>
 
-#include "app/ErrorInfo.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
-#include "app/modTexts.h"
+#include "base/ErrorInfo.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
+#include "base/modTexts.h"
 #include "model/Limits.h"
 #include "model/clsOrder.h"
 #include "webshop/ReplyText.h"

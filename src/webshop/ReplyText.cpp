@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/ReplyText.h"
 
 namespace quarnel {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shop's reply and messages as the trace and the user see them: a shop
 // that answers with pages of text must not flood either.
 #pragma once

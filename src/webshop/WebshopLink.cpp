@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/WebshopLink.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/modMain.h"
+#include "settings/SharedSettings.h"
 
 #ifndef QUARNEL_WEBSHOP_HOST
 #error "QUARNEL_WEBSHOP_HOST must name the web shop's host"

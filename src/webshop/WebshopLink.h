@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything the order submission reaches outside the order: the HTTP
 // client, the URL opener, the shop's address and the customer's
 // identification.

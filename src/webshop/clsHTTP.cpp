@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/clsHTTP.h"
 
 #include <algorithm>
 
-#include "app/Ansi.h"
-#include "app/ErrorInfo.h"
-#include "app/TextCompare.h"
-#include "app/TraceLog.h"
+#include "base/Ansi.h"
+#include "base/ErrorInfo.h"
+#include "base/TextCompare.h"
+#include "base/TraceLog.h"
 #include "webshop/ReplyText.h"
 
 namespace quarnel {

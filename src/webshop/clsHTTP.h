@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small client for HTML-form requests over plain HTTP: named form fields,
 // one connection to a server, and requests whose reply body comes back as
 // text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "webshop/clsURLChecker.h"
 
 #include <curl/curl.h>

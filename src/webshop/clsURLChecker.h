@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tells whether a text is a well-formed URL.
 #pragma once
 

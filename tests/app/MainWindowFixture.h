@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window loaded by start-up over a scripted desktop, a recording
 // shell and dialogs, the virtual scanner library and the reference web shop.
 #pragma once
@@ -20,8 +21,8 @@
 #include "WebshopTestSupport.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
+#include "backends/linux/VirtualPorts.h"
 #include "platform/DeviceChange.h"
-#include "platform/linux/VirtualPorts.h"
 
 namespace quarnel::test {
 

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 // The main window's polling of detection, its tray menu, the dialogs it
 // opens and the way it ends.
 #include "MainWindowFixture.h"
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 
 namespace quarnel::test {
 namespace {

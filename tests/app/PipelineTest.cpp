@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Read-outs and resends through the main window, from the scanner to the
 // reference web shop, and what the user is shown for each outcome.
 #include <sys/mount.h>
@@ -7,7 +8,7 @@
 #include <optional>
 
 #include "MainWindowFixture.h"
-#include "app/modTexts.h"
+#include "base/modTexts.h"
 
 namespace quarnel::test {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the quarnel program itself in a private home folder.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recovery copies' names and the memory of the last read-out sent,
 // which comes from a file and must survive anything found there.
 #include <gmock/gmock.h>

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: MIT
 #include <gmock/gmock.h>
 
 #include "TestSupport.h"
-#include "app/Ansi.h"
-#include "app/DateTime.h"
-#include "app/ErrorInfo.h"
-#include "app/Numeric.h"
-#include "app/modTexts.h"
-#include "app/modUtils.h"
+#include "base/Ansi.h"
+#include "base/DateTime.h"
+#include "base/ErrorInfo.h"
+#include "base/Numeric.h"
+#include "base/modTexts.h"
+#include "base/modUtils.h"
 
 namespace quarnel {
 namespace {

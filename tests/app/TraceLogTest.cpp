@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -5,8 +6,8 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
-#include "app/TraceLog.h"
+#include "base/ErrorInfo.h"
+#include "base/TraceLog.h"
 #include "platform/Paths.h"
 
 namespace quarnel {

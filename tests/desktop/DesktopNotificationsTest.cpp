@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Balloons through a stand-in notification service on a private session bus,
 // answering from a thread of its own.
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 
 #include "PrivateBus.h"
 #include "TrayReceiver.h"
-#include "platform/qt/QtShellNotify.h"
+#include "shell/qt/QtShellNotify.h"
 
 namespace quarnel {
 namespace {

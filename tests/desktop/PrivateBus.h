@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One private session bus for the whole test program, started before the
 // program's side first asks for its session bus, with a second connection
 // for the stand-in services. Ends with the test program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop services on Qt: answers of the modal windows, the menu's
 // choice, and the event sources that keep running while those are open.
 #include <gtest/gtest.h>
@@ -17,11 +18,11 @@
 #include "FakeDialogLauncher.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
-#include "platform/qt/QtDesktop.h"
-#include "platform/qt/QtFileFilters.h"
-#include "platform/qt/QtTranslation.h"
-#include "platform/qt/SingleInstance.h"
-#include "platform/qt/StopSignals.h"
+#include "shell/qt/QtDesktop.h"
+#include "shell/qt/QtFileFilters.h"
+#include "shell/qt/QtTranslation.h"
+#include "shell/qt/SingleInstance.h"
+#include "shell/qt/StopSignals.h"
 
 namespace quarnel {
 namespace {

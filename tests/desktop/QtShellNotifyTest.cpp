@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray backend turns the shell's icon record into a QSystemTrayIcon and
 // sends clicks and balloon events back to the record's window.
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 
 #include "QtTestApp.h"
 #include "TrayReceiver.h"
-#include "platform/qt/QtShellNotify.h"
+#include "shell/qt/QtShellNotify.h"
 
 namespace quarnel {
 namespace {
@@ -38,7 +39,7 @@ class QtShellNotifyTest : public ::testing::Test {
 };
 
 TEST_F(QtShellNotifyTest, RecordOperationsFollowTheShellsRules) {
-    NOTIFYICONDATA data = receiver_.Record();
+    NotifyIconRecord data = receiver_.Record();
     EXPECT_FALSE(shell_->Shell_NotifyIconA(NIM_ADD, data));
     EXPECT_TRUE(shell_->Shell_NotifyIconA(NIM_SETVERSION, data));
     EXPECT_TRUE(icon_->isVisible());

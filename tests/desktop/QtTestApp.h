@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One QApplication for the test executable, made on first use (after the
 // headless environment is applied), and ways to run the event loop.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray on a StatusNotifierItem desktop: a stand-in watcher on a private
 // session bus, the item's clicks, and its menu read and used over dbusmenu
 // the way a host does.
@@ -11,9 +12,9 @@
 #include <QSystemTrayIcon>
 
 #include "PrivateBus.h"
-#include "platform/qt/DBusMenu.h"
-#include "platform/qt/QtShellNotify.h"
-#include "platform/qt/StatusNotifierItem.h"
+#include "shell/qt/DBusMenu.h"
+#include "shell/qt/QtShellNotify.h"
+#include "shell/qt/StatusNotifierItem.h"
 
 namespace quarnel {
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A hidden window that records the notification numbers and key states the
 // tray backend sends it as mouse moves, and the icon records aimed at it.
 #pragma once
@@ -33,8 +34,8 @@ struct Receiver {
             return platform::LRESULT{0};
         });
 
-    platform::NOTIFYICONDATA Record() const {
-        platform::NOTIFYICONDATA data{
+    platform::NotifyIconRecord Record() const {
+        platform::NotifyIconRecord data{
             .hWnd = window->Handle(),
             .uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP,
             .uCallbackMessage = platform::WM_MOUSEMOVE,
@@ -42,9 +43,9 @@ struct Receiver {
         SetField(data.szTip, "Quarnel");
         return data;
     }
-    platform::NOTIFYICONDATA Balloon(const std::string& title, const std::string& text,
-                                     uint32_t flags = platform::NIIF_INFO) const {
-        platform::NOTIFYICONDATA data = Record();
+    platform::NotifyIconRecord Balloon(const std::string& title, const std::string& text,
+                                       uint32_t flags = platform::NIIF_INFO) const {
+        platform::NotifyIconRecord data = Record();
         data.uFlags = platform::NIF_INFO;
         SetField(data.szInfoTitle, title);
         SetField(data.szInfo, text);

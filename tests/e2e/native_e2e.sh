@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-License-Identifier: MIT
 # The built program on a virtual display with a tray host, reading a
 # scanner through the native serial link: an emulated OPN-2001 on a
 # pseudo-terminal is plugged in, its barcodes become an order in the

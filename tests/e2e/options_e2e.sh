@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-License-Identifier: MIT
 # The built program on a virtual display with a tray host: "Settings" in the
 # tray menu opens the options dialog (once, however often it is chosen), a
 # changed setting confirmed with Enter reaches the settings store, and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The built program on a virtual display with a tray host, with the shop
 # down and the automatic saves off: a plugged-in scanner's order is kept as
 # a recovery copy before the scanner is emptied, a stop signal while the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The built program on a StatusNotifierItem desktop: lxqt-panel with its
 # status notifier as the tray and dunst as the notification service, on a
 # virtual display and a private session bus. A read-out is one notification

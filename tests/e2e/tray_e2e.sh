@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-License-Identifier: MIT
 # The built program on a virtual display with a tray host: the icon appears
 # when the tray starts after the program and again when it restarts, a
 # second start says that Quarnel is already running and leaves one icon, a

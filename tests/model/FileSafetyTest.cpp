@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving the read-out file and the order CSV never leaves a half file over a good one:
 // not when the program dies before the rename, nor when the disk is full.
 #include <gtest/gtest.h>

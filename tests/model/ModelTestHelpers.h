@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builders shared by the tests of read sessions and orders.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built OPN-2001 library, bound as the program binds it, against the
 // emulator on a pseudo-terminal: every operation through clsOPN2001, the
 // raw results, each misbehaviour of the line, and the COM devices' folder
@@ -19,12 +20,12 @@
 #include "TestSupport.h"
 #include "Timing.h"
 #include "TrafficLog.h"
+#include "backends/linux/ComDevices.h"
 #include "model/clsBarcode.h"
 #include "platform/DeviceChange.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/ScannerLibrary.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/ComDevices.h"
 #include "scanner/clsOPN2001.h"
 
 namespace quarnel::test {

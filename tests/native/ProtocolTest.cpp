@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The protocol engine without a line: CRC, command frames, reply assembly
 // fed in every split, reply contents and the symbology table.
 #include <gmock/gmock.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-command-lines.sh VERSION QUARNEL REG SHOP VSCAN: each program answers
 # --help and --version on standard output with status 0, without a display,
 # and quarnel's help follows the language.

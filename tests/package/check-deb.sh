@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-deb.sh PACKAGE.deb: the package holds exactly the files of files.txt,
 # lintian finds no error, its desktop entry and AppStream metadata are valid,
 # and the unpacked programs answer --version without a display.

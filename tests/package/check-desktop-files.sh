@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-desktop-files.sh DESKTOP METAINFO: both valid, without hints.
 set -uo pipefail
 command -v desktop-file-validate >/dev/null && command -v appstreamcli >/dev/null || {

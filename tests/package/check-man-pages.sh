@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The man pages give no warning with mandoc's lint, or else groff's.
 set -uo pipefail
 if command -v mandoc >/dev/null; then

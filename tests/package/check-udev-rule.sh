@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-udev-rule.sh RULES: the scanner's rules are well formed (udevadm
 # verify, where the system has it, and a parse of our own) and, applied to
 # a table of serial devices, give uaccess and ID_MM_DEVICE_IGNORE=1 to the

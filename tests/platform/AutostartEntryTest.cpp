@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "RegistryTestSupport.h"
-#include "platform/linux/AutostartView.h"
+#include "backends/linux/XdgAutostartView.h"
 
 namespace quarnel::test {
 namespace {

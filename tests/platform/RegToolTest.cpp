@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <sys/wait.h>
 
 #include <sstream>

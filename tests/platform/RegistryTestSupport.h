@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A registry over a private store, autostart folder and port table; setting, reading, listing.
 #pragma once
 
@@ -11,8 +12,8 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "backends/linux/SqliteRegistry.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/SqliteRegistry.h"
 
 namespace quarnel::test {
 

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "RegistryTestSupport.h"
-#include "platform/linux/DesktopEntry.h"
+#include "backends/linux/DesktopEntry.h"
 
 namespace quarnel::test {
 namespace {

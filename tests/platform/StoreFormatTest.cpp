@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include <sqlite3.h>
 
 #include "RegistryTestSupport.h"
-#include "app/Ansi.h"
-#include "platform/linux/RegistryNames.h"
+#include "backends/linux/RegistryNames.h"
+#include "base/Ansi.h"
 
 namespace quarnel::test {
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qt_dialog_screenshots OUTDIR LANG: saves each dialog, filled with sample
 // settings and a virtual scanner, as OUTDIR/<dialog>-<LANG>.png. Language,
 // store and scanner folder come from the environment the calling script sets.
@@ -10,12 +11,12 @@
 
 #include "FakeDesktop.h"
 #include "app/modMain.h"
+#include "backends/linux/VirtualPorts.h"
 #include "platform/RegistryApi.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/VirtualPorts.h"
-#include "platform/qt/QtFormRenderer.h"
-#include "platform/qt/QtTextMetrics.h"
 #include "scanner/clsOPN2001.h"
+#include "shell/qt/QtFormRenderer.h"
+#include "shell/qt/QtTextMetrics.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDeviceInfo.h"
 #include "ui/frmOPN2001Settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,13 +15,13 @@
 #include "QtTestEnvironment.h"
 #include "TestSupport.h"
 #include "app/modMain.h"
+#include "backends/linux/VirtualPorts.h"
 #include "platform/RegistryApi.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/VirtualPorts.h"
-#include "platform/qt/QtDialogLauncher.h"
-#include "platform/qt/QtFormRenderer.h"
-#include "platform/qt/QtTextMetrics.h"
 #include "scanner/clsOPN2001.h"
+#include "shell/qt/QtDialogLauncher.h"
+#include "shell/qt/QtFormRenderer.h"
+#include "shell/qt/QtTextMetrics.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDeviceInfo.h"
 #include "ui/frmOPN2001Settings.h"

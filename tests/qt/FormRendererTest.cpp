@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,8 +15,8 @@
 #include <QTimer>
 
 #include "QtTestEnvironment.h"
-#include "platform/qt/QtFormRenderer.h"
-#include "platform/qt/QtTextMetrics.h"
+#include "shell/qt/QtFormRenderer.h"
+#include "shell/qt/QtTextMetrics.h"
 #include "ui/FormLayout.h"
 
 namespace quarnel::test {

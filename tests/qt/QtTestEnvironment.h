@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the Qt dialog tests share: the application object (made once,
 // offscreen, in QtTestEnvironment.cpp) and small helpers to drive widgets.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port detection: on synthesized device-change notifications and a fake
 // serial-port table, and on the Linux serial-port table with port arrivals
 // and removals from the virtual scanners' folder.
@@ -8,11 +9,11 @@
 
 #include "FakeRegistry.h"
 #include "VirtualScannerFixture.h"
-#include "app/modUtils.h"
+#include "backends/linux/ComPortMapping.h"
+#include "backends/linux/UsbSerialPorts.h"
+#include "base/modUtils.h"
 #include "platform/DeviceChange.h"
 #include "platform/DeviceNotifications.h"
-#include "platform/linux/ComPortMapping.h"
-#include "platform/linux/UsbSerialPorts.h"
 #include "scanner/clsDeviceDetection.h"
 #include "scanner/modDeviceDetection.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OPN-2001 driver object: connection, device information, barcode
 // read-out, library version, parameters and clock, through the real dynamic
 // binding to the virtual scanner library; the scanner's date-time forms; the

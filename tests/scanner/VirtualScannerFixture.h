@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A private folder of virtual scanners for one test, scanner objects bound
 // to the virtual library through the real dynamic binding, and the
 // quarnel-vscan tool.
@@ -9,8 +10,8 @@
 
 #include "ScannerFile.h"
 #include "TestSupport.h"
+#include "backends/linux/VirtualPorts.h"
 #include "platform/ScannerLibrary.h"
-#include "platform/linux/VirtualPorts.h"
 #include "scanner/clsOPN2001.h"
 
 namespace quarnel::test {

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include "FakeRegistry.h"
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "platform/Paths.h"
 #include "settings/clsRegistry.h"
 

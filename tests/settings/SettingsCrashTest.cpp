@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "backends/linux/SqliteRegistry.h"
 #include "platform/SerialPortTable.h"
-#include "platform/linux/SqliteRegistry.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {

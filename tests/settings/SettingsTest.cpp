@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +6,7 @@
 
 #include "FakeRegistry.h"
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "platform/SerialPortTable.h"
 #include "settings/clsSettings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A child program started from an argument vector, its standard output read
 // through a pipe. Header-only, so that benchmarks can use it too.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A desktop driven by the test: scripted message-box answers, file-dialog
 // results and menu choices, timers ticked by hand, and every call recorded.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dialogs that only record which one was asked for, and with which scanner.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An in-memory registry with the Windows API's status codes, for tests.
 #pragma once
 

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: MIT
 #include "FakeShell.h"
 
 #include <cstring>
 
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 namespace quarnel::test {
 
-bool FakeShell::Shell_NotifyIconA(uint32_t message, const platform::NOTIFYICONDATA& data) {
+bool FakeShell::Shell_NotifyIconA(uint32_t message, const platform::NotifyIconRecord& data) {
     calls.push_back({message, data});
     return refused.count(message) == 0;
 }

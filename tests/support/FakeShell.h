@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A notification area that records every Shell_NotifyIconA call with a copy
 // of the record, and refuses the operations it is told to refuse.
 #pragma once
@@ -15,10 +16,10 @@ class FakeShell : public platform::ShellNotifyApi {
   public:
     struct Call {
         uint32_t message;
-        platform::NOTIFYICONDATA data;
+        platform::NotifyIconRecord data;
     };
 
-    bool Shell_NotifyIconA(uint32_t message, const platform::NOTIFYICONDATA& data) override;
+    bool Shell_NotifyIconA(uint32_t message, const platform::NotifyIconRecord& data) override;
 
     // A record's text field up to its NUL, converted to UTF-8.
     template <size_t N>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A URL opener that records what it was asked to open and answers as told.
 // Header-only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Orders made up for tests: lines of product and quantity, and a scanner.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference web shop started on a free loopback port for one test or
 // benchmark. Header-only.
 #pragma once

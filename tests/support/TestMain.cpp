@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main of every test executable: applies the environment its CMake
 // registration wrote, then runs the tests.
 #include <gtest/gtest.h>

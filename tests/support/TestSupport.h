@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by every test area: temporary folders, environment
 // overrides and a trace log captured into a temporary file.
 #pragma once
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 
 namespace quarnel::test {
 

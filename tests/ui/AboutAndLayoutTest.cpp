@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 // The about box, the dialogs' failed loads, and the layout of every dialog
 // measured with fixed-width text.
 #include "FormsTestSupport.h"
+#include "backends/linux/VirtualPorts.h"
 #include "platform/ScannerLibrary.h"
-#include "platform/linux/VirtualPorts.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDeviceInfo.h"
 #include "ui/frmOPN2001Settings.h"

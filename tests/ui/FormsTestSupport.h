@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fakes for the dialogs' services (fixed-width text, a scripted desktop) and
 // a fixture that runs the application on a private store.
 #pragma once
@@ -11,8 +12,8 @@
 #include "FakeDesktop.h"
 #include "FakeRegistry.h"
 #include "TestSupport.h"
-#include "app/ErrorInfo.h"
 #include "app/modMain.h"
+#include "base/ErrorInfo.h"
 #include "ui/Form.h"
 #include "ui/FormServices.h"
 #include "ui/TextMetrics.h"

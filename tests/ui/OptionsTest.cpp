@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The options dialog against the settings object and its registry store,
 // with the folder and file pickers scripted.
 #include <filesystem>

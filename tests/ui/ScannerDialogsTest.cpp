@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner settings and scanner information dialogs over scanner objects
 // bound to the virtual scanner library; what reaches the scanner is read
 // back with quarnel-vscan.

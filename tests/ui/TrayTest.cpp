@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray object over a recording shell: the record it hands over, the
 // balloon states and the notifications it turns into events.
 #include <gmock/gmock.h>
@@ -41,7 +42,7 @@ class TrayTest : public ::testing::Test {
         tray_->SetOnTrayEvent(
             [this](int32_t message, int16_t shift) { events_.emplace_back(message, shift); });
     }
-    const platform::NOTIFYICONDATA& Last() const { return shell_->calls.back().data; }
+    const platform::NotifyIconRecord& Last() const { return shell_->calls.back().data; }
     std::vector<uint32_t> Operations() const {
         std::vector<uint32_t> operations;
         for (const auto& call : shell_->calls) operations.push_back(call.message);
@@ -70,7 +71,7 @@ TEST_F(TrayTest, AddingFillsTheRecordOnceAndListensOnlyWhenTheShellAgrees) {
 
     tray_->AddToTray(form_);
     ASSERT_THAT(Operations(), ElementsAre(NIM_ADD, NIM_SETVERSION));
-    const platform::NOTIFYICONDATA& a = shell_->calls[0].data;
+    const platform::NotifyIconRecord& a = shell_->calls[0].data;
     EXPECT_EQ(std::vector<uint32_t>({a.cbSize, static_cast<uint32_t>(a.hWnd), a.uID, a.uFlags,
                                      a.uCallbackMessage, a.uTimeoutOrVersion}),
               std::vector<uint32_t>({488, 77, 1, 7, 0x200, 3}));

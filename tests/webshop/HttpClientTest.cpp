@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HTTP form client over the system client, against loopback servers.
 
 #include "WebshopTestSupport.h"

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 // Posting orders and reading the shop's replies, against loopback servers.
 #include "WebshopTestSupport.h"
-#include "app/modTexts.h"
+#include "base/modTexts.h"
 
 namespace quarnel::test {
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference web shop as its own process on a loopback port, and orders sent to it.
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -6,7 +7,7 @@
 
 #include "ShopProcess.h"
 #include "WebshopTestSupport.h"
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 namespace quarnel::test {
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop's URL opener, with stand-in xdg-open scripts on PATH.
 #include <sys/stat.h>
 

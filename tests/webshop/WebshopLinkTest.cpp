@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the shop is: the build's host, the run-time override and the URLs.
 #include "WebshopTestSupport.h"
 

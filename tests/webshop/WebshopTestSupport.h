@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the web shop tests share: a raw loopback HTTP server and a client with short time-outs.
 #pragma once
 
@@ -20,7 +21,7 @@
 #include "FakeUrlOpener.h"
 #include "OrderBuilder.h"
 #include "TestSupport.h"
-#include "platform/linux/CurlHttp.h"
+#include "backends/linux/CurlHttp.h"
 #include "webshop/WebshopLink.h"
 #include "webshop/clsHTTP.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner's symbology code ids and their names.
 #pragma once
 

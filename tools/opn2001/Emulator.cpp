@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Emulator.h"
 
 #include <fcntl.h>

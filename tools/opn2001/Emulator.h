@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An OPN-2001 on a pseudo-terminal: answers the serial protocol from a
 // virtual scanner file, which it reads afresh when it changes and writes
 // back after clearing, setting a parameter or the clock. It misbehaves on

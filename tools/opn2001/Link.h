@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One conversation with a scanner over a serial port: a command out, its
 // reply back within its deadline. A reply that does not arrive complete and
 // intact is asked for once more, unless its deadline passed; a port that

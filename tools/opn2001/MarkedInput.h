@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the input of a port in PARMRK mode: 0xFF 0xFF stands for a 0xFF
 // byte, and 0xFF 0x00 X for a byte X that arrived with a parity or framing
 // error (0xFF 0x00 0x00 also for a break). Marks may be split across reads;

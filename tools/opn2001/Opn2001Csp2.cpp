@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner library's functions over the OPN-2001 serial protocol. Like
 // the virtual library it holds one connection: the port of the last
 // successful csp2InitEx. Nothing here throws across the C interface.
@@ -15,8 +16,8 @@
 #include "CodeTypes.h"
 #include "Link.h"
 #include "Replies.h"
-#include "platform/linux/ComDevices.h"
-#include "scanner/Csp2Api.h"
+#include "backends/linux/ComDevices.h"
+#include "platform/Csp2Api.h"
 
 namespace {
 

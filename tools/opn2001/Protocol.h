@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OPN-2001 serial protocol without any I/O: opcodes, the CRC, host
 // command frames and scanner reply frames.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The contents of the scanner's replies, read from a complete reply's body.
 #pragma once
 

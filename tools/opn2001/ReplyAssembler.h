@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Collects one scanner reply from a byte stream fed in pieces of any size.
 // Bytes before a 0x06 0x02 start are skipped. A reply is complete when the
 // byte three from its end is 0x00 and the CRC over everything before that

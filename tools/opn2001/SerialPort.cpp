@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SerialPort.h"
 
 #include <fcntl.h>

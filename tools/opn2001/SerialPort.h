@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A serial port in raw mode at 9600 baud, 8 data bits, odd parity, 1 stop
 // bit, where the port honours line settings (the opticon driver and
 // pseudo-terminals ignore them). Bytes that arrive with a parity or framing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The link's waiting times. QUARNEL_OPN2001_TIME_SCALE (a factor, e.g.
 // 0.05) shortens all of them alike, so that tests of a silent or switching
 // scanner stay fast.

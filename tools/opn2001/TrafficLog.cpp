@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TrafficLog.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A hex dump of every byte the library sends and receives, appended to the
 // file named by QUARNEL_OPN2001_LOG (nothing when unset), created 0600. The program's
 // trace cannot see the wire, so this is what a report about a real scanner

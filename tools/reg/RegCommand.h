@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of quarnel-reg, in the manner of Windows' reg.exe:
 //   query KEY [/v NAME]
 //   add KEY [/v NAME [/t REG_SZ|REG_EXPAND_SZ|REG_DWORD] [/d DATA]] [/f]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Carries out one quarnel-reg command on a registry.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarnel-reg: reads and hand-edits the Quarnel registry store, in the
 // manner of Windows' reg.exe.
 #include <unistd.h>

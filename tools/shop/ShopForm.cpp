@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #include "ShopForm.h"
 
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 namespace quarnel::shop {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Form and query decoding for the reference web shop. The program encodes
 // Windows-1252 bytes, so decoded values are taken as Windows-1252 and
 // returned as UTF-8.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ShopServer.h"
 
 #include <httplib.h>

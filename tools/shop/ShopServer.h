@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference web shop: takes orders posted by the program and shows the
 // order page to the customer who placed them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference web shop's orders, kept in SQLite.
 #pragma once
 

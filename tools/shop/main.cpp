@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarnel-shop: the reference web shop for the program's order protocol.
 #include <pthread.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ScannerFile.h"
 
 #include <unistd.h>

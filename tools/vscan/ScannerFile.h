@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One virtual OPN-2001: its identity, state and stored barcodes, kept as a
 // human-readable text file that the library and the tool read and rewrite.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The symbology code ids of the virtual scanner and their names.
 #pragma once
 

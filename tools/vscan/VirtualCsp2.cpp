@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner library's functions over the virtual scanner files. Like the
 // real library it holds one connection: the port of the last successful
 // csp2InitEx. Every call that talks to the scanner looks at the port's file
@@ -19,8 +20,8 @@
 
 #include "ScannerFile.h"
 #include "Symbologies.h"
-#include "platform/linux/VirtualPorts.h"
-#include "scanner/Csp2Api.h"
+#include "backends/linux/VirtualPorts.h"
+#include "platform/Csp2Api.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarnel-vscan: plugs, fills, shows and unplugs virtual OPN-2001 scanners.
 #include <algorithm>
 #include <cctype>
@@ -14,8 +15,8 @@
 #include "Emulator.h"
 #include "ScannerFile.h"
 #include "Symbologies.h"
-#include "platform/linux/ComDevices.h"
-#include "platform/linux/VirtualPorts.h"
+#include "backends/linux/ComDevices.h"
+#include "backends/linux/VirtualPorts.h"
 
 namespace {
 
