@@ -103,10 +103,10 @@ class StatusNotifierItemTest : public ::testing::Test {
         qt::QtShellNotify::Options options;
         options.trayAvailable = [] { return false; };
         shell_ = std::make_unique<qt::QtShellNotify>(options);
-        NOTIFYICONDATA record{.hWnd = program_.window->Handle(),
-                              .uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP,
-                              .uCallbackMessage = WM_MOUSEMOVE,
-                              .hIcon = kIconScannerError};
+        NotifyIconRecord record{.hWnd = program_.window->Handle(),
+                                .uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP,
+                                .uCallbackMessage = WM_MOUSEMOVE,
+                                .hIcon = kIconScannerError};
         std::memcpy(record.szTip.data(), "Quarnel", 8);
         ASSERT_TRUE(shell_->Shell_NotifyIconA(NIM_ADD, record));
         ASSERT_TRUE(test::RunEventsUntil([&] { return !watcher_.items.isEmpty(); }));
