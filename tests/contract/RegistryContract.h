@@ -15,7 +15,8 @@ namespace quarnel::test {
 struct RegistryImplementation {
     std::string name;
     // A registry whose own files, if any, live in folder. It may hold keys
-    // of its own; the suite works below HKCU\Software\Hollinde\Contract.
+    // of its own; the suite works below HKCU\Software\Hollinde\Contract,
+    // which must be missing when the registry is handed over.
     std::function<std::shared_ptr<platform::RegistryApi>(const std::string& folder)> open;
     // A lower-case letter above ASCII and its capital, in the implementation's
     // code page.
