@@ -38,27 +38,6 @@ class QtShellNotifyTest : public ::testing::Test {
     QSystemTrayIcon* icon_ = nullptr;
 };
 
-TEST_F(QtShellNotifyTest, RecordOperationsFollowTheShellsRules) {
-    NotifyIconRecord data = receiver_.Record();
-    EXPECT_FALSE(shell_->Shell_NotifyIconA(NIM_ADD, data));
-    EXPECT_TRUE(shell_->Shell_NotifyIconA(NIM_SETVERSION, data));
-    EXPECT_TRUE(icon_->isVisible());
-    EXPECT_EQ(icon_->toolTip(), "Quarnel");
-
-    // The tip is Windows-1252 in the record; a modify without NIF_TIP keeps it.
-    test::SetField(data.szTip, "Caf\xE9");
-    EXPECT_TRUE(shell_->Shell_NotifyIconA(NIM_MODIFY, data));
-    test::SetField(data.szTip, "ignored");
-    data.uFlags = NIF_ICON;
-    EXPECT_TRUE(shell_->Shell_NotifyIconA(NIM_MODIFY, data));
-    EXPECT_EQ(icon_->toolTip(), QString::fromUtf8("Café"));
-
-    EXPECT_TRUE(shell_->Shell_NotifyIconA(NIM_DELETE, data));
-    EXPECT_FALSE(icon_->isVisible());
-    for (uint32_t message : {NIM_MODIFY, NIM_SETVERSION, NIM_DELETE, 3u})
-        EXPECT_FALSE(shell_->Shell_NotifyIconA(message, data)) << message;
-}
-
 // Without a tray, balloons need a notification service; the tests' session
 // bus does not exist, so they are dropped until a tray host starts.
 TEST_F(QtShellNotifyTest, WithoutTrayOrServiceBalloonsAreDroppedUntilATrayStarts) {

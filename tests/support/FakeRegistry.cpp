@@ -10,9 +10,35 @@ using namespace platform;
 
 namespace {
 
+constexpr uint32_t kKeySetValue = 0x0002;
+constexpr uint32_t kGenericRead = 0x80000000u;
+constexpr uint32_t kGenericWrite = 0x40000000u;
+constexpr uint32_t kGenericAll = 0x10000000u;
+constexpr uint32_t kMaximumAllowed = 0x02000000u;
+
+// The key rights an access mask grants, generic rights included.
+uint32_t Rights(uint32_t samDesired) {
+    uint32_t rights = samDesired;
+    if (samDesired & (kGenericAll | kMaximumAllowed)) rights |= KEY_ALL_ACCESS_0x3F;
+    if (samDesired & kGenericRead) rights |= KEY_QUERY_VALUE;
+    if (samDesired & kGenericWrite) rights |= kKeySetValue;
+    return rights;
+}
+
+// Lower case as the registry compares names: ASCII, and the Latin-1 letters
+// written in UTF-8 ("\xC3\x89" for "\xC3\xA9").
 std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 'A' && c <= 'Z') {
+            text[i] = static_cast<char>(c + 32);
+        } else if (c == 0xC3 && i + 1 < text.size()) {
+            auto next = static_cast<unsigned char>(text[i + 1]);
+            if (next >= 0x80 && next <= 0x9E && next != 0x97)
+                text[i + 1] = static_cast<char>(next + 32);
+            ++i;
+        }
+    }
     return text;
 }
 
@@ -32,7 +58,7 @@ std::string FakeRegistry::Resolve(HKEY key, const std::string& subKey, bool* ok)
     } else if (key == HKEY_LOCAL_MACHINE) {
         base = "hklm";
     } else if (auto it = handles_.find(key); it != handles_.end()) {
-        base = it->second;
+        base = it->second.path;
     } else {
         *ok = false;
         return {};
@@ -40,19 +66,24 @@ std::string FakeRegistry::Resolve(HKEY key, const std::string& subKey, bool* ok)
     return subKey.empty() ? base : base + "\\" + NormalPath(subKey);
 }
 
-int32_t FakeRegistry::RegOpenKeyExA(HKEY key, const std::string& subKey, uint32_t, uint32_t,
-                                    HKEY* result) {
+int32_t FakeRegistry::RegOpenKeyExA(HKEY key, const std::string& subKey, uint32_t,
+                                    uint32_t samDesired, HKEY* result) {
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    *result = 0;
     bool ok = false;
     std::string path = Resolve(key, subKey, &ok);
     if (!ok) return ERROR_INVALID_HANDLE;
     if (path != "hkcu" && path != "hklm" && !keys_.count(path)) return ERROR_FILE_NOT_FOUND;
     *result = nextHandle_++;
-    handles_[*result] = path;
+    handles_[*result] = {path, Rights(samDesired)};
     return ERROR_SUCCESS;
 }
 
 int32_t FakeRegistry::RegCreateKeyExA(HKEY key, const std::string& subKey, const std::string&,
-                                      uint32_t, uint32_t, HKEY* result, uint32_t* disposition) {
+                                      uint32_t, uint32_t samDesired, HKEY* result,
+                                      uint32_t* disposition) {
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    *result = 0;
     bool ok = false;
     std::string path = Resolve(key, subKey, &ok);
     if (!ok) return ERROR_INVALID_HANDLE;
@@ -64,15 +95,26 @@ int32_t FakeRegistry::RegCreateKeyExA(HKEY key, const std::string& subKey, const
     keys_.try_emplace(path);
     if (disposition != nullptr) *disposition = existed ? 2 : 1;
     *result = nextHandle_++;
-    handles_[*result] = path;
+    handles_[*result] = {path, Rights(samDesired)};
     return ERROR_SUCCESS;
+}
+
+int32_t FakeRegistry::Use(HKEY key, uint32_t access, std::string* path) const {
+    if (key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE) {
+        *path = key == HKEY_CURRENT_USER ? "hkcu" : "hklm";
+        return ERROR_SUCCESS;
+    }
+    auto handle = handles_.find(key);
+    if (handle == handles_.end()) return ERROR_INVALID_HANDLE;
+    *path = handle->second.path;
+    return (handle->second.access & access) == access ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 int32_t FakeRegistry::RegQueryValueExA(HKEY key, const std::string& valueName, uint32_t* type,
                                        uint8_t* data, uint32_t* dataSize) {
-    auto handle = handles_.find(key);
-    if (handle == handles_.end()) return ERROR_INVALID_HANDLE;
-    const Value* value = Find(handle->second, valueName);
+    std::string path;
+    if (int32_t status = Use(key, KEY_QUERY_VALUE, &path); status != ERROR_SUCCESS) return status;
+    const Value* value = Find(path, valueName);
     if (value == nullptr) return ERROR_FILE_NOT_FOUND;
     if (type != nullptr) *type = value->type;
     if (dataSize == nullptr) return data == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
@@ -86,17 +128,21 @@ int32_t FakeRegistry::RegQueryValueExA(HKEY key, const std::string& valueName, u
 
 int32_t FakeRegistry::RegSetValueExA(HKEY key, const std::string& valueName, uint32_t type,
                                      const uint8_t* data, uint32_t dataSize) {
-    auto handle = handles_.find(key);
-    if (handle == handles_.end()) return ERROR_INVALID_HANDLE;
+    std::string path;
+    if (int32_t status = Use(key, kKeySetValue, &path); status != ERROR_SUCCESS) return status;
     if (failWrites) return ERROR_ACCESS_DENIED;
-    Put(handle->second, valueName, type, std::vector<uint8_t>(data, data + dataSize));
+    if (data == nullptr && dataSize > 0) return ERROR_INVALID_PARAMETER;
+    Put(path, valueName, type,
+        data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + dataSize));
     return ERROR_SUCCESS;
 }
 
 int32_t FakeRegistry::RegDeleteValueA(HKEY key, const std::string& valueName) {
-    auto handle = handles_.find(key);
-    if (handle == handles_.end()) return ERROR_INVALID_HANDLE;
-    auto& values = keys_[handle->second];
+    std::string path;
+    if (int32_t status = Use(key, kKeySetValue, &path); status != ERROR_SUCCESS) return status;
+    auto found = keys_.find(path);
+    if (found == keys_.end()) return ERROR_FILE_NOT_FOUND;
+    auto& values = found->second;
     auto it = std::find_if(values.begin(), values.end(),
                            [&](const Value& v) { return Lower(v.name) == Lower(valueName); });
     if (it == values.end()) return ERROR_FILE_NOT_FOUND;
@@ -105,9 +151,10 @@ int32_t FakeRegistry::RegDeleteValueA(HKEY key, const std::string& valueName) {
 }
 
 int32_t FakeRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize) {
-    auto handle = handles_.find(key);
-    if (handle == handles_.end()) return ERROR_INVALID_HANDLE;
-    const auto* values = Values(handle->second);
+    std::string path;
+    if (int32_t status = Use(key, KEY_QUERY_VALUE, &path); status != ERROR_SUCCESS) return status;
+    if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+    const auto* values = Values(path);
     if (values == nullptr || index >= values->size()) return ERROR_NO_MORE_ITEMS;
     const std::string& found = (*values)[index].name;
     if (*nameSize < found.size() + 1) return ERROR_MORE_DATA;
@@ -117,17 +164,18 @@ int32_t FakeRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint32
 }
 
 int32_t FakeRegistry::RegQueryInfoKeyA(HKEY key, uint32_t* maxValueNameLength) {
-    auto handle = handles_.find(key);
-    if (handle == handles_.end()) return ERROR_INVALID_HANDLE;
+    std::string path;
+    if (int32_t status = Use(key, KEY_QUERY_VALUE, &path); status != ERROR_SUCCESS) return status;
     size_t longest = 0;
-    if (const auto* values = Values(handle->second)) {
+    if (const auto* values = Values(path)) {
         for (const Value& v : *values) longest = std::max(longest, v.name.size());
     }
-    *maxValueNameLength = static_cast<uint32_t>(longest);
+    if (maxValueNameLength != nullptr) *maxValueNameLength = static_cast<uint32_t>(longest);
     return ERROR_SUCCESS;
 }
 
 int32_t FakeRegistry::RegCloseKey(HKEY key) {
+    if (key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE) return ERROR_SUCCESS;
     return handles_.erase(key) > 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 

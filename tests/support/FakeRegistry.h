@@ -50,9 +50,15 @@ class FakeRegistry : public platform::RegistryApi {
     size_t OpenHandles() const { return handles_.size(); }
 
   private:
+    struct Handle {
+        std::string path;  // lower-case full path
+        uint32_t access = 0;
+    };
     std::string Resolve(platform::HKEY key, const std::string& subKey, bool* ok) const;
+    // The key's path, when the handle is open with the access asked.
+    int32_t Use(platform::HKEY key, uint32_t access, std::string* path) const;
     std::map<std::string, std::vector<Value>> keys_;  // lower-case full path -> values
-    std::map<platform::HKEY, std::string> handles_;
+    std::map<platform::HKEY, Handle> handles_;
     platform::HKEY nextHandle_ = 0x100;
 };
 

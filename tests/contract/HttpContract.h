@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// The HTTP seam's contract: exchanges with loopback servers through the
+// internet API's handles, as the program makes them.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ContractTest.h"
+#include "platform/HttpApi.h"
+
+namespace quarnel::test {
+
+struct HttpImplementation {
+    std::string name;
+    std::function<std::shared_ptr<platform::HttpApi>(platform::HttpTimeouts)> make;
+};
+
+inline void PrintTo(const HttpImplementation& implementation, std::ostream* out) {
+    *out << implementation.name;
+}
+
+class HttpContract : public ::testing::TestWithParam<HttpImplementation> {};
+
+}  // namespace quarnel::test
