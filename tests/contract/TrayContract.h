@@ -26,8 +26,6 @@ class TrayDriver {
 struct TrayImplementation {
     std::string name;
     std::function<std::unique_ptr<TrayDriver>()> make;
-    // Holds one icon whatever the record's window and id say.
-    bool singleIcon = false;
 };
 
 inline void PrintTo(const TrayImplementation& implementation, std::ostream* out) {

@@ -75,9 +75,9 @@ bool QtShellNotify::Shell_NotifyIconA(uint32_t message, const platform::NotifyIc
             trayPoll_.start();
             return true;
         case platform::NIM_MODIFY:
-            return added_ && Modify(data);
+            return added_ && Names(data) && Modify(data);
         case platform::NIM_DELETE:
-            if (!added_) return false;
+            if (!added_ || !Names(data)) return false;
             HideBalloon();
             if (qtIcon_) qtIcon_->hide();
             item_.reset();
@@ -85,14 +85,18 @@ bool QtShellNotify::Shell_NotifyIconA(uint32_t message, const platform::NotifyIc
             added_ = false;
             return true;
         case platform::NIM_SETVERSION:
-            return added_;
+            return added_ && Names(data);
         default:
             return false;
     }
 }
 
+// The shell knows an icon by its window and id.
+bool QtShellNotify::Names(const platform::NotifyIconRecord& data) const {
+    return data.hWnd == record_.hWnd && data.uID == record_.uID;
+}
+
 bool QtShellNotify::Modify(const platform::NotifyIconRecord& data) {
-    record_.hWnd = data.hWnd;
     if (data.uFlags & platform::NIF_ICON) {
         record_.hIcon = data.hIcon;
         if (qtIcon_) qtIcon_->setIcon(IconFromHandle(data.hIcon));

@@ -60,6 +60,7 @@ class QtShellNotify final : public QObject, public platform::ShellNotifyApi {
   private:
     enum class Balloon { None, Notification, Qt };
 
+    bool Names(const platform::NotifyIconRecord& data) const;
     bool Modify(const platform::NotifyIconRecord& data);
     // Puts the icon where the desktop wants it now.
     void PlaceIcon();
