@@ -8,6 +8,10 @@
 #include "base/modUtils.h"
 
 namespace quarnel {
+
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 constexpr const char* kNewLine = "\r\n";
@@ -162,7 +166,7 @@ void frmMain::ShowErrorWithoutOrder(clsOrder& Order, const std::string& Message,
 }
 
 void frmMain::ShowErrorBalloon(const std::string& Message) {
-    m_objTray->UpdateBalloon(Message, platform::NIIF_ERROR);
+    m_objTray->UpdateBalloon(Message, NIIF_ERROR);
 }
 
 void frmMain::mnuReadData_Click() {
@@ -172,7 +176,7 @@ void frmMain::mnuReadData_Click() {
         // A local owner: a removal handled during the read-out releases the member.
         const std::shared_ptr<clsOPN2001> scanner = m_objOPN2001;
         if (scanner && scanner->Connected()) {
-            m_objTray->ShowBalloon(GetText(142), GetText(153), platform::NIIF_INFO, true);
+            m_objTray->ShowBalloon(GetText(142), GetText(153), NIIF_INFO, true);
             trace::Event("Reading barcode data...");
             ReportReadCount(scanner->ReadBarcodes(true));
         } else {
@@ -210,7 +214,7 @@ void frmMain::mnuResend_Click() {
     }
     if (name.empty()) return;
     try {
-        m_objTray->ShowBalloon(GetText(133), GetText(150), platform::NIIF_INFO, true);
+        m_objTray->ShowBalloon(GetText(133), GetText(150), NIIF_INFO, true);
     } catch (...) {
     }
     try {

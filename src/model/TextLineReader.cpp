@@ -5,8 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "base/ErrorInfo.h"
 
@@ -45,10 +44,9 @@ TextLineReader::TextLineReader(const std::string& path, size_t maxLineLength)
         if (errno == ENOENT) RaiseError(ErrNo::FileNotFound);
         throw ErrorFromErrno(errno);
     }
-    struct stat status {};
-    if (fstat(fileno(file_), &status) == 0 && status.st_size > 0) {
-        fileSize_ = static_cast<size_t>(status.st_size);
-    }
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > 0) fileSize_ = static_cast<size_t>(size);
 }
 
 TextLineReader::~TextLineReader() {

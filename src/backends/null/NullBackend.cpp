@@ -150,6 +150,11 @@ std::shared_ptr<HttpApi> SystemHttpApi(HttpTimeouts) {
     return std::make_shared<NullHttp>();
 }
 
+// Without a parser no text is taken for a URL.
+bool IsWellFormedUrl(const std::string&) {
+    return false;
+}
+
 std::shared_ptr<UrlOpener> SystemUrlOpener(std::chrono::milliseconds) {
     return std::make_shared<NullUrlOpener>();
 }
