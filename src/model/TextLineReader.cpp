@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "base/ErrorInfo.h"
+#include "platform/FileSystem.h"
 
 namespace quarnel {
 
@@ -39,6 +40,8 @@ const char* FindLineEnd(const char* p, const char* stop) {
 
 TextLineReader::TextLineReader(const std::string& path, size_t maxLineLength)
     : maxLineLength_(maxLineLength), chunk_(kChunkSize) {
+    // Some systems open a folder and fail at the read, others fail at once.
+    if (platform::KindOfPath(path) == platform::FileKind::Folder) throw ErrorFromErrno(EISDIR);
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) {
         if (errno == ENOENT) RaiseError(ErrNo::FileNotFound);

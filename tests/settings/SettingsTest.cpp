@@ -4,6 +4,7 @@
 #include "SettingsDump.h"
 #include "TestSupport.h"
 #include "base/ErrorInfo.h"
+#include "platform/Paths.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {
@@ -13,6 +14,12 @@ using namespace platform;
 
 constexpr const char* kKey = "HKCU\\Software\\Hollinde\\Quarnel";
 constexpr const char* kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+const std::string kSep(1, PathSeparator());
+// A path in the application folder the tests give, as the program joins it.
+std::string InAppFolder(const std::string& name) {
+    return "/data/Quarnel" + kSep + name;
+}
 
 class SettingsTest : public ::testing::Test {
   protected:
@@ -32,9 +39,9 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, FirstRunHasDefaultsAndSaveWritesEveryValueInOrder) {
     auto settings = Load();
-    EXPECT_EQ(Dump(*settings),
-              "1|0|1|/data/Quarnel/Barcodes/|/data/Quarnel/Orders/||1|"
-              "/data/Quarnel/Trace.log||||1|1");
+    EXPECT_EQ(Dump(*settings), "1|0|1|" + InAppFolder("Barcodes" + kSep) + "|" +
+                                   InAppFolder("Orders" + kSep) + "||1|" +
+                                   InAppFolder("Trace.log") + "||||1|1");
     EXPECT_TRUE(settings->LoadProblems().empty());
     EXPECT_FALSE(fake->HasKey(kKey));  // nothing written before Save
     fake->failWrites = true;
@@ -58,12 +65,14 @@ TEST_F(SettingsTest, FirstRunHasDefaultsAndSaveWritesEveryValueInOrder) {
     settings->Save();
     EXPECT_EQ(Stored(kKey),
               "QuantityPositioning=0\nAutoSaveBarcodes=1\nAutoSaveOrders=0\n"
-              "BarcodesFolder=/scans/\nOrdersFolder=/data/Quarnel/Orders/\nLastFolder=/last\n"
-              "TraceEvents=0\nTraceFile=/tmp/t.log\nDebtor=100\nUser=jan\n"
-              "Zq8#Lm2!=  p\xC3\xA9ss  \nAutoRun=0\n");
-    EXPECT_EQ(Dump(*Load()),
-              "0|1|0|/scans/|/data/Quarnel/Orders/|/last|0|/tmp/t.log|100|jan|"
-              "  p\xC3\xA9ss  |0|0");
+              "BarcodesFolder=/scans/\nOrdersFolder=" +
+                  InAppFolder("Orders" + kSep) +
+                  "\nLastFolder=/last\n"
+                  "TraceEvents=0\nTraceFile=/tmp/t.log\nDebtor=100\nUser=jan\n"
+                  "Zq8#Lm2!=  p\xC3\xA9ss  \nAutoRun=0\n");
+    EXPECT_EQ(Dump(*Load()), "0|1|0|/scans/|" + InAppFolder("Orders" + kSep) +
+                                 "|/last|0|/tmp/t.log|100|jan|"
+                                 "  p\xC3\xA9ss  |0|0");
 }
 
 TEST_F(SettingsTest, StoredFormsAreInterpretedAndUnconvertibleOnesFallBack) {
@@ -75,9 +84,9 @@ TEST_F(SettingsTest, StoredFormsAreInterpretedAndUnconvertibleOnesFallBack) {
     fake->PutText(kKey, "QuantityPositioning", "1e20");
     fake->PutText(kKey, "AutoSaveBarcodes", "abc");
     auto settings = Load();
-    EXPECT_EQ(Dump(*settings),
-              "1|0|0|/data/Quarnel/Barcodes/|/data/Quarnel/Orders/|50%/x|0|"
-              "/data/Quarnel/Trace.log|5|||1|1");
+    EXPECT_EQ(Dump(*settings), "1|0|0|" + InAppFolder("Barcodes" + kSep) + "|" +
+                                   InAppFolder("Orders" + kSep) + "|50%/x|0|" +
+                                   InAppFolder("Trace.log") + "|5|||1|1");
     EXPECT_EQ(settings->LoadProblems(),
               (std::vector<std::string>{
                   "Error reading setting 'QuantityPositioning': [6] Overflow (Quarnel)",

@@ -3,6 +3,7 @@
 // tests of the scanner object on any system. Header-only.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <set>
@@ -81,8 +82,10 @@ inline std::vector<uint8_t> BarcodePacket(const std::string& data, uint8_t codeI
                            static_cast<uint32_t>(minute) << 20 | static_cast<uint32_t>(hour) << 15 |
                            static_cast<uint32_t>(day) << 10 | static_cast<uint32_t>(month) << 6 |
                            static_cast<uint32_t>(year - 2000);
-    std::vector<uint8_t> packet{static_cast<uint8_t>(data.size() + 5), codeId};
-    packet.insert(packet.end(), data.begin(), data.end());
+    std::vector<uint8_t> packet(2 + data.size());
+    packet[0] = static_cast<uint8_t>(data.size() + 5);
+    packet[1] = codeId;
+    std::copy(data.begin(), data.end(), packet.begin() + 2);
     for (int shift = 24; shift >= 0; shift -= 8)
         packet.push_back(static_cast<uint8_t>(stamp >> shift));
     return packet;
