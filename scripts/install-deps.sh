@@ -13,7 +13,7 @@ packages=(
   libudev-dev
   libcpp-httplib-dev
   libgtest-dev libgmock-dev
-  python3 g++-mingw-w64-x86-64-posix
+  python3 g++-mingw-w64-x86-64-posix wine wine64
   libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 qt6-translations-l10n
   xvfb xauth trayer xdotool x11-utils imagemagick dbus-x11 fonts-dejavu-core

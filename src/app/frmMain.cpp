@@ -9,6 +9,10 @@
 #include "base/modTexts.h"
 
 namespace quarnel {
+
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 std::string PortText(uint8_t port) {
@@ -183,7 +187,7 @@ void frmMain::tmrDetect_Timer() {
         if (!scanner->Connect(port)) return;
         m_objTray->ModifyTrayIcon(platform::kIconScannerOK, ConnectedTip(*scanner));
         m_objTray->ShowBalloon(GetText(145) + " '" + scanner->DeviceName() + "'", GetText(153),
-                               platform::NIIF_INFO, true);
+                               NIIF_INFO, true);
         trace::Event("Reading barcode data...");
         ReportReadCount(scanner->ReadBarcodes(true));
     } else if (!m_objDeviceDetection->DeviceDetected() && m_objOPN2001) {
@@ -199,10 +203,10 @@ void frmMain::tmrDetect_Timer() {
 void frmMain::ReportReadCount(int32_t count) {
     if (!m_objTray) return;
     if (count == 0) {
-        m_objTray->UpdateBalloon(GetText(132), platform::NIIF_WARNING);
+        m_objTray->UpdateBalloon(GetText(132), NIIF_WARNING);
         trace::Event("The scanner contains no scanned data");
     } else if (count == -1) {
-        m_objTray->UpdateBalloon(GetText(158), platform::NIIF_ERROR);
+        m_objTray->UpdateBalloon(GetText(158), NIIF_ERROR);
     }
 }
 

@@ -5,6 +5,9 @@
 
 namespace quarnel {
 
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 platform::MenuItem& frmMain::MenuItem(const std::string& name) {
     for (platform::MenuItem& item : mnuContext_)
         if (item.name == name) return item;
@@ -12,10 +15,10 @@ platform::MenuItem& frmMain::MenuItem(const std::string& name) {
 }
 
 void frmMain::m_objTray_OnTrayEvent(int32_t Message, int16_t Shift) {
-    if (Message == static_cast<int32_t>(platform::WM_MOUSEMOVE)) return;
+    if (Message == static_cast<int32_t>(WM_MOUSEMOVE)) return;
     trace::Entering("frmMain.m_objTray_OnTrayEvent",
                     "Message = " + TraceValue(Message) + ", Shift = " + TraceValue(int32_t{Shift}));
-    if (Message == static_cast<int32_t>(platform::WM_RBUTTONUP)) {
+    if (Message == static_cast<int32_t>(WM_RBUTTONUP)) {
         const bool enabled = ScannerConnected();
         for (const char* name : {"mnuScannerSetup", "mnuScannerInfo", "mnuReadData"})
             MenuItem(name).enabled = enabled;

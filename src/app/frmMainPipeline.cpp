@@ -14,6 +14,10 @@
 #include "model/Safekeeping.h"
 
 namespace quarnel {
+
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 constexpr const char* kNewLine = "\r\n";
@@ -282,7 +286,7 @@ void frmMain::ShowErrorWithoutOrder(clsOrder& Order, const std::string& Message,
 }
 
 void frmMain::ShowErrorBalloon(const std::string& Message) {
-    m_objTray->UpdateBalloon(Message + (run_ ? run_->notes : ""), platform::NIIF_ERROR);
+    m_objTray->UpdateBalloon(Message + (run_ ? run_->notes : ""), NIIF_ERROR);
 }
 
 void frmMain::mnuReadData_Click() {
@@ -292,7 +296,7 @@ void frmMain::mnuReadData_Click() {
         // A local owner: a removal handled during the read-out releases the member.
         const std::shared_ptr<clsOPN2001> scanner = m_objOPN2001;
         if (scanner && scanner->Connected()) {
-            m_objTray->ShowBalloon(GetText(142), GetText(153), platform::NIIF_INFO, true);
+            m_objTray->ShowBalloon(GetText(142), GetText(153), NIIF_INFO, true);
             trace::Event("Reading barcode data...");
             ReportReadCount(scanner->ReadBarcodes(true));
         } else {
@@ -330,7 +334,7 @@ void frmMain::mnuResend_Click() {
     }
     if (name.empty()) return;
     try {
-        m_objTray->ShowBalloon(GetText(133), GetText(150), platform::NIIF_INFO, true);
+        m_objTray->ShowBalloon(GetText(133), GetText(150), NIIF_INFO, true);
     } catch (...) {
     }
     // A recovery copy that reaches the shop is no longer kept.

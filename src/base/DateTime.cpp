@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "base/DateTime.h"
 
+#include "platform/FileSystem.h"
 #include "resources/LocaleNames.h"
 
 namespace quarnel {
@@ -10,8 +11,7 @@ DateTime DateTime::Now() {
 }
 
 DateTime DateTime::FromTimeT(std::time_t t) {
-    std::tm parts{};
-    localtime_r(&t, &parts);
+    const std::tm parts = platform::LocalTime(t);
     return DateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
                     parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }

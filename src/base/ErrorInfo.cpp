@@ -6,6 +6,8 @@
 #include <new>
 #include <system_error>
 
+#include "platform/FileSystem.h"
+
 namespace quarnel {
 
 QuarnelError::QuarnelError(int32_t number, std::string description, std::string source)
@@ -54,12 +56,11 @@ void RaiseError(int32_t number, std::string description, std::string source) {
 
 QuarnelError ErrorFromErrno(int errnoValue) {
     int32_t number;
-    switch (errnoValue) {
+    switch (platform::IsDiskFullError(errnoValue) ? ENOSPC : errnoValue) {
         case ENOENT:
             number = ErrNo::PathNotFound;
             break;
         case ENOSPC:
-        case EDQUOT:
             number = ErrNo::DiskFull;
             break;
         case EACCES:

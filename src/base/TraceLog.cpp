@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "base/TraceLog.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <ctime>
 
 #include "base/Ansi.h"
 #include "base/ErrorInfo.h"
 #include "base/modUtils.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
 namespace quarnel {
@@ -77,26 +74,6 @@ void AppendMessage(std::string& line, std::string_view message) {
     line.append(message.substr(start));
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// One write, so that two programs appending to the same file in turn never
-// mix their lines. A line cut short by a full disk is taken back, so that
-// the entries written once space is back start on a line of their own.
-void AppendFile(const std::string& path, const std::string& bytes) {
-    // The trace names the shop user and the folders: only the user may read it.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written > 0 && static_cast<size_t>(written) < bytes.size()) {
-        const off_t end = ::lseek(fd, 0, SEEK_CUR);
-        if (end >= written) (void)::ftruncate(fd, end - written);
-    }
-    ::close(fd);
-}
-
 }  // namespace
 
 namespace trace_internal {
@@ -142,7 +119,9 @@ void WriteTrace(std::string_view message, bool detail, bool blankLine) {
         const std::string folder = traceFile.substr(0, lastSeparator + 1);
         // The folder nearly always exists: one look, and the full check
         // (which may create it and write its own entry) only when it does not.
-        if (!IsFolder(folder) && !CheckCreateFolder(folder, true)) return;
+        if (platform::KindOfPath(folder) != platform::FileKind::Folder &&
+            !CheckCreateFolder(folder, true))
+            return;
 
         std::string bytes;
         bytes.reserve(2 + kStampSize + 2 + message.size() + 2);
@@ -158,7 +137,10 @@ void WriteTrace(std::string_view message, bool detail, bool blankLine) {
             bytes += Utf8ToAnsi(folded);
         }
         bytes += "\r\n";
-        AppendFile(traceFile, bytes);
+        // The trace names the shop user and the folders: only the user may
+        // read it. A line cut short by a full disk is taken back, so that the
+        // entries written once space is back start on a line of their own.
+        platform::AppendPrivate(traceFile, bytes);
     } catch (...) {
         // A trace entry that cannot be written is dropped without a word.
     }

@@ -1,29 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "base/modUtils.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 
 #include "base/Ansi.h"
 #include "base/ErrorInfo.h"
 #include "base/TextCompare.h"
 #include "base/TraceLog.h"
+#include "platform/FileSystem.h"
 
 namespace quarnel {
 
 namespace {
 
 bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return platform::KindOfPath(path) == platform::FileKind::Folder;
 }
 
 // The program's folders hold the user's orders and trace: private to the user.
 void CreateOneFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) != 0 && !(errno == EEXIST && IsFolder(path))) {
-        throw ErrorFromErrno(errno);
-    }
+    const int error = platform::CreatePrivateFolder(path);
+    if (error != 0 && !(error == EEXIST && IsFolder(path))) throw ErrorFromErrno(error);
 }
 
 void CheckRange(const std::vector<uint8_t>& bytes, int32_t start, int32_t end) {
@@ -45,14 +42,16 @@ bool FileExists(const std::string& filename, int32_t attributes, bool noTrace) {
     }
     bool result = false;
     if (!filename.empty()) {
-        struct stat info {};
-        if (::stat(filename.c_str(), &info) == 0) {
-            if (S_ISDIR(info.st_mode)) {
+        switch (platform::KindOfPath(filename)) {
+            case platform::FileKind::Folder:
                 result = (attributes & kAttrDirectory) != 0 ||
                          filename.back() == platform::PathSeparator();
-            } else {
+                break;
+            case platform::FileKind::File:
                 result = filename.back() != platform::PathSeparator();
-            }
+                break;
+            case platform::FileKind::Missing:
+                break;
         }
     }
     if (!noTrace)

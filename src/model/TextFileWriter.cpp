@@ -1,18 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "model/TextFileWriter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <random>
 
 #include "base/Ansi.h"
 #include "base/ErrorInfo.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace quarnel {
 
@@ -23,7 +19,10 @@ constexpr size_t kFlushSize = 64 * 1024;
 constexpr size_t kMaxTempBaseName = 200;
 
 TextFileWriter::SystemCalls DefaultCalls() {
-    return {::write, ::rename};
+    return {[](platform::BinaryFile& file, const void* data, size_t size, size_t& written) {
+                return file.Write(data, size, written);
+            },
+            platform::ReplaceByRename};
 }
 
 TextFileWriter::SystemCalls& Calls() {
@@ -31,44 +30,43 @@ TextFileWriter::SystemCalls& Calls() {
     return calls;
 }
 
-// A hidden name in the target's folder, unique within this process.
-std::string TempName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.size() > kMaxTempBaseName) base.resize(kMaxTempBaseName);
-    return folder + "." + base + "." + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + ".tmp";
+// Where the name of a path starts: after its last separator ("/" also
+// separates on Windows).
+size_t NameStart(const std::string& path) {
+    const char* separators =
+        platform::NativePathStyle() == platform::PathStyle::Windows ? "/\\" : "/";
+    const size_t separator = path.find_last_of(separators);
+    return separator == std::string::npos ? 0 : separator + 1;
 }
 
-// A link stays a link: the file it points to is the one replaced.
-std::string Target(const std::string& path) {
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         std::free);
-    return resolved ? std::string(resolved.get()) : path;
+// A hidden name in the target's folder: a number drawn once per process
+// keeps processes apart, a counter the files of one process.
+std::string TempName(const std::string& path) {
+    static const unsigned process = std::random_device{}();
+    static std::atomic<unsigned> counter{0};
+    const size_t nameStart = NameStart(path);
+    std::string base = path.substr(nameStart);
+    if (base.size() > kMaxTempBaseName) base.resize(kMaxTempBaseName);
+    return path.substr(0, nameStart) + "." + base + "." + std::to_string(process) + "-" +
+           std::to_string(counter++) + ".tmp";
 }
 
 }  // namespace
 
 TextFileWriter::TextFileWriter(const std::string& path, bool durable)
-    : path_(Target(path)), durable_(durable) {
-    struct stat existing {};
-    const bool replacing = ::stat(path_.c_str(), &existing) == 0;
+    : path_(platform::ResolveLink(path)), durable_(durable) {
+    const bool replacing = platform::KindOfPath(path_) != platform::FileKind::Missing;
+    // Renaming would replace a file that may not be written.
     if (replacing) {
-        if (S_ISDIR(existing.st_mode)) throw ErrorFromErrno(EISDIR);
-        // Renaming would replace a file that may not be written.
-        if (::access(path_.c_str(), W_OK) != 0) throw ErrorFromErrno(errno);
+        if (const int error = platform::CheckWritable(path_)) throw ErrorFromErrno(error);
     }
-    // A name left behind by a process with the same id is skipped.
-    for (int attempt = 0; fd_ < 0; ++attempt) {
+    // A name left behind by another process is skipped.
+    for (int attempt = 0; !file_; ++attempt) {
         tempPath_ = TempName(path_);
-        fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && (errno != EEXIST || attempt == 100)) throw ErrorFromErrno(errno);
+        int error = 0;
+        file_ = platform::CreateNewFile(tempPath_, replacing ? path_ : std::string(), error);
+        if (!file_ && (error != EEXIST || attempt == 100)) throw ErrorFromErrno(error);
     }
-    if (replacing) ::fchmod(fd_, existing.st_mode & 07777);
     buffer_.reserve(kFlushSize + 256);
 }
 
@@ -77,10 +75,9 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::Discard() noexcept {
-    if (fd_ < 0) return;
-    ::close(fd_);
-    fd_ = -1;
-    ::unlink(tempPath_.c_str());
+    if (!file_) return;
+    file_.reset();
+    platform::RemoveFile(tempPath_);
 }
 
 void TextFileWriter::Write(std::string_view text) {
@@ -100,30 +97,27 @@ void TextFileWriter::WriteBytes(std::string_view bytes) {
 void TextFileWriter::Flush() {
     size_t done = 0;
     while (done < buffer_.size()) {
-        const ssize_t written = Calls().write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) throw ErrorFromErrno(written == 0 ? ENOSPC : errno);
-        done += static_cast<size_t>(written);
+        size_t written = 0;
+        const int error =
+            Calls().write(*file_, buffer_.data() + done, buffer_.size() - done, written);
+        if (error != 0) throw ErrorFromErrno(error);
+        if (written == 0) throw ErrorFromErrno(ENOSPC);
+        done += written;
     }
     buffer_.clear();
 }
 
 void TextFileWriter::Close() {
-    if (fd_ < 0) RaiseError(ErrNo::InvalidProcedureCall);
+    if (!file_) RaiseError(ErrNo::InvalidProcedureCall);
     Flush();
-    const int fd = fd_;
-    fd_ = -1;
-    // Some file systems report a full disk only here.
-    const bool synced = !durable_ || ::fsync(fd) == 0;
-    const int syncError = errno;
-    if (::close(fd) != 0 || !synced) {
-        const int error = synced ? errno : syncError;
-        ::unlink(tempPath_.c_str());
-        throw ErrorFromErrno(error);
-    }
-    if (Calls().rename(tempPath_.c_str(), path_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(tempPath_.c_str());
+    // Some file systems report a full disk only at the sync or the close.
+    int error = durable_ ? file_->Sync() : 0;
+    const int closeError = file_->Close();
+    if (error == 0) error = closeError;
+    file_.reset();
+    if (error == 0) error = Calls().rename(tempPath_, path_);
+    if (error != 0) {
+        platform::RemoveFile(tempPath_);
         throw ErrorFromErrno(error);
     }
     if (durable_) SyncFolder();
@@ -132,18 +126,12 @@ void TextFileWriter::Close() {
 // The rename reaches the disk with the folder's own entry list. A target
 // that may be lost with the power is no durable file: it is taken back.
 void TextFileWriter::SyncFolder() {
-    const size_t slash = path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    // EINVAL: a file system whose folders need no syncing.
-    if (fd >= 0 && (::fsync(fd) == 0 || errno == EINVAL)) {
-        ::close(fd);
-        return;
+    const size_t nameStart = NameStart(path_);
+    const std::string folder = nameStart == 0 ? "." : path_.substr(0, nameStart);
+    if (const int error = platform::SyncFolder(folder)) {
+        platform::RemoveFile(path_);
+        throw ErrorFromErrno(error);
     }
-    const int error = errno;
-    if (fd >= 0) ::close(fd);
-    ::unlink(path_.c_str());
-    throw ErrorFromErrno(error);
 }
 
 TextFileWriter::ScopedSystemCalls::ScopedSystemCalls(SystemCalls calls) : previous_(Calls()) {

@@ -9,12 +9,13 @@
 // system losing power.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/FileSystem.h"
 
 namespace quarnel {
 
@@ -37,11 +38,14 @@ class TextFileWriter {
     // Writes out the buffer and puts the file in place; raises when that fails.
     void Close();
 
-    // The system calls the writer makes, replaceable so that tests can fail
-    // them as a full disk or a dying program would.
+    // The file operations the writer makes, replaceable so that tests can
+    // fail them as a full disk or a dying program would. Both answer 0 or an
+    // error, as platform::BinaryFile::Write and platform::ReplaceByRename do.
     struct SystemCalls {
-        std::function<ssize_t(int fd, const void* data, size_t size)> write;
-        std::function<int(const char* from, const char* to)> rename;
+        std::function<int(platform::BinaryFile& file, const void* data, size_t size,
+                          size_t& written)>
+            write;
+        std::function<int(const std::string& from, const std::string& to)> rename;
     };
     // Installs calls for the lifetime of the object; the defaults are the
     // plain system calls.
@@ -63,7 +67,7 @@ class TextFileWriter {
 
     std::string path_;
     std::string tempPath_;
-    int fd_ = -1;
+    std::unique_ptr<platform::BinaryFile> file_;
     std::string buffer_;
     bool durable_;
 };

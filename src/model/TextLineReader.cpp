@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "base/ErrorInfo.h"
+#include "platform/FileSystem.h"
 
 namespace quarnel {
 
@@ -41,15 +41,16 @@ const char* FindLineEnd(const char* p, const char* stop) {
 
 TextLineReader::TextLineReader(const std::string& path, size_t maxLineLength)
     : maxLineLength_(maxLineLength), chunk_(kChunkSize) {
+    // Some systems open a folder and fail at the read, others fail at once.
+    if (platform::KindOfPath(path) == platform::FileKind::Folder) throw ErrorFromErrno(EISDIR);
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) {
         if (errno == ENOENT) RaiseError(ErrNo::FileNotFound);
         throw ErrorFromErrno(errno);
     }
-    struct stat status {};
-    if (fstat(fileno(file_), &status) == 0 && status.st_size > 0) {
-        fileSize_ = static_cast<size_t>(status.st_size);
-    }
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > 0) fileSize_ = static_cast<size_t>(size);
 }
 
 TextLineReader::~TextLineReader() {

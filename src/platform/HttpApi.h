@@ -80,4 +80,8 @@ struct HttpTimeouts {
 // The system's HTTP client.
 std::shared_ptr<HttpApi> SystemHttpApi(HttpTimeouts timeouts = {});
 
+// True when url parses as an absolute URL with a scheme, any scheme; no
+// server is contacted.
+bool IsWellFormedUrl(const std::string& url);
+
 }  // namespace quarnel::platform

@@ -15,6 +15,10 @@
 #include "settings/clsRegistry.h"
 
 namespace quarnel {
+
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
@@ -30,7 +34,7 @@ std::string Port(uint8_t port) {
 template <typename Visit>
 void VisitSerialPorts(const std::shared_ptr<platform::RegistryApi>& api, Visit visit) {
     clsRegistry registry(api);
-    registry.SetClassKey(platform::HKEY_LOCAL_MACHINE);
+    registry.SetClassKey(HKEY_LOCAL_MACHINE);
     registry.SetSectionKey(kSerialCommKey);
     if (!registry.KeyExists()) return;
     std::vector<std::string> names;
@@ -77,8 +81,7 @@ void clsDeviceDetection::StartScanning(platform::HiddenWindow& Form) {
     try {
         if (m_hwnd != 0) StopScanning();
         trace::Detail("Calling API SetWindowLong");
-        m_PreviousWindowProc =
-            Form.SetWindowLongA(platform::GWL_WNDPROC, &modDeviceDetection::WindowProc);
+        m_PreviousWindowProc = Form.SetWindowLongA(GWL_WNDPROC, &modDeviceDetection::WindowProc);
         window_ = &Form;
         m_hwnd = Form.Handle();
         trace::Event("Enabled device detection...");
@@ -94,7 +97,7 @@ void clsDeviceDetection::StopScanning() {
     try {
         trace::Entering("clsDeviceDetection.StopScanning");
         trace::Detail("Calling API SetWindowLong");
-        window_->SetWindowLongA(platform::GWL_WNDPROC, m_PreviousWindowProc);
+        window_->SetWindowLongA(GWL_WNDPROC, m_PreviousWindowProc);
         window_ = nullptr;
         m_hwnd = 0;
         m_PreviousWindowProc = nullptr;
@@ -163,8 +166,7 @@ std::string clsDeviceDetection::GetPortDriverFromRegistry(uint8_t COMPort) {
 }
 
 void clsDeviceDetection::HandleWindowProc(platform::WPARAM wParam, platform::LPARAM lParam) {
-    if (wParam != platform::DBT_DEVICEARRIVAL && wParam != platform::DBT_DEVICEREMOVECOMPLETE)
-        return;
+    if (wParam != DBT_DEVICEARRIVAL && wParam != DBT_DEVICEREMOVECOMPLETE) return;
     trace::Entering(
         "clsDeviceDetection.HandleWindowProc",
         TraceArgs({{"wParam", std::to_string(wParam)}, {"lParam", std::to_string(lParam)}}));
@@ -177,7 +179,7 @@ void clsDeviceDetection::HandleWindowProc(platform::WPARAM wParam, platform::LPA
         uint8_t header[platform::kDeviceHeaderSize];
         trace::Detail("Calling API RtlMoveMemory");
         std::memcpy(header, source, sizeof header);
-        if (Read32(header + 4) == platform::DBT_DEVTYP_PORT) {
+        if (Read32(header + 4) == DBT_DEVTYP_PORT) {
             // Zero-filled, so that a shorter record's name ends where it does.
             std::vector<uint8_t> record(platform::kPortNotificationSize);
             trace::Detail("Calling API RtlMoveMemory");
@@ -190,13 +192,13 @@ void clsDeviceDetection::HandleWindowProc(platform::WPARAM wParam, platform::LPA
             if (number > 0 && number <= kMaxPort) {
                 const auto port = static_cast<uint8_t>(number);
                 if (m_DeviceDetected) {
-                    if (wParam == platform::DBT_DEVICEREMOVECOMPLETE && port == m_COMPort) {
+                    if (wParam == DBT_DEVICEREMOVECOMPLETE && port == m_COMPort) {
                         trace::Detail("Device removed on COM port " + Port(port));
                         m_DeviceDetected = false;
                         m_Device = DeviceNone;
                         m_COMPort = 0;
                     }
-                } else if (wParam == platform::DBT_DEVICEARRIVAL) {
+                } else if (wParam == DBT_DEVICEARRIVAL) {
                     if (StartsWithIgnoreCase(GetPortDriverFromRegistry(port),
                                              kScannerDriverPrefix)) {
                         trace::Detail("Supported device arrived on COM port " + Port(port));

@@ -6,6 +6,10 @@
 #include "scanner/clsDeviceDetection.h"
 
 namespace quarnel::modDeviceDetection {
+
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 clsDeviceDetection* g_deviceDetection = nullptr;
@@ -29,7 +33,7 @@ void SetDeviceDetection(clsDeviceDetection* detection) {
 
 platform::LRESULT WindowProc(platform::HWND hWnd, platform::UINT uMsg, platform::WPARAM wParam,
                              platform::LPARAM lParam) {
-    const bool traced = uMsg != platform::WM_MOUSEMOVE;
+    const bool traced = uMsg != WM_MOUSEMOVE;
     if (traced) {
         trace::Entering("modDeviceDetection.WindowProc",
                         TraceArgs({{"msg", TraceValue(uint32_t{uMsg})},
@@ -39,7 +43,7 @@ platform::LRESULT WindowProc(platform::HWND hWnd, platform::UINT uMsg, platform:
     clsDeviceDetection* detection = g_deviceDetection;
     platform::LRESULT result = 0;
     if (detection != nullptr) {
-        if (uMsg == platform::WM_DEVICECHANGE && hWnd == detection->hwnd())
+        if (uMsg == WM_DEVICECHANGE && hWnd == detection->hwnd())
             detection->HandleWindowProc(wParam, lParam);
         // A copy: handling the message may stop the detection.
         platform::WNDPROC previous = detection->PreviousWindowProc();

@@ -28,8 +28,10 @@ std::string RegistrySource() {
     throw QuarnelError(number, std::move(description), RegistrySource());
 }
 
+// The hive's number as the API's signed constants spell it; a Windows HKEY
+// is a pointer, elsewhere a number, and the cast takes either.
 std::string HiveText(HKEY hive) {
-    return std::to_string(static_cast<int32_t>(hive));
+    return std::to_string(static_cast<int32_t>(uintptr_t(hive)));
 }
 
 // Two percent signs with at least one character between them.
@@ -94,7 +96,8 @@ std::string RegValueText(const RegValue& value) {
     return "";
 }
 
-clsRegistry::clsRegistry(std::shared_ptr<RegistryApi> api) : api_(std::move(api)) {}
+clsRegistry::clsRegistry(std::shared_ptr<RegistryApi> api)
+    : api_(std::move(api)), eValueType_(REG_NONE) {}
 
 bool clsRegistry::KeyExists() const {
     OpenKey key(*api_);

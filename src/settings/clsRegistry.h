@@ -55,7 +55,7 @@ class clsRegistry {
     platform::HKEY eKey_ = 0;
     std::string sSectionKey_;
     std::string sValueKey_;
-    uint32_t eValueType_ = platform::REG_NONE;
+    uint32_t eValueType_;
     RegValue vDefault_;
     RegValue lastWritten_;
 };

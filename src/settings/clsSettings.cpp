@@ -13,9 +13,10 @@
 
 namespace quarnel {
 
-namespace {
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
 
-using platform::HKEY_CURRENT_USER;
+namespace {
 
 constexpr const char* kPasswordValueName = "Zq8#Lm2!";
 
@@ -96,7 +97,7 @@ void clsSettings::WriteValue(platform::HKEY hive, const std::string& key, const 
     clsRegistry registry(registry_);
     registry.SetClassKey(hive);
     registry.SetSectionKey(key);
-    registry.SetValueType(type != 0 ? type : platform::REG_SZ);
+    registry.SetValueType(type != 0 ? type : REG_SZ);
     registry.SetValueKey(name);
     registry.SetValue(std::holds_alternative<std::monostate>(value) ? RegValue(std::string())
                                                                     : value);
@@ -208,7 +209,7 @@ void clsSettings::ApplyAutorun() {
         registry.DeleteValue();
         return;
     }
-    registry.SetValueType(platform::REG_SZ);
+    registry.SetValueType(REG_SZ);
     registry.SetValue(autostartCommand_);
 }
 

@@ -9,6 +9,10 @@
 #include "base/TraceLog.h"
 
 namespace quarnel {
+
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 constexpr uint32_t kTrayIconId = 1;
@@ -57,15 +61,15 @@ void clsSysTray::AddToTray(TrayForm& Form, platform::HICON Icon, const std::stri
             nid_.cbSize = platform::kNotifyIconDataSize;
             nid_.hWnd = Form.hWnd();
             nid_.uID = kTrayIconId;
-            nid_.uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP;
-            nid_.uCallbackMessage = platform::WM_MOUSEMOVE;
+            nid_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+            nid_.uCallbackMessage = WM_MOUSEMOVE;
             nid_.hIcon = Icon != platform::kIconNone ? Icon : Form.Icon();
             SetText(nid_.szTip, ToolTip.empty() ? std::string(kAppTitle) : ToolTip);
-            nid_.uTimeoutOrVersion = platform::NOTIFYICON_VERSION;
+            nid_.uTimeoutOrVersion = NOTIFYICON_VERSION;
             trace::Detail("Calling API Shell_NotifyIcon (NIM_ADD)");
-            inTray_ = Notify(platform::NIM_ADD);
+            inTray_ = Notify(NIM_ADD);
             trace::Detail("Calling API Shell_NotifyIcon (NIM_SETVERSION)");
-            Notify(platform::NIM_SETVERSION);
+            Notify(NIM_SETVERSION);
             if (inTray_) {
                 m_frm = &Form;
                 Form.SetMouseMoveHandler([this](const MouseMoveArgs& e) {
@@ -83,7 +87,7 @@ void clsSysTray::RemoveFromTray() {
     trace::Entering("clsSysTray.RemoveFromTray");
     if (inTray_) {
         trace::Detail(kCallingShell);
-        if (Notify(platform::NIM_DELETE)) inTray_ = false;
+        if (Notify(NIM_DELETE)) inTray_ = false;
     }
     trace::Exiting("clsSysTray.RemoveFromTray");
 }
@@ -93,13 +97,13 @@ void clsSysTray::ModifyTrayIcon(platform::HICON Icon, const std::string& ToolTip
     try {
         if (inTray_) {
             nid_.hIcon = Icon;
-            nid_.uFlags = platform::NIF_ICON;
+            nid_.uFlags = NIF_ICON;
             if (!ToolTip.empty()) {
                 SetText(nid_.szTip, ToolTip);
-                nid_.uFlags = platform::NIF_ICON | platform::NIF_TIP;
+                nid_.uFlags = NIF_ICON | NIF_TIP;
             }
             trace::Detail(kCallingShell);
-            Notify(platform::NIM_MODIFY);
+            Notify(NIM_MODIFY);
         }
         trace::Exiting("clsSysTray.ModifyTrayIcon");
     } catch (...) {
@@ -117,11 +121,11 @@ void clsSysTray::ShowBalloon(const std::string& Title, const std::string& Info, 
         SetText(nid_.szInfoTitle, Title);
         SetText(nid_.szInfo, Info);
         nid_.dwInfoFlags = static_cast<uint32_t>(Icon);
-        if (!PlaySound) nid_.dwInfoFlags |= platform::NIIF_NOSOUND;
+        if (!PlaySound) nid_.dwInfoFlags |= NIIF_NOSOUND;
         nid_.uTimeoutOrVersion = kBalloonTimeoutMs;
-        nid_.uFlags = platform::NIF_INFO;
+        nid_.uFlags = NIF_INFO;
         trace::Detail(kCallingShell);
-        Notify(platform::NIM_MODIFY);
+        Notify(NIM_MODIFY);
         trace::Exiting("clsSysTray.ShowBalloon");
     } catch (...) {
         trace::DetailError("Error showing balloon (Title = " + Title + ", Info = " + Info + "): ");
@@ -136,11 +140,11 @@ void clsSysTray::UpdateBalloon(const std::string& Info, int32_t Icon) {
         if (Icon >= 0) nid_.dwInfoFlags = static_cast<uint32_t>(Icon);
         // Or-ed, not added: a kept icon that is already silent stays a
         // valid icon number.
-        nid_.dwInfoFlags |= platform::NIIF_NOSOUND;
+        nid_.dwInfoFlags |= NIIF_NOSOUND;
         nid_.uTimeoutOrVersion = kBalloonTimeoutMs;
-        nid_.uFlags = platform::NIF_INFO;
+        nid_.uFlags = NIF_INFO;
         trace::Detail(kCallingShell);
-        Notify(platform::NIM_MODIFY);
+        Notify(NIM_MODIFY);
         trace::Exiting("clsSysTray.UpdateBalloon");
     } catch (...) {
         trace::DetailError("Error updating balloon (Info = " + Info + "): ");
@@ -154,9 +158,9 @@ void clsSysTray::HideBalloon() {
             nid_.szInfoTitle.fill('\0');
             nid_.szInfo.fill('\0');
             nid_.dwInfoFlags = 0;
-            nid_.uFlags = platform::NIF_INFO;
+            nid_.uFlags = NIF_INFO;
             trace::Detail(kCallingShell);
-            Notify(platform::NIM_MODIFY);
+            Notify(NIM_MODIFY);
             balloonState_ = kBalloonUnknown;
         }
         trace::Exiting("clsSysTray.HideBalloon");
@@ -168,7 +172,7 @@ void clsSysTray::HideBalloon() {
 void clsSysTray::m_frm_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
     if (!inTray_) return;
     const long message = std::lround(X);
-    if (message == platform::WM_MOUSEMOVE) return;
+    if (message == WM_MOUSEMOVE) return;
     if (ExtendedLogging()) {
         trace::Handling("clsSysTray.m_frm_MouseMove (" +
                         TraceArgs({{"Button", TraceValue(int32_t{Button})},
@@ -177,16 +181,19 @@ void clsSysTray::m_frm_MouseMove(int16_t Button, int16_t Shift, float X, float Y
                                    {"Y", Coordinate(Y)}}) +
                         ")");
     }
-    if (message < platform::NIN_BALLOONSHOW) {
+    // The balloon codes as numbers of the same type (Windows spells them as int).
+    const long balloonShow = NIN_BALLOONSHOW;
+    const long balloonUserClick = NIN_BALLOONUSERCLICK;
+    if (message < balloonShow) {
         trace::RaisingEvent("OnTrayEvent");
         // A copy: the handler may end this object (the menu's Exit).
         TrayEventHandler handler = onTrayEvent_;
         if (handler) handler(static_cast<int32_t>(message), Shift);
         return;
     }
-    if (message == platform::NIN_BALLOONSHOW) {
+    if (message == balloonShow) {
         balloonState_ = kBalloonShowing;
-    } else if (message <= platform::NIN_BALLOONUSERCLICK) {
+    } else if (message <= balloonUserClick) {
         balloonState_ = kBalloonClosed;
     }
 }

@@ -14,6 +14,9 @@
 
 namespace quarnel {
 
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 // Posting codes.
@@ -107,9 +110,8 @@ int32_t clsOrder::SendToWebshop(std::string& retMessage, const WebshopLink& link
                     orderNr_ = info;
                     const std::string url = OrderPageUrl(link, orderNr_);
                     trace::CallingApi("ShellExecute");
-                    const int32_t shell = link.opener ? link.opener->ShellExecuteA(
-                                                            "open", url, "", "", platform::SW_HIDE)
-                                                      : 0;
+                    const int32_t shell =
+                        link.opener ? link.opener->ShellExecuteA("open", url, "", "", SW_HIDE) : 0;
                     trace::ApiResult("ShellExecute", TraceValue(shell));
                     if (shell <= 32) result = kPageNotOpened;
                     break;

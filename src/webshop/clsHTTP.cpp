@@ -11,6 +11,9 @@
 
 namespace quarnel {
 
+// The Win32 names of the seams, which may be macros of <windows.h>.
+using namespace platform;
+
 namespace {
 
 constexpr const char* kAgent = "HTTP Client";
@@ -150,16 +153,15 @@ bool clsHTTP::OpenHTTP(const std::string& server, int32_t port, const std::strin
     CloseHTTP();
 
     trace::CallingApi("InternetOpen");
-    session_ = api_->InternetOpenA(kAgent, platform::INTERNET_OPEN_TYPE_PRECONFIG, {}, {}, 0);
+    session_ = api_->InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, {}, {}, 0);
     trace::ApiResult("InternetOpen", Handle(session_));
     bool opened = false;
     if (session_ != 0) {
         trace::CallingApi("InternetConnect");
-        const auto wirePort =
-            static_cast<uint16_t>(port == 0 ? platform::INTERNET_DEFAULT_HTTP_PORT : port);
+        const auto wirePort = static_cast<uint16_t>(port == 0 ? INTERNET_DEFAULT_HTTP_PORT : port);
         connection_ =
             api_->InternetConnectA(session_, Utf8ToAnsi(server), wirePort, Utf8ToAnsi(userName),
-                                   Utf8ToAnsi(password), platform::INTERNET_SERVICE_HTTP, 0, 0);
+                                   Utf8ToAnsi(password), INTERNET_SERVICE_HTTP, 0, 0);
         trace::ApiResult("InternetConnect", Handle(connection_));
         if (connection_ == 0) {
             trace::Detail("Calling API InternetCloseHandle");
@@ -196,8 +198,7 @@ std::string clsHTTP::SendRequest(const std::string& file, std::string& method,
             objectName += "?" + form;
         }
     }
-    const uint32_t flags =
-        reload ? platform::INTERNET_FLAG_RELOAD | platform::INTERNET_FLAG_PRAGMA_NOCACHE : 0;
+    const uint32_t flags = reload ? INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE : 0;
 
     trace::CallingApi("HttpOpenRequest");
     const platform::HINTERNET request = api_->HttpOpenRequestA(

@@ -8,6 +8,7 @@
 #include "base/Numeric.h"
 #include "base/modTexts.h"
 #include "base/modUtils.h"
+#include "platform/Paths.h"
 
 namespace quarnel {
 namespace {
@@ -82,23 +83,25 @@ TEST(Utils, FindPathRootInBothStyles) {
 
 TEST(Utils, FileExistsAndCheckCreateFolder) {
     test::TempDir dir;
+    const std::string sep(1, platform::PathSeparator());
     test::TraceCapture capture(false, true);
     test::WriteFileBytes(dir.File("f.txt"), "x");
     EXPECT_TRUE(FileExists(dir.File("f.txt")));
     EXPECT_FALSE(FileExists(dir.Path()));
     EXPECT_TRUE(FileExists(dir.Path(), kAttrDirectory));
-    EXPECT_FALSE(FileExists(dir.File("f.txt/")));
+    EXPECT_FALSE(FileExists(dir.File("f.txt" + sep)));
 
-    EXPECT_TRUE(CheckCreateFolder(dir.File("a/b/c/")));
-    EXPECT_TRUE(FileExists(dir.File("a/b/c"), kAttrDirectory));
+    EXPECT_TRUE(CheckCreateFolder(dir.File("a" + sep + "b" + sep + "c" + sep)));
+    EXPECT_TRUE(FileExists(dir.File("a" + sep + "b" + sep + "c"), kAttrDirectory));
     // Relative paths are refused; a file in the way fails with an error entry.
     EXPECT_FALSE(CheckCreateFolder("Orders/2024"));
     EXPECT_FALSE(FileExists("Orders", kAttrDirectory));
-    EXPECT_FALSE(CheckCreateFolder(dir.File("f.txt/sub")));
-    EXPECT_THAT(capture.Messages(),
-                testing::ElementsAre("Created folder '" + dir.File("a/b/c") + "'",
-                                     testing::StartsWith("Error checking/creating folder '" +
-                                                         dir.File("f.txt/sub") + "': [")));
+    EXPECT_FALSE(CheckCreateFolder(dir.File("f.txt" + sep + "sub")));
+    EXPECT_THAT(
+        capture.Messages(),
+        testing::ElementsAre("Created folder '" + dir.File("a" + sep + "b" + sep + "c") + "'",
+                             testing::StartsWith("Error checking/creating folder '" +
+                                                 dir.File("f.txt" + sep + "sub") + "': [")));
 }
 
 TEST(Utils, ByteHelpers) {

@@ -63,7 +63,7 @@ TEST(FileSafetyTest, KilledBeforeTheRenameLeavesTheOldFileWhole) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             TextFileWriter::ScopedSystemCalls dying(
-                {.write = {}, .rename = [](auto, auto) { return ::raise(SIGKILL), -1; }});
+                {.write = {}, .rename = [](auto&, auto&) { return ::raise(SIGKILL), EIO; }});
             file.save(path);
             ::_exit(0);
         }
@@ -80,12 +80,13 @@ TEST(FileSafetyTest, KilledBeforeTheRenameLeavesTheOldFileWhole) {
 
 // failAt 0 fails the rename; otherwise the failAt-th write call on fails, earlier ones write half.
 TextFileWriter::SystemCalls Failing(int failAt, int error, int& calls) {
-    const auto fail = [error] { return errno = error, -1; };
-    if (failAt == 0) return {.write = {}, .rename = [fail](auto, auto) { return fail(); }};
-    return {.write = [failAt, fail, &calls](int fd, const void* data, size_t size) -> ssize_t {
-                return ++calls >= failAt ? fail() : ::write(fd, data, (size + 1) / 2);
+    if (failAt == 0) return {.write = {}, .rename = [error](auto&, auto&) { return error; }};
+    return {
+        .write =
+            [failAt, error, &calls](auto& file, const void* data, size_t size, size_t& written) {
+                return ++calls >= failAt ? error : file.Write(data, (size + 1) / 2, written);
             },
-            .rename = {}};
+        .rename = {}};
 }
 
 TEST(FileSafetyTest, FailedWritesAndRenamesKeepTheOldFile) {

@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "model/clsOrder.h"
 #include "model/clsReadSession.h"
+#include "platform/Paths.h"
 
 namespace quarnel::test {
 
@@ -42,8 +43,10 @@ inline Lines LinesOf(const clsOrder& order) {
 // The trace's messages, each ended by a line feed, with folder written as "<dir>".
 inline std::string TraceText(const TraceCapture& trace, const std::string& folder = "") {
     std::string text = trace.Text();
-    for (size_t at; !folder.empty() && (at = text.find(folder)) != std::string::npos;)
-        text.replace(at, folder.size(), "<dir>");
+    // The folder and the separator after it, so that entries read the same everywhere.
+    const std::string inFolder = folder + platform::PathSeparator();
+    for (size_t at; !folder.empty() && (at = text.find(inFolder)) != std::string::npos;)
+        text.replace(at, inFolder.size(), "<dir>/");
     return text;
 }
 

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sstream>
-
 #include "FakeRegistry.h"
+#include "SettingsDump.h"
 #include "TestSupport.h"
 #include "base/ErrorInfo.h"
-#include "platform/SerialPortTable.h"
+#include "platform/Paths.h"
 #include "settings/clsSettings.h"
 
 namespace quarnel {
@@ -18,14 +16,10 @@ using namespace platform;
 constexpr const char* kKey = "HKCU\\Software\\Hollinde\\Quarnel";
 constexpr const char* kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// Every property, "|"-separated, in the order of the getters.
-std::string Dump(const clsSettings& s) {
-    std::ostringstream out;
-    out << s.QuantityPositioning() << '|' << s.AutoSaveBarcodes() << '|' << s.AutoSaveOrders()
-        << '|' << s.BarcodesFolder() << '|' << s.OrdersFolder() << '|' << s.LastFolder() << '|'
-        << s.TraceEvents() << '|' << s.TraceFile() << '|' << s.Debtor() << '|' << s.User() << '|'
-        << s.Password() << '|' << s.Autorun() << '|' << s.AutorunChanged();
-    return out.str();
+const std::string kSep(1, PathSeparator());
+// A path in the application folder the tests give, as the program joins it.
+std::string InAppFolder(const std::string& name) {
+    return "/data/Quarnel" + kSep + name;
 }
 
 class SettingsTest : public ::testing::Test {
@@ -46,9 +40,9 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, FirstRunHasDefaultsAndSaveWritesEveryValueInOrder) {
     auto settings = Load();
-    EXPECT_EQ(Dump(*settings),
-              "1|0|1|/data/Quarnel/Barcodes/|/data/Quarnel/Orders/||1|"
-              "/data/Quarnel/Trace.log||||1|1");
+    EXPECT_EQ(Dump(*settings), "1|0|1|" + InAppFolder("Barcodes" + kSep) + "|" +
+                                   InAppFolder("Orders" + kSep) + "||1|" +
+                                   InAppFolder("Trace.log") + "||||1|1");
     EXPECT_TRUE(settings->LoadProblems().empty());
     EXPECT_FALSE(fake->HasKey(kKey));  // nothing written before Save
     fake->failWrites = true;
@@ -72,12 +66,14 @@ TEST_F(SettingsTest, FirstRunHasDefaultsAndSaveWritesEveryValueInOrder) {
     settings->Save();
     EXPECT_EQ(Stored(kKey),
               "QuantityPositioning=0\nAutoSaveBarcodes=1\nAutoSaveOrders=0\n"
-              "BarcodesFolder=/scans/\nOrdersFolder=/data/Quarnel/Orders/\nLastFolder=/last\n"
-              "TraceEvents=0\nTraceFile=/tmp/t.log\nDebtor=100\nUser=jan\n"
-              "Zq8#Lm2!=  p\xC3\xA9ss  \nAutoRun=0\n");
-    EXPECT_EQ(Dump(*Load()),
-              "0|1|0|/scans/|/data/Quarnel/Orders/|/last|0|/tmp/t.log|100|jan|"
-              "  p\xC3\xA9ss  |0|0");
+              "BarcodesFolder=/scans/\nOrdersFolder=" +
+                  InAppFolder("Orders" + kSep) +
+                  "\nLastFolder=/last\n"
+                  "TraceEvents=0\nTraceFile=/tmp/t.log\nDebtor=100\nUser=jan\n"
+                  "Zq8#Lm2!=  p\xC3\xA9ss  \nAutoRun=0\n");
+    EXPECT_EQ(Dump(*Load()), "0|1|0|/scans/|" + InAppFolder("Orders" + kSep) +
+                                 "|/last|0|/tmp/t.log|100|jan|"
+                                 "  p\xC3\xA9ss  |0|0");
 }
 
 TEST_F(SettingsTest, StoredFormsAreInterpretedAndUnconvertibleOnesFallBack) {
@@ -89,9 +85,9 @@ TEST_F(SettingsTest, StoredFormsAreInterpretedAndUnconvertibleOnesFallBack) {
     fake->PutText(kKey, "QuantityPositioning", "1e20");
     fake->PutText(kKey, "AutoSaveBarcodes", "abc");
     auto settings = Load();
-    EXPECT_EQ(Dump(*settings),
-              "1|0|0|/data/Quarnel/Barcodes/|/data/Quarnel/Orders/|50%/x|0|"
-              "/data/Quarnel/Trace.log|5|||1|1");
+    EXPECT_EQ(Dump(*settings), "1|0|0|" + InAppFolder("Barcodes" + kSep) + "|" +
+                                   InAppFolder("Orders" + kSep) + "|50%/x|0|" +
+                                   InAppFolder("Trace.log") + "|5|||1|1");
     EXPECT_EQ(settings->LoadProblems(),
               (std::vector<std::string>{
                   "Error reading setting 'QuantityPositioning': [6] Overflow (Quarnel)",
@@ -150,50 +146,6 @@ TEST_F(SettingsTest, AutorunFollowsTheExactlyNamedRunValue) {
     settings->SetAutorun(false);
     settings->Save();
     EXPECT_EQ(Stored(kRun), "");
-}
-
-class SettingsOnThisPlatform : public ::testing::Test {
-  protected:
-    std::unique_ptr<clsSettings> Open(const std::string& folder = kHome + "/Quarnel") {
-        return std::make_unique<clsSettings>(OpenUserRegistry(EmptySerialPortTable()), folder,
-                                             kHome + "/bin/quarnel");
-    }
-    static inline const std::string kHome = "/home/\xC5\x82ukasz";  // outside Windows-1252
-    test::TempDir dir;
-    test::ScopedEnv config{"XDG_CONFIG_HOME", dir.Path()};
-    test::ScopedEnv home{"HOME", kHome};
-    const std::string entry = dir.File("autostart/Quarnel.desktop");
-};
-
-TEST_F(SettingsOnThisPlatform, NamesOutsideWindows1252SurviveSaveAndReload) {
-    auto settings = Open();
-    settings->SetOrdersFolder("%HOME%/Orders/");
-    settings->SetUser("\xC5\x81\xC3\xB3\x64\xC5\xBA");
-    settings->Save();
-    EXPECT_NE(test::ReadFileBytes(entry).find("\nExec=" + kHome + "/bin/quarnel\n"),
-              std::string::npos);
-    // Reloaded beside another application folder: every value comes from the store.
-    settings = Open("/elsewhere");
-    EXPECT_EQ(Dump(*settings), "1|0|1|" + kHome + "/Quarnel/Barcodes/|" + kHome + "/Orders/||1|" +
-                                   kHome + "/Quarnel/Trace.log||\xC5\x81\xC3\xB3\x64\xC5\xBA||1|0");
-    settings->SetAutorun(false);
-    settings->Save();
-    EXPECT_FALSE(std::filesystem::exists(entry));
-}
-
-TEST_F(SettingsOnThisPlatform, AutostartEntrySwitchedOffByTheDesktopIsSwitchedOnAgain) {
-    std::filesystem::create_directories(dir.File("autostart"));
-    for (const char* line : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
-        test::WriteFileBytes(entry, std::string("[Desktop Entry]\nExec=/old\n") + line + "\n");
-        auto settings = Open();
-        EXPECT_TRUE(settings->Autorun() && settings->AutorunChanged()) << line;
-        settings->Save();
-        EXPECT_EQ(test::ReadFileBytes(entry),
-                  "[Desktop Entry]\nType=Application\nName=Quarnel\n"
-                  "Exec=" +
-                      kHome + "/bin/quarnel\n");
-        EXPECT_FALSE(Open()->AutorunChanged()) << line;
-    }
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ int32_t FakeRegistry::RegOpenKeyExA(HKEY key, const std::string& subKey, uint32_
     std::string path = Resolve(key, subKey, &ok);
     if (!ok) return ERROR_INVALID_HANDLE;
     if (path != "hkcu" && path != "hklm" && !keys_.count(path)) return ERROR_FILE_NOT_FOUND;
-    *result = nextHandle_++;
+    *result = HKEY(nextHandle_++);
     handles_[*result] = {path, Rights(samDesired)};
     return ERROR_SUCCESS;
 }
@@ -94,7 +94,7 @@ int32_t FakeRegistry::RegCreateKeyExA(HKEY key, const std::string& subKey, const
     }
     keys_.try_emplace(path);
     if (disposition != nullptr) *disposition = existed ? 2 : 1;
-    *result = nextHandle_++;
+    *result = HKEY(nextHandle_++);
     handles_[*result] = {path, Rights(samDesired)};
     return ERROR_SUCCESS;
 }

@@ -11,11 +11,19 @@
 
 namespace quarnel::test {
 
+// The value types the fake starts from, named where <windows.h> may have
+// made them macros.
+namespace registry_types {
+using namespace platform;
+inline constexpr uint32_t kNone = REG_NONE;
+inline constexpr uint32_t kText = REG_SZ;
+}  // namespace registry_types
+
 class FakeRegistry : public platform::RegistryApi {
   public:
     struct Value {
         std::string name;
-        uint32_t type = platform::REG_NONE;
+        uint32_t type = registry_types::kNone;
         std::vector<uint8_t> data;
     };
 
@@ -39,7 +47,7 @@ class FakeRegistry : public platform::RegistryApi {
     void Put(const std::string& path, const std::string& name, uint32_t type,
              std::vector<uint8_t> data);
     void PutText(const std::string& path, const std::string& name, const std::string& ansi,
-                 uint32_t type = platform::REG_SZ);
+                 uint32_t type = registry_types::kText);
     const Value* Find(const std::string& path, const std::string& name) const;
     bool HasKey(const std::string& path) const;
     const std::vector<Value>* Values(const std::string& path) const;
@@ -59,7 +67,7 @@ class FakeRegistry : public platform::RegistryApi {
     int32_t Use(platform::HKEY key, uint32_t access, std::string* path) const;
     std::map<std::string, std::vector<Value>> keys_;  // lower-case full path -> values
     std::map<platform::HKEY, Handle> handles_;
-    platform::HKEY nextHandle_ = 0x100;
+    uintptr_t nextHandle_ = 0x100;
 };
 
 }  // namespace quarnel::test

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "TestSupport.h"
+
 #ifndef QUARNEL_TEST_ENV_FILE
 #error "QUARNEL_TEST_ENV_FILE names the environment file of the test executable"
 #endif
@@ -21,11 +23,8 @@ void ApplyEnvironment(const char* path) {
         if (equals == std::string::npos || equals == 0) continue;
         std::string name = line.substr(0, equals);
         std::string value = line.substr(equals + 1);
-        if (value.empty()) {
-            ::unsetenv(name.c_str());
-        } else {
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
+        quarnel::test::SetEnvironment(
+            name, value.empty() ? std::nullopt : std::optional<std::string>(value));
     }
 }
 

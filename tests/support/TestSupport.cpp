@@ -1,20 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "TestSupport.h"
 
-#include <sys/mount.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
+
+#include "platform/Paths.h"
 
 namespace quarnel::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarnel-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    static std::mt19937 names{std::random_device{}()};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path folder = base / ("quarnel-test-" + std::to_string(names()));
+        std::error_code error;
+        if (std::filesystem::create_directory(folder, error)) {
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+            path_ = folder.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -23,24 +33,29 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::File(const std::string& name) const {
-    return path_ + "/" + name;
+    return path_ + platform::PathSeparator() + name;
 }
 
 ScopedEnv::ScopedEnv(std::string name, std::optional<std::string> value) : name_(std::move(name)) {
     if (const char* old = std::getenv(name_.c_str())) previous_ = old;
-    if (value) {
-        ::setenv(name_.c_str(), value->c_str(), 1);
-    } else {
-        ::unsetenv(name_.c_str());
-    }
+    SetEnvironment(name_, value);
 }
 
 ScopedEnv::~ScopedEnv() {
-    if (previous_) {
-        ::setenv(name_.c_str(), previous_->c_str(), 1);
+    SetEnvironment(name_, previous_);
+}
+
+void SetEnvironment(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // An empty value removes the variable there.
+    ::_putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+    if (value) {
+        ::setenv(name.c_str(), value->c_str(), 1);
     } else {
-        ::unsetenv(name_.c_str());
+        ::unsetenv(name.c_str());
     }
+#endif
 }
 
 class TraceCapture::Settings : public TraceSettings {
@@ -112,13 +127,4 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
-
-ScopedTmpfs::ScopedTmpfs(std::string folder, unsigned long flags, const std::string& options)
-    : folder_(std::move(folder)),
-      mounted_(::mount("tmpfs", folder_.c_str(), "tmpfs", flags, options.c_str()) == 0) {}
-
-ScopedTmpfs::~ScopedTmpfs() {
-    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
-}
-
 }  // namespace quarnel::test

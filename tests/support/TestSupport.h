@@ -21,7 +21,7 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return path_; }
-    // Path() + "/" + name
+    // Path(), the path separator and name
     std::string File(const std::string& name) const;
 
   private:
@@ -40,6 +40,9 @@ class ScopedEnv {
     std::string name_;
     std::optional<std::string> previous_;
 };
+
+// Sets an environment variable, or with nullopt removes it.
+void SetEnvironment(const std::string& name, const std::optional<std::string>& value);
 
 // Routes the trace log into a temporary file while it lives. Extended
 // logging and event tracing are switched as asked and restored afterwards.
@@ -72,6 +75,7 @@ class TraceCapture {
 
 // A small tmpfs mounted over a folder while it lives, with the mount flags
 // and options given. Mounted() is false where this process may not mount.
+// Linux only.
 class ScopedTmpfs {
   public:
     ScopedTmpfs(std::string folder, unsigned long flags, const std::string& options);

@@ -11,10 +11,8 @@
 namespace quarnel::test {
 namespace {
 
-using platform::NIM_ADD;
-using platform::NIM_DELETE;
-using platform::NIM_MODIFY;
-using platform::NIM_SETVERSION;
+// The Win32 names, which may be macros of <windows.h>.
+using namespace platform;
 using ::testing::ElementsAre;
 
 // A window that hands the mouse moves it is sent to its one receiver.
@@ -26,7 +24,7 @@ class FakeForm : public TrayForm {
 
     // The shell's notification: the number as X, keys and buttons in wParam.
     void Notify(uint32_t message, platform::WPARAM keys = 0) {
-        auto args = DecodeMouseMove(platform::WM_MOUSEMOVE, keys,
+        auto args = DecodeMouseMove(WM_MOUSEMOVE, keys,
                                     static_cast<platform::LPARAM>(message | (5u << 16)));
         if (handler_) handler_(*args);
     }
@@ -126,9 +124,9 @@ TEST_F(TrayTest, NotificationsRaiseEventsOrTrackTheBalloon) {
     tray_->AddToTray(form_);
     tray_->ShowBalloon("T", "I", 1, true);
     trace_.Clear();
-    form_.Notify(0x200, platform::MK_CONTROL);  // ignored, untraced
-    form_.Notify(platform::WM_RBUTTONUP, platform::MK_CONTROL | platform::MK_SHIFT);
-    form_.Notify(platform::WM_LBUTTONUP, platform::MK_ALT | platform::MK_LBUTTON);
+    form_.Notify(0x200, MK_CONTROL);  // ignored, untraced
+    form_.Notify(WM_RBUTTONUP, MK_CONTROL | MK_SHIFT);
+    form_.Notify(WM_LBUTTONUP, MK_ALT | MK_LBUTTON);
     EXPECT_THAT(events_, ElementsAre(std::pair<int32_t, int16_t>{517, 3},
                                      std::pair<int32_t, int16_t>{514, 4}));
     EXPECT_EQ(trace_.Messages().front(),
@@ -138,13 +136,13 @@ TEST_F(TrayTest, NotificationsRaiseEventsOrTrackTheBalloon) {
     // Balloon notifications change the state and raise nothing; a hide after
     // the balloon closed by itself sends nothing.
     const size_t before = shell_->calls.size();
-    form_.Notify(platform::NIN_BALLOONSHOW);
+    form_.Notify(NIN_BALLOONSHOW);
     EXPECT_EQ(tray_->BalloonState(), kBalloonShowing);
-    form_.Notify(platform::NIN_BALLOONTIMEOUT);
+    form_.Notify(NIN_BALLOONTIMEOUT);
     EXPECT_EQ(tray_->BalloonState(), kBalloonClosed);
     tray_->HideBalloon();
     EXPECT_EQ(shell_->calls.size(), before);
-    form_.Notify(platform::NIN_BALLOONSHOW);
+    form_.Notify(NIN_BALLOONSHOW);
     tray_->HideBalloon();
     ASSERT_EQ(shell_->calls.size(), before + 1);
     EXPECT_EQ(shell_->Balloons().back(), "||0");
@@ -159,7 +157,7 @@ TEST_F(TrayTest, TheIconIsRemovedOnceAndTheTrayStopsListening) {
     EXPECT_TRUE(tray_->InTray());  // the shell kept it
     shell_->refused.clear();
     tray_->RemoveFromTray();
-    form_.Notify(platform::WM_RBUTTONUP);
+    form_.Notify(WM_RBUTTONUP);
     EXPECT_TRUE(events_.empty());
     tray_.reset();
     EXPECT_THAT(Operations(), ElementsAre(NIM_ADD, NIM_SETVERSION, NIM_DELETE, NIM_DELETE));

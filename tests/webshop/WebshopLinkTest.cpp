@@ -1,6 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Where the shop is: the build's host, the run-time override and the URLs.
-#include "WebshopTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TestSupport.h"
+#include "webshop/WebshopLink.h"
 
 namespace quarnel::test {
 namespace {

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
-// A backend for systems that have none yet: it builds anywhere, and every
-// seam reports that the service is not available, the way the real ones
+// A backend for systems that have none yet: it builds anywhere. Files, the
+// language and environment strings work through the standard library; every
+// other seam reports that the service is not available, the way the real ones
 // report a failure.
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "base/ErrorInfo.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/HttpApi.h"
-#include "platform/Locale.h"
 #include "platform/Paths.h"
 #include "platform/RegistryApi.h"
 #include "platform/ScannerLibrary.h"
@@ -132,14 +134,27 @@ std::string ExecutablePath() {
     return {};
 }
 
-Language UserLanguage() {
-    return Language::English;
-}
-
-// Without an environment every name is unknown, so the text stays as written.
+// %NAME% references to the environment; an unknown or empty name stays as
+// written with both its percent signs, and a lone "%" stays as it is.
 uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, uint32_t size) {
-    const size_t needed = std::strlen(src) + 1;
-    if (dst != nullptr && needed <= size) std::memcpy(dst, src, needed);
+    const std::string_view text = src != nullptr ? src : "";
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t open = text.find('%', i);
+        const size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            out += text.substr(i);
+            break;
+        }
+        out += text.substr(i, open - i);
+        const std::string name(text.substr(open + 1, close - open - 1));
+        const char* value = name.empty() ? nullptr : std::getenv(name.c_str());
+        out += value != nullptr ? std::string_view(value) : text.substr(open, close - open + 1);
+        i = close + 1;
+    }
+    const size_t needed = out.size() + 1;
+    if (dst != nullptr && needed <= size) std::memcpy(dst, out.c_str(), needed);
     return static_cast<uint32_t>(needed);
 }
 
@@ -149,6 +164,11 @@ std::shared_ptr<RegistryApi> OpenUserRegistry(std::shared_ptr<SerialPortTable>) 
 
 std::shared_ptr<HttpApi> SystemHttpApi(HttpTimeouts) {
     return std::make_shared<NullHttp>();
+}
+
+// Without a parser no text is taken for a URL.
+bool IsWellFormedUrl(const std::string&) {
+    return false;
 }
 
 std::shared_ptr<UrlOpener> SystemUrlOpener(std::chrono::milliseconds) {

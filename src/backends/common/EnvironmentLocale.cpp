@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+// The user's language from the POSIX locale variables, which any system can
+// read; the backends of systems that have no other source use it.
 #include "platform/Locale.h"
 
 #include <cstdlib>
