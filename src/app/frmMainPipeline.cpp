@@ -87,7 +87,7 @@ bool frmMain::KeepReadOutSafe(const std::shared_ptr<clsReadSession>& session) {
         trace::Error("Error keeping the barcodes safe: ");
     }
     trace::Event("The barcodes could not be stored safely in '" + applicationFolder_ + "'");
-    if (m_objTray) m_objTray->UpdateBalloon(GetText(175, applicationFolder_), platform::NIIF_ERROR);
+    if (m_objTray) m_objTray->UpdateBalloon(GetText(175, applicationFolder_), NIIF_ERROR);
     return false;
 }
 
@@ -125,7 +125,7 @@ void frmMain::AnnounceUnsentOrders() {
     for (const std::string& copy : copies) trace::Event("Unsent order waiting in '" + copy + "'");
     const std::string count = TraceValue(static_cast<int32_t>(copies.size()));
     m_objTray->ShowBalloon(GetText(183), GetText(182, {count, applicationFolder_, GetText(133)}),
-                           platform::NIIF_WARNING, true);
+                           NIIF_WARNING, true);
 }
 
 void frmMain::m_objOPN2001_BarcodesRead(const std::shared_ptr<clsReadSession>& Session) {
@@ -143,7 +143,7 @@ void frmMain::m_objOPN2001_BarcodesRead(const std::shared_ptr<clsReadSession>& S
             // A scanner that kept its data after the last read-out.
             trace::Event("These barcodes were already sent as order " + *sent);
             DropRecoveryCopy();
-            m_objTray->UpdateBalloon(GetText(179, *sent) + run.notes, platform::NIIF_WARNING);
+            m_objTray->UpdateBalloon(GetText(179, *sent) + run.notes, NIIF_WARNING);
             trace::Exiting("frmMain.m_objOPN2001_BarcodesRead");
             return;
         }
@@ -279,7 +279,7 @@ void frmMain::ShowErrorWithoutOrder(clsOrder& Order, const std::string& Message,
         if (run_ && !run_->recoveryCopy.empty()) {
             trace::Event("The unsent order is kept as '" + run_->recoveryCopy + "'");
             m_objTray->UpdateBalloon(GetText(176, {run_->recoveryCopy, GetText(133)}) + run_->notes,
-                                     platform::NIIF_WARNING);
+                                     NIIF_WARNING);
         }
     }
     trace::Exiting("frmMain.ShowErrorWithoutOrder");

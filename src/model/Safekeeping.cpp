@@ -10,6 +10,7 @@
 
 #include "model/TextFileWriter.h"
 #include "model/clsReadSession.h"
+#include "platform/Paths.h"
 
 namespace quarnel::safekeeping {
 
@@ -17,7 +18,7 @@ namespace {
 
 constexpr std::string_view kCopyPrefix = "Unsent order ";
 constexpr std::string_view kCopySuffix = ".csv";
-constexpr const char* kSentFile = "/Last sent order.dat";
+constexpr const char* kSentFile = "Last sent order.dat";
 constexpr std::string_view kSentMarker = "order ";
 // Beyond the key of 32,767 barcodes of the longest packet: anything larger
 // is no file of ours.
@@ -37,9 +38,9 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 std::string NewRecoveryCopyName(const std::string& folder, const DateTime& when) {
-    const std::string base = folder + "/" + std::string(kCopyPrefix) + Pad(when.year, 4) +
-                             Pad(when.month, 2) + Pad(when.day, 2) + " " + Pad(when.hour, 2) +
-                             Pad(when.minute, 2) + Pad(when.second, 2);
+    const std::string base = folder + platform::PathSeparator() + std::string(kCopyPrefix) +
+                             Pad(when.year, 4) + Pad(when.month, 2) + Pad(when.day, 2) + " " +
+                             Pad(when.hour, 2) + Pad(when.minute, 2) + Pad(when.second, 2);
     std::string name = base + std::string(kCopySuffix);
     std::error_code error;
     for (int n = 2; std::filesystem::exists(name, error); ++n)
@@ -71,7 +72,7 @@ std::vector<std::string> RecoveryCopies(const std::string& folder) {
 }
 
 std::optional<std::string> SentAs(const std::string& folder, const std::string& key) {
-    const std::string path = folder + kSentFile;
+    const std::string path = folder + platform::PathSeparator() + kSentFile;
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error || size > kMaxSentFileSize) return std::nullopt;
@@ -96,7 +97,7 @@ void RememberSent(const std::string& folder, const std::string& key, const std::
     std::string head(kSentMarker);
     AppendCounted(head, orderNr);
     head += '\n';
-    TextFileWriter file(folder + kSentFile, true);
+    TextFileWriter file(folder + platform::PathSeparator() + kSentFile, true);
     file.WriteBytes(head);
     file.WriteBytes(key);
     file.Close();

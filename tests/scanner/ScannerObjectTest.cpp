@@ -61,8 +61,9 @@ TEST(ScannerObjectTest, ReadOutsThatFindNothingOrFail) {
         {"empty scanner", [](auto& l) { l.packets.clear(); }, 0, 0, 0},
         {"failed transfer", [](auto& l) { l.failRead = true, l.readResult = -3; }, -1, 0, 0},
         {"too many packets", [](auto& l) { l.failRead = true, l.readResult = 32768; }, -1, 0, 0},
-        // The packets that were read are handed out; the scanner keeps everything.
-        {"unreadable packet", [](auto& l) { l.unreadable = {0}; }, 1, 1, 0},
+        // The packets that were read are handed out, and the scanner is cleared:
+        // a packet refused once is refused at every read.
+        {"unreadable packet", [](auto& l) { l.unreadable = {0}; }, 1, 1, 1},
         {"no clearing asked", [](auto&) {}, 2, 1, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

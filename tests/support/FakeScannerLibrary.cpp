@@ -29,9 +29,11 @@ bool ValidClock(const uint8_t* c) {
 }  // namespace
 
 std::vector<uint8_t> FakeScannerLibrary::Packet(int32_t codeId, const std::string& text) {
-    std::vector<uint8_t> packet{static_cast<uint8_t>(text.size() + 5),
-                                static_cast<uint8_t>(codeId)};
-    packet.insert(packet.end(), text.begin(), text.end());
+    std::vector<uint8_t> packet;
+    packet.reserve(text.size() + 6);
+    packet.push_back(static_cast<uint8_t>(text.size() + 5));
+    packet.push_back(static_cast<uint8_t>(codeId));
+    for (const char c : text) packet.push_back(static_cast<uint8_t>(c));
     packet.resize(packet.size() + 4, 0);
     return packet;
 }

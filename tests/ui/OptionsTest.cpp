@@ -10,6 +10,8 @@
 namespace quarnel::test {
 namespace {
 
+using namespace platform;
+
 const std::string kSep(1, platform::PathSeparator());
 
 class OptionsTest : public FormsTest {
@@ -101,8 +103,8 @@ TEST_F(OptionsTest, OkWritesBackOnlyWhatTheUserChanged) {
     const std::string password = " " + std::string(24, 'p') + " ";
     ScopedEnv base("QUARNEL_TEST_BASE", dir_.Path());
     registry_->PutText(key, "QuantityPositioning", "5");
-    registry_->PutText(key, "OrdersFolder", "%QUARNEL_TEST_BASE%/Orders", platform::REG_EXPAND_SZ);
-    registry_->Put(key, "TraceEvents", platform::REG_DWORD, {1, 0, 0, 0});
+    registry_->PutText(key, "OrdersFolder", "%QUARNEL_TEST_BASE%/Orders", REG_EXPAND_SZ);
+    registry_->Put(key, "TraceEvents", REG_DWORD, {1, 0, 0, 0});
     registry_->PutText(key, "Zq8#Lm2!", password);
     registry_->PutText(key, "Debtor", "D");
     Settings()->Reload();
