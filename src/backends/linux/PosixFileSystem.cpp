@@ -110,7 +110,7 @@ int AppendPrivate(const std::string& path, std::string_view bytes) {
     if (written >= 0 && static_cast<size_t>(written) < bytes.size()) {
         error = ENOSPC;
         const off_t end = ::lseek(fd, 0, SEEK_CUR);
-        if (written > 0 && end >= written) (void)::ftruncate(fd, end - written);
+        if (written > 0 && end >= written) (void)!::ftruncate(fd, end - written);
     }
     ::close(fd);
     return error;
