@@ -24,8 +24,11 @@ cmake --build "$win_build" -j"$(nproc)"
 WINEPREFIX=$(mktemp -d)/wine
 export WINEPREFIX WINEDEBUG=-all
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$(dirname "$WINEPREFIX")"' EXIT
-wineboot -i >/dev/null 2>&1
+# The server first: started after wineboot, it would find wineboot's own
+# server still running and refuse.
+mkdir -p "$WINEPREFIX"
 wineserver -p
+wineboot -i >/dev/null 2>&1
 ctest --test-dir "$win_build" --output-on-failure -j"$(nproc)" --timeout 300
 wineserver -k
 
