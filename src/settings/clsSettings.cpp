@@ -29,10 +29,6 @@ std::string DecodePassword(const std::string& stored) {
     return stored;
 }
 
-std::string FlagText(bool value) {
-    return value ? "1" : "0";
-}
-
 bool IsEmptyValue(const RegValue& value) {
     return std::holds_alternative<std::monostate>(value) || RegValueText(value).empty();
 }
@@ -80,16 +76,15 @@ void clsSettings::SetAutorun(bool value) {
     autorunChanged_ = true;
 }
 
-std::optional<RegValue> clsSettings::ReadValue(platform::HKEY hive, const std::string& key,
-                                               const std::string& name) const {
+RegValue clsSettings::ReadValue(platform::HKEY hive, const std::string& key,
+                                const std::string& name, const RegValue& defaultValue) const {
     clsRegistry registry(registry_);
     registry.SetClassKey(hive);
     registry.SetSectionKey(key);
     registry.SetValueKey(name);
-    if (!registry.KeyExists()) return std::nullopt;
+    if (!registry.KeyExists()) return defaultValue;
     RegValue value = registry.Value();
-    if (IsEmptyValue(value)) return std::nullopt;
-    return value;
+    return IsEmptyValue(value) ? defaultValue : value;
 }
 
 void clsSettings::WriteValue(platform::HKEY hive, const std::string& key, const std::string& name,
@@ -105,15 +100,10 @@ void clsSettings::WriteValue(platform::HKEY hive, const std::string& key, const 
 }
 
 // A stored value that cannot be converted falls back to the default, so that
-// a hand-edited registry never stops the program from starting; the next
-// Save replaces it.
+// a hand-edited registry never stops the program from starting.
 int32_t clsSettings::ReadInteger(const std::string& name, int32_t defaultValue) {
-    const std::optional<RegValue> stored = ReadValue(HKEY_CURRENT_USER, SettingsKey(), name);
-    if (!stored) return defaultValue;
     try {
-        const int32_t value = ToInteger(*stored);
-        storedTexts_[name] = std::to_string(value);
-        return value;
+        return ToInteger(ReadValue(HKEY_CURRENT_USER, SettingsKey(), name, defaultValue));
     } catch (const QuarnelError& e) {
         loadProblems_.push_back("Error reading setting '" + name + "': " + ErrorText(e));
         return defaultValue;
@@ -121,12 +111,9 @@ int32_t clsSettings::ReadInteger(const std::string& name, int32_t defaultValue) 
 }
 
 bool clsSettings::ReadBoolean(const std::string& name, bool defaultValue) {
-    const std::optional<RegValue> stored = ReadValue(HKEY_CURRENT_USER, SettingsKey(), name);
-    if (!stored) return defaultValue;
     try {
-        const bool value = ToBoolean(*stored);
-        storedTexts_[name] = FlagText(value);
-        return value;
+        return ToBoolean(ReadValue(HKEY_CURRENT_USER, SettingsKey(), name,
+                                   RegValue(int32_t{defaultValue ? 1 : 0})));
     } catch (const QuarnelError& e) {
         loadProblems_.push_back("Error reading setting '" + name + "': " + ErrorText(e));
         return defaultValue;
@@ -134,15 +121,12 @@ bool clsSettings::ReadBoolean(const std::string& name, bool defaultValue) {
 }
 
 std::string clsSettings::ReadText(const std::string& name, const std::string& defaultValue) {
-    const std::optional<RegValue> stored = ReadValue(HKEY_CURRENT_USER, SettingsKey(), name);
-    if (!stored) return defaultValue;
-    return storedTexts_[name] = RegValueText(*stored);
+    return RegValueText(ReadValue(HKEY_CURRENT_USER, SettingsKey(), name, defaultValue));
 }
 
 void clsSettings::Reload() {
     autorunChanged_ = false;
     loadProblems_.clear();
-    storedTexts_.clear();
     std::string problem = registry_->StoreProblem();
     if (!problem.empty()) loadProblems_.push_back("Error opening the settings store: " + problem);
 
@@ -175,25 +159,19 @@ bool clsSettings::AutorunRegistered() const {
 
 void clsSettings::Save() {
     const std::string key = SettingsKey();
-    const std::pair<const char*, std::string> values[] = {
-        {"QuantityPositioning", std::to_string(quantityPositioning_)},
-        {"AutoSaveBarcodes", FlagText(autoSaveBarcodes_)},
-        {"AutoSaveOrders", FlagText(autoSaveOrders_)},
-        {"BarcodesFolder", barcodesFolder_},
-        {"OrdersFolder", ordersFolder_},
-        {"LastFolder", lastFolder_},
-        {"TraceEvents", FlagText(traceEvents_)},
-        {"TraceFile", traceFile_},
-        {"Debtor", debtor_},
-        {"User", user_},
-        {kPasswordValueName, EncodePassword(password_)},
-        {"AutoRun", FlagText(autorun_)}};
-    for (const auto& [name, text] : values) {
-        const auto stored = storedTexts_.find(name);
-        if (stored != storedTexts_.end() && stored->second == text) continue;
-        WriteValue(HKEY_CURRENT_USER, key, name, text);
-        storedTexts_[name] = text;
-    }
+    auto flag = [](bool value) { return RegValue(std::string(value ? "1" : "0")); };
+    WriteValue(HKEY_CURRENT_USER, key, "QuantityPositioning", std::to_string(quantityPositioning_));
+    WriteValue(HKEY_CURRENT_USER, key, "AutoSaveBarcodes", flag(autoSaveBarcodes_));
+    WriteValue(HKEY_CURRENT_USER, key, "AutoSaveOrders", flag(autoSaveOrders_));
+    WriteValue(HKEY_CURRENT_USER, key, "BarcodesFolder", barcodesFolder_);
+    WriteValue(HKEY_CURRENT_USER, key, "OrdersFolder", ordersFolder_);
+    WriteValue(HKEY_CURRENT_USER, key, "LastFolder", lastFolder_);
+    WriteValue(HKEY_CURRENT_USER, key, "TraceEvents", flag(traceEvents_));
+    WriteValue(HKEY_CURRENT_USER, key, "TraceFile", traceFile_);
+    WriteValue(HKEY_CURRENT_USER, key, "Debtor", debtor_);
+    WriteValue(HKEY_CURRENT_USER, key, "User", user_);
+    WriteValue(HKEY_CURRENT_USER, key, kPasswordValueName, EncodePassword(password_));
+    WriteValue(HKEY_CURRENT_USER, key, "AutoRun", flag(autorun_));
     if (autorunChanged_) ApplyAutorun();
 }
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Every persistent user setting. Loads itself from the registry when created
-// and writes back on Save only what changed.
+// and writes everything back only on Save.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,11 +51,8 @@ class clsSettings : public TraceSettings {
     bool AutorunChanged() const { return autorunChanged_; }
 
     void Reload();
-    // Writes each value whose text differs from the one in the store, and
-    // values the store lacks; a value nobody changed keeps its stored form
-    // (an unexpanded "%NAME%", a number, more than a dialog shows). Raises
-    // the registry's failure at the first value that cannot be written;
-    // values written before it stay.
+    // Raises the registry's failure at the first value that cannot be
+    // written; values written before it stay.
     void Save();
 
     // Error entries for what Reload could not use (unreadable store, values
@@ -69,9 +64,8 @@ class clsSettings : public TraceSettings {
     static std::string SettingsKey();
 
   private:
-    // Nothing for a missing key, a missing or an empty value.
-    std::optional<RegValue> ReadValue(platform::HKEY hive, const std::string& key,
-                                      const std::string& name) const;
+    RegValue ReadValue(platform::HKEY hive, const std::string& key, const std::string& name,
+                       const RegValue& defaultValue) const;
     void WriteValue(platform::HKEY hive, const std::string& key, const std::string& name,
                     const RegValue& value, uint32_t type = 0);
     int32_t ReadInteger(const std::string& name, int32_t defaultValue);
@@ -99,9 +93,6 @@ class clsSettings : public TraceSettings {
 
     bool storedAutorun_ = true;
     bool autorunChanged_ = false;
-    // Value name -> the text Save would write for what the store holds, for
-    // every value read from the store or written to it.
-    std::map<std::string, std::string> storedTexts_;
     std::vector<std::string> loadProblems_;
 };
 

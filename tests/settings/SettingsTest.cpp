@@ -94,38 +94,6 @@ TEST_F(SettingsTest, StoredFormsAreInterpretedAndUnconvertibleOnesFallBack) {
                   "Error reading setting 'AutoSaveBarcodes': [13] Type mismatch (Quarnel)"}));
 }
 
-// Save writes what changed and what the store lacks or cannot be read as;
-// an unchanged value keeps its stored form.
-TEST_F(SettingsTest, SaveLeavesUnchangedValuesInTheirStoredForm) {
-    test::ScopedEnv base("QUARNEL_TEST_BASE", "/base");
-    fake->PutText(kKey, "OrdersFolder", "%QUARNEL_TEST_BASE%/O", REG_EXPAND_SZ);
-    fake->Put(kKey, "TraceEvents", REG_DWORD, {1, 0, 0, 0});
-    fake->PutText(kKey, "QuantityPositioning", "0.4");
-    fake->PutText(kKey, "AutoSaveOrders", "abc");
-    fake->PutText(kKey, "Debtor", "100");
-    auto settings = Load();
-    settings->SetDebtor("200");
-    settings->Save();
-    const std::vector<std::string> expected = {"OrdersFolder 2 %QUARNEL_TEST_BASE%/O",
-                                               "TraceEvents 4 1",
-                                               "QuantityPositioning 1 0.4",
-                                               "AutoSaveOrders 1 1",
-                                               "Debtor 1 200",
-                                               "AutoSaveBarcodes 1 0",
-                                               "Zq8#Lm2! 1 "};
-    for (const std::string& line : expected) {
-        const std::string name = line.substr(0, line.find(' '));
-        const auto* value = fake->Find(kKey, name);
-        ASSERT_NE(value, nullptr) << name;
-        // Text without its terminator; a number's low byte.
-        const std::string data = value->type == REG_DWORD
-                                     ? std::to_string(value->data[0])
-                                     : std::string(value->data.begin(), value->data.end() - 1);
-        EXPECT_EQ(name + " " + std::to_string(value->type) + " " + data, line);
-    }
-    EXPECT_EQ(Load()->OrdersFolder(), "/base/O");
-}
-
 TEST_F(SettingsTest, AutorunFollowsTheExactlyNamedRunValue) {
     // Registered under another case: counts as not registered and stays.
     fake->PutText(kRun, "quarnel", "/elsewhere");
