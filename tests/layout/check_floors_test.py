@@ -8,9 +8,9 @@ import unittest
 from pathlib import Path
 
 SCRIPT = Path(__file__).resolve().parents[2] / "scripts" / "check-floors.py"
-spec = importlib.util.spec_from_file_location("check_floors", SCRIPT)
-check_floors = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_floors)
+module_source = importlib.util.spec_from_file_location("check_floors", SCRIPT)
+check_floors = importlib.util.module_from_spec(module_source)
+module_source.loader.exec_module(check_floors)
 
 
 def faults_of(files):

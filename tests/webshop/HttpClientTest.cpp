@@ -63,8 +63,7 @@ TEST(HttpClientTest, RepliesFromMisbehavingServers) {
 }
 
 TEST(HttpClientTest, RefusedOrMissingConnectionGivesEmptyReply) {
-    int closed = 0;  // a port on which nothing listens
-    ::close(BindLoopback(closed));
+    const int closed = LoopbackServer::ClosedPort();
     clsHTTP http(TestHttpApi());
     std::string method = "POST";
     EXPECT_EQ(http.SendRequest("x", method), "");  // never opened
