@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Cross build for 64-bit Windows with Debian's mingw-w64 (the posix thread
 # model: the win32 one has no std::mutex). Tests run under Wine. Only the
-# floors and their tests are built, on the null backend and without a shell.
+# floors, the Windows backend and their tests are built.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -20,8 +20,8 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 
-set(QUARNEL_BACKEND null CACHE STRING "Backend of the seams: linux, win32 or null")
-set(QUARNEL_SHELL "" CACHE STRING "Program shell: qt or win32")
+set(QUARNEL_BACKEND win32 CACHE STRING "Backend of the seams: linux, win32 or null")
+set(QUARNEL_SHELL win32 CACHE STRING "Program shell: qt or win32")
 set(QUARNEL_BUILD_BENCH OFF CACHE BOOL "Build the benchmarks")
 set(QUARNEL_BUILD_FUZZ OFF CACHE BOOL "Build the libFuzzer targets")
 # GoogleTest from the sources Debian ships with libgtest-dev.

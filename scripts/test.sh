@@ -19,7 +19,8 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 # in a fresh Wine prefix of their own. The first start of a prefix takes
 # seconds; one wineserver kept running serves every test after it.
 win_build=${QUARNEL_WIN_BUILD_DIR:-build-win}
-cmake -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DQUARNEL_HOST_TOOLS_DIR="$(cd "$build" && pwd)/tools" >/dev/null
 cmake --build "$win_build" -j"$(nproc)"
 WINEPREFIX=$(mktemp -d)/wine
 export WINEPREFIX WINEDEBUG=-all
