@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "DialogSamples.h"
 #include "FakeDesktop.h"
 #include "app/modMain.h"
 #include "backends/linux/VirtualPorts.h"
@@ -56,22 +57,6 @@ bool Save(std::shared_ptr<ui::Form> form, const QString& path) {
     return saved;
 }
 
-// Sample values as a customer would have them.
-void SampleSettings() {
-    const std::string home = "/home/jansen";
-    auto settings = Settings();
-    settings->SetQuantityPositioning(1);
-    settings->SetAutoSaveBarcodes(true);
-    settings->SetBarcodesFolder(home + "/Quarnel/Barcodes/");
-    settings->SetAutoSaveOrders(false);
-    settings->SetOrdersFolder(home + "/Quarnel/Orders/");
-    settings->SetTraceEvents(true);
-    settings->SetTraceFile(home + "/Quarnel/Trace.log");
-    settings->SetDebtor("104522");
-    settings->SetUser("j.jansen");
-    settings->SetPassword("geheim");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,7 +72,7 @@ int main(int argc, char** argv) {
 
     Main("", StartupEnvironment{platform::OpenUserRegistry(platform::SystemSerialPortTable()), home,
                                 home + "/quarnel"});
-    SampleSettings();
+    test::SampleSettings("/home/jansen");
 
     const std::string ports = platform::virtual_ports::FolderFromEnvironment();
     std::FILE* file = std::fopen(platform::virtual_ports::FileOfPort(ports, "COM3").c_str(), "w");

@@ -17,7 +17,8 @@ constexpr char kControlProperty[] = "QuarnelControl";
 constexpr UINT kFirstActivation = WM_APP + 1;
 constexpr UINT kCloseFromLoop = WM_APP + 2;
 constexpr int kFirstControlId = 1000;
-constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Not clipping its children: a group box leaves its inside to the form.
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
 
 void RegisterFormClass(WNDPROC procedure) {
@@ -202,8 +203,9 @@ HWND Win32FormWindow::CreateControl(const ui::Control& control, int id) {
             break;
     }
     if (container) {
-        style |= WS_CLIPCHILDREN;
         exStyle |= WS_EX_CONTROLPARENT;
+        // A picture box paints all of itself, so around its children only.
+        if (control.kind != ui::ControlKind::Frame) style |= WS_CLIPCHILDREN;
     }
     HWND child = CreateWindowExA(exStyle, className, "", style, 0, 0, 0, 0, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -578,6 +580,14 @@ LRESULT Win32FormWindow::HandleFormMessage(UINT message, WPARAM wParam, LPARAM l
         case WM_KEYDOWN:
             if (HandleKey(nullptr, wParam)) return 0;
             break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            // Labels, check boxes and frames on the dialog's face.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = GetFocus();

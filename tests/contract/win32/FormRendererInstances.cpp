@@ -8,6 +8,7 @@
 
 #include "ContractTest.h"
 #include "FormRendererContract.h"
+#include "PrivateDesktop.h"
 #include "base/Ansi.h"
 #include "platform/Windows.h"
 #include "shell/win32/Win32FormRenderer.h"
@@ -21,6 +22,10 @@ namespace {
 
 class Win32FormDriver final : public FormDriver {
   public:
+    Win32FormDriver() {
+        static const bool desktop = (UsePrivateDesktop(), true);
+        (void)desktop;
+    }
     void Open(std::shared_ptr<ui::Form> form) override {
         window_ = std::make_unique<win32::Win32FormWindow>(std::move(form));
     }

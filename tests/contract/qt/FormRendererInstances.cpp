@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+// The form renderer's contract on Qt widgets, under the offscreen platform.
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <cmath>
+#include <stdexcept>
+
+#include "FormRendererContract.h"
+#include "QtTestApp.h"
+#include "shell/qt/QtFormRenderer.h"
+#include "shell/qt/QtTextMetrics.h"
+
+namespace quarnel::test {
+namespace {
+
+class QtFormDriver final : public FormDriver {
+  public:
+    QtFormDriver() { QtTestApp(); }
+
+    void Open(std::shared_ptr<ui::Form> form) override {
+        dialog_ = std::make_unique<qt::QtFormDialog>(std::move(form));
+    }
+    void Show() override { dialog_->show(); }
+    void Pump() override { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); }
+    bool Visible() override { return dialog_->isVisible(); }
+    void CloseByUser() override { dialog_->close(); }
+    int Dpi() override { return static_cast<int>(std::lround(qt::LogicalDpi())); }
+
+    bool HasWindow(const std::string& name) override {
+        return dialog_->findChildren<QWidget*>(QString::fromStdString(name)).size() == 1;
+    }
+    std::string ContainerName(const std::string& name) override {
+        QWidget* parent = Widget(name)->parentWidget();
+        return parent == dialog_.get() ? "" : parent->objectName().toStdString();
+    }
+    Box Geometry(const std::string& name) override {
+        const QRect box = Widget(name)->geometry();
+        return Box{box.x(), box.y(), box.width(), box.height()};
+    }
+    std::string Text(const std::string& name) override {
+        QWidget* widget = Widget(name);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text().toStdString();
+        return widget->property("text").toString().toStdString();
+    }
+    std::string ToolTip(const std::string& name) override {
+        QTextDocument tip;
+        tip.setHtml(Widget(name)->toolTip());
+        return tip.toPlainText().toStdString();
+    }
+    std::vector<uint32_t> Pixels(const std::string& name) override {
+        const QImage image = Widget(name)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) pixels.push_back(image.pixel(x, y));
+        return pixels;
+    }
+
+    void Focus(const std::string& name) override { Widget(name)->setFocus(); }
+    std::string Focused() override {
+        QWidget* focus = QApplication::focusWidget();
+        return focus != nullptr ? focus->objectName().toStdString() : "";
+    }
+    void TypeText(const std::string& name, const std::string& text) override {
+        QTest::keyClicks(Widget(name), QString::fromStdString(text));
+    }
+    void PressKey(const std::string& name, Key key) override {
+        switch (key) {
+            case Key::Return:
+                return QTest::keyClick(Widget(name), Qt::Key_Return);
+            case Key::Escape:
+                return QTest::keyClick(Widget(name), Qt::Key_Escape);
+            case Key::Down:
+                return QTest::keyClick(Widget(name), Qt::Key_Down);
+            case Key::Backspace:
+                return QTest::keyClick(Widget(name), Qt::Key_Backspace);
+        }
+    }
+    void ClickAt(const std::string& name, int x, int y) override {
+        QTest::mouseClick(Widget(name), Qt::LeftButton, {}, QPoint(x, y));
+    }
+    void MoveMouseTo(const std::string& name, int x, int y) override {
+        QTest::mouseMove(Widget(name), QPoint(x, y));
+    }
+    // Right-clicks the box and chooses "&Paste" from its own menu.
+    void PasteFromMenu(const std::string& name, const std::string& text) override {
+        auto* box = qobject_cast<QLineEdit*>(Widget(name));
+        QApplication::clipboard()->setText(QString::fromStdString(text));
+        bool chosen = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr || chosen) return;
+            for (QAction* action : menu->actions()) {
+                if (!action->text().startsWith("&Paste")) continue;
+                chosen = true;
+                action->trigger();
+            }
+            menu->close();
+        });
+        poll.start(10);
+        const QPoint at(5, 5);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, box->mapToGlobal(at));
+        QCoreApplication::sendEvent(box, &event);
+        QTest::qWaitFor([&] { return chosen && QApplication::activePopupWidget() == nullptr; },
+                        30000);
+    }
+    void ActivateAnotherWindowAndBack() override {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTest::qWaitForWindowActive(&other, 30000);
+        dialog_->activateWindow();
+        QTest::qWaitForWindowActive(dialog_.get(), 30000);
+    }
+
+  private:
+    QWidget* Widget(const std::string& name) const {
+        QWidget* widget = dialog_->widgetOf(name);
+        if (widget == nullptr) throw std::runtime_error("no widget for " + name);
+        return widget;
+    }
+
+    std::unique_ptr<qt::QtFormDialog> dialog_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Qt, FormRendererContract,
+                         ::testing::Values(FormRendererImplementation{
+                             "Qt", [] { return std::make_unique<QtFormDriver>(); }}),
+                         ImplementationName());
+
+}  // namespace
+}  // namespace quarnel::test
