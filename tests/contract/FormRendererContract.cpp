@@ -157,7 +157,7 @@ TEST_P(FormRendererContract, LostFocusOnlyWhenTheFocusMovesToAnotherControlOrOk)
     EXPECT_EQ(driver_->Text("txtSecret"), "abc");
     EXPECT_EQ(form_->Ctl("txtSecret").text, "abc");
     // The focus comes back once the closed menu has given the window back.
-    ASSERT_TRUE(WaitUntil([&] { return driver_->Focused() == "txtSecret"; }));
+    ASSERT_TRUE(WaitUntil([&] { return driver_->Focused() == "txtSecret"; })) << driver_->Focused();
 
     driver_->PressKey("txtSecret", FormDriver::Key::Return);
     ASSERT_TRUE(WaitUntil([&] { return focusEvents().size() >= 3; }));
