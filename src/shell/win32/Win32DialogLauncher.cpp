@@ -159,12 +159,16 @@ void Win32DialogLauncher::Closed(const std::string& formName) {
     // Called from the closing window's own procedure: deleted later.
     closed_.push_back(std::move(found->second));
     open_.erase(found);
+    // Told once, when the last one has gone.
+    if (!AnyOpen()) allClosedPending_ = true;
     PostMessageA(messages_, kAfterClose, 0, 0);
 }
 
 void Win32DialogLauncher::AfterClose() {
     closed_.clear();
-    if (!AnyOpen() && allClosed_) allClosed_();
+    if (!allClosedPending_ || AnyOpen()) return;
+    allClosedPending_ = false;
+    if (allClosed_) allClosed_();
 }
 
 }  // namespace quarnel::win32

@@ -66,7 +66,8 @@ class Win32DialogLauncher final : public DialogLauncher {
     // Closed windows, deleted from the message loop once their procedure has returned.
     std::vector<std::unique_ptr<Win32FormWindow>> closed_;
     std::function<void()> allClosed_;
-    HWND messages_ = nullptr;  // message-only window for work after a window closed
+    bool allClosedPending_ = false;  // the last window closed; the program is told next
+    HWND messages_ = nullptr;        // message-only window for work after a window closed
 };
 
 }  // namespace quarnel::win32
