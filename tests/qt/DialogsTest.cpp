@@ -209,27 +209,6 @@ TEST_F(DialogsTest, ModalDialogsShowWhatTheyReadAndCloseWithEnterEscapeOrOk) {
     }
 }
 
-// A program that ends closes its dialogs as Cancel does: nothing is stored,
-// and input the user typed is reported instead of dropped silently.
-TEST_F(DialogsTest, EndingClosesTheDialogsAsCancelAndReportsUnsavedInput) {
-    Settings()->SetTraceEvents(true);
-    Settings()->SetDebtor("100");
-    auto scanner = ConnectedScanner();
-    launcher->ShowScannerSettings(scanner);
-    launcher->ShowOptions();
-    Type(Child<QLineEdit>(Shown("frmOptions"), "txtDebtor"), "4711");
-    launcher->CloseAll();
-    EXPECT_TRUE(WaitFor([&] { return !launcher->AnyOpen() && allClosed == 1; }));
-    EXPECT_EQ(Settings()->Debtor(), "100");
-    const std::string trace = ReadFileBytes(Settings()->TraceFile());
-    EXPECT_THAT(trace,
-                HasSubstr("\tQuarnel is ending: the changes in frmOptions were not saved\r\n"));
-    EXPECT_THAT(trace, ::testing::Not(HasSubstr("changes in frmOPN2001Settings")));
-
-    // A modal dialog closes too, and its call returns.
-    WhileModal([&] { launcher->ShowAbout(); }, [&](qt::QtFormDialog&) { launcher->CloseAll(); });
-}
-
 // Texts that do not fit their control, controls that stick out of their
 // container or cover a sibling.
 std::vector<std::string> LayoutFaults(const QWidget& dialog) {

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+// The dialog launcher's contract on Qt dialogs, under the offscreen platform.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "DialogLauncherContract.h"
+#include "QtTestApp.h"
+#include "shell/qt/QtDialogLauncher.h"
+#include "shell/qt/QtFormRenderer.h"
+
+namespace quarnel::test {
+namespace {
+
+class QtLauncherDriver final : public LauncherDriver {
+  public:
+    explicit QtLauncherDriver(ui::FormServices services) {
+        QtTestApp();
+        launcher_ = std::make_unique<qt::QtDialogLauncher>(std::move(services));
+    }
+    DialogLauncher& Launcher() override { return *launcher_; }
+    void SetAllClosedHandler(std::function<void()> handler) override {
+        launcher_->SetAllClosedHandler(std::move(handler));
+    }
+    void CloseAll() override { launcher_->CloseAll(); }
+    int ShownWindows() override {
+        int shown = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<qt::QtFormDialog*>(window) != nullptr && window->isVisible()) ++shown;
+        return shown;
+    }
+    ui::Form* OpenForm(const std::string& formName) override {
+        auto* dialog = launcher_->OpenDialog(formName);
+        return dialog != nullptr ? &dialog->form() : nullptr;
+    }
+    void PressKey(const std::string& formName, Key key) override {
+        qt::QtFormDialog& dialog = Dialog(formName);
+        QWidget* target = dialog.focusWidget() != nullptr ? dialog.focusWidget() : &dialog;
+        QTest::keyClick(target, key == Key::Return ? Qt::Key_Return : Qt::Key_Escape);
+    }
+    void TypeText(const std::string& formName, const std::string& box,
+                  const std::string& text) override {
+        auto* edit = qobject_cast<QLineEdit*>(Dialog(formName).widgetOf(box));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QString::fromStdString(text));
+    }
+    void Pump() override {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    bool WhileModal(const std::function<void()>& open,
+                    const std::function<void(const std::string&)>& act) override {
+        bool acted = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<qt::QtFormDialog*>(QApplication::activeModalWidget());
+            if (acted || dialog == nullptr) return;
+            acted = true;
+            act(dialog->form().Name());
+        });
+        poll.start(10);
+        open();
+        return acted;
+    }
+
+  private:
+    qt::QtFormDialog& Dialog(const std::string& formName) {
+        auto* dialog = launcher_->OpenDialog(formName);
+        if (dialog == nullptr) throw std::runtime_error(formName + " is not open");
+        return *dialog;
+    }
+
+    std::unique_ptr<qt::QtDialogLauncher> launcher_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Qt, DialogLauncherContract,
+                         ::testing::Values(LauncherImplementation{
+                             "Qt",
+                             [](ui::FormServices services) {
+                                 return std::make_unique<QtLauncherDriver>(std::move(services));
+                             }}),
+                         ImplementationName());
+
+}  // namespace
+}  // namespace quarnel::test
