@@ -9,9 +9,11 @@
 #include "ContractTest.h"
 #include "FormRendererContract.h"
 #include "PrivateDesktop.h"
+#include "TestSupport.h"
 #include "base/Ansi.h"
 #include "platform/Windows.h"
 #include "shell/win32/Win32FormRenderer.h"
+#include "shell/win32/Win32Pictures.h"
 #include "shell/win32/Win32TextMetrics.h"
 
 // After <windows.h>, which it needs.
@@ -203,6 +205,19 @@ class Win32FormDriver final : public FormDriver {
 
     std::unique_ptr<win32::Win32FormWindow> window_;
 };
+
+// The pictures compiled into the renderer are the program's picture files.
+TEST(Win32Pictures, AreThePictureFilesOfTheDialogs) {
+    for (const char* name :
+         {"battery-low", "battery-ok", "clock", "clock-disabled", "clock-hot", "logo",
+          "options-autosave", "options-general", "options-tracefile", "options-userid"}) {
+        const std::string file = std::string(QUARNEL_DIALOG_PICTURES) + "/" + name + ".svg";
+        const char* compiled = win32::PictureSource(std::string(":/dialogs/") + name + ".svg");
+        ASSERT_NE(compiled, nullptr) << name;
+        EXPECT_EQ(compiled, ReadFileBytes(file)) << name;
+    }
+    EXPECT_EQ(win32::PictureSource(":/dialogs/none.svg"), nullptr);
+}
 
 INSTANTIATE_TEST_SUITE_P(Win32, FormRendererContract,
                          ::testing::Values(FormRendererImplementation{
