@@ -166,6 +166,19 @@ TEST_P(FormRendererContract, LostFocusOnlyWhenTheFocusMovesToAnotherControlOrOk)
     EXPECT_EQ(driver_->Text("txtSecret"), "abc  ");
 }
 
+// Tab goes through the controls that take the focus in the model's order,
+// into the frame and out again.
+TEST_P(FormRendererContract, TabMovesTheFocusInTheModelsOrder) {
+    Show();
+    driver_->Focus("txtName");
+    std::vector<std::string> visited;
+    for (int i = 0; i < 5; ++i) {
+        driver_->PressKey(driver_->Focused(), FormDriver::Key::Tab);
+        visited.push_back(driver_->Focused());
+    }
+    EXPECT_THAT(visited, ElementsAre("txtSecret", "chkOn", "cboMode", "cmdOK", "txtName"));
+}
+
 TEST_P(FormRendererContract, ReportsMouseMovesInTwipsAndClicksOnPictures) {
     Show();
     const std::vector<uint32_t> before = driver_->Pixels("imgClock");

@@ -47,7 +47,7 @@ struct Box {
 // pixels, relative to the control's container.
 class FormDriver {
   public:
-    enum class Key { Return, Escape, Down, Backspace };
+    enum class Key { Return, Escape, Down, Backspace, Tab };
 
     virtual ~FormDriver() = default;
     // Builds the window for form; its Load runs.

@@ -41,17 +41,22 @@ std::string Ansi(const std::string& utf8) {
     return Utf8ToAnsi(utf8);
 }
 
-std::string WindowText(HWND window) {
+// A window's text as the A functions give it (Windows-1252).
+std::string AnsiWindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);
     std::string text(static_cast<size_t>(std::max(0, length)) + 1, '\0');
     const int read = GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<size_t>(std::max(0, read)));
-    return AnsiToUtf8(text);
+    return text;
+}
+
+std::string WindowText(HWND window) {
+    return AnsiToUtf8(AnsiWindowText(window));
 }
 
 void SetTextIfChanged(HWND window, const std::string& utf8) {
-    if (WindowText(window) != AnsiToUtf8(Ansi(utf8)) || GetWindowTextLengthA(window) == 0)
-        SetWindowTextA(window, Ansi(utf8).c_str());
+    const std::string ansi = Ansi(utf8);
+    if (AnsiWindowText(window) != ansi) SetWindowTextA(window, ansi.c_str());
 }
 
 DWORD LabelStyle(const ui::Control& control) {

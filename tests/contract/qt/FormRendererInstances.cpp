@@ -83,6 +83,8 @@ class QtFormDriver final : public FormDriver {
                 return QTest::keyClick(Widget(name), Qt::Key_Down);
             case Key::Backspace:
                 return QTest::keyClick(Widget(name), Qt::Key_Backspace);
+            case Key::Tab:
+                return QTest::keyClick(Widget(name), Qt::Key_Tab);
         }
     }
     void ClickAt(const std::string& name, int x, int y) override {

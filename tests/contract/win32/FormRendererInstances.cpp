@@ -148,6 +148,10 @@ class Win32FormDriver final : public FormDriver {
                 PostMessageA(control, WM_KEYDOWN, VK_BACK, 1);
                 PostMessageA(control, WM_CHAR, 0x08, 1);
                 break;
+            case Key::Tab:
+                PostMessageA(control, WM_KEYDOWN, VK_TAB, 1);
+                PostMessageA(control, WM_CHAR, '\t', 1);
+                break;
         }
         Pump();
     }
