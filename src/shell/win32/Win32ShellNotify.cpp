@@ -125,6 +125,9 @@ bool Win32ShellNotify::Dock(Icon& icon) {
     platform::NotifyIconRecord add = icon.record;
     add.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     icon.docked = CallShell(NIM_ADD, add, icon.shellId) != FALSE;
+    // A shell that still has the icon (a TaskbarCreated not sent by a new
+    // task bar) refuses the add; the icon is there all the same.
+    if (!icon.docked) icon.docked = CallShell(NIM_MODIFY, add, icon.shellId) != FALSE;
     if (icon.docked) {
         platform::NotifyIconRecord version = icon.record;
         version.uFlags = 0;
