@@ -4,6 +4,7 @@
 //   delete          the shell forgets its icon (as when Explorer crashes)
 //   taskbarcreated  a new task bar announces itself to every window
 //   endsession      the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION
+//   close           a polite request to end (WM_CLOSE), as taskkill without /f
 // Exit status 0 when the step was carried out.
 #include "platform/Windows.h"
 
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
                             &ignored);
         return 0;
     }
-    std::fputs("usage: quarnel-traypoke delete|taskbarcreated|endsession\n", stderr);
+    if (std::strcmp(step, "close") == 0) {
+        HWND window = Find("Quarnel");
+        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    std::fputs("usage: quarnel-traypoke delete|taskbarcreated|endsession|close\n", stderr);
     return 2;
 }
