@@ -5,6 +5,9 @@
 #   docks       the icon is docked in the tray
 #   taskbar     an icon the shell has forgotten comes back with TaskbarCreated
 #   endsession  the end of the session ends the program through Exit
+#   menu        Ctrl + right click reaches the program with its key state and
+#               opens the menu; Exit in it ends the program
+#   second      a second start says that Quarnel is already running and ends
 set -euo pipefail
 case=$1 quarnel=$2 poke=$3
 
@@ -72,6 +75,51 @@ case $case in
     ended() { ! kill -0 "$program" 2>/dev/null; }
     wait_for ended || fail "the program kept running"
     program=
+    ;;
+  menu)
+    icon_centre() {
+      local id
+      id=$(xwininfo -root -tree | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
+        grep '("explorer.exe"' | head -n1 | awk '{print $1}')
+      xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+        /Width/{w=$2} /Height/{h=$2} END{print int(x + w / 2), int(y + h / 2)}'
+    }
+    read -r x y < <(icon_centre)
+    xdotool mousemove "$x" "$y"
+    # Ctrl is released only once the click was handled: the key state is read then.
+    xdotool keydown ctrl click 3
+    wait_for traced "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 2)" ||
+      { xdotool keyup ctrl; fail "no right click with Ctrl"; }
+    xdotool keyup ctrl
+    wait_for traced "  Opening context menu..." || fail "no menu"
+    sleep 1
+    # The menu opens above the pointer, right-aligned to the screen's edge;
+    # Exit is the item above the separator and the extended-logging item.
+    # (Keys would go to the window under the pointer: no window manager.)
+    xdotool mousemove "$((x - 60))" "$((y - 39))" sleep 0.5 click 1
+    wait_for traced "  Handling frmMain.mnuExit_Click" || fail "Exit was not chosen"
+    wait_for traced "Exiting Quarnel" || fail "no exit entry"
+    ended() { ! kill -0 "$program" 2>/dev/null; }
+    wait_for ended || fail "the program kept running"
+    program=
+    ;;
+  second)
+    second_log=$run/second.log
+    (cd "$run" && exec wine "$quarnel" extended) >"$second_log" 2>&1 &
+    second=$!
+    box() { xdotool search --onlyvisible --name '^Quarnel$' 2>/dev/null | head -1; }
+    box_shown() { [ -n "$(box)" ]; }
+    wait_for box_shown || fail "the second start showed no message"
+    xdotool windowactivate --sync "$(box)" key Return 2>/dev/null ||
+      xdotool windowfocus --sync "$(box)" key Return
+    second_ended() { ! kill -0 "$second" 2>/dev/null; }
+    wait_for second_ended || fail "the second start kept running"
+    status=0
+    wait "$second" || status=$?
+    [ $status -eq 0 ] || fail "the second start ended with status $status"
+    [ "$(tr -d '\r' <"$(trace)" | cut -f2- | grep -cxF "Starting Quarnel")" -eq 1 ] ||
+      fail "the second start ran as a program of its own"
+    docked || fail "the first program's icon went"
     ;;
   *) fail "unknown case $case" ;;
 esac

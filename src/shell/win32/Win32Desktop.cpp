@@ -121,6 +121,7 @@ Win32Desktop::Win32Desktop(std::string dataFolder)
 
 Win32Desktop::~Win32Desktop() {
     while (busyDepth_ > 0) SetBusyPointer(false);
+    if (oleStarted_) OleUninitialize();
 }
 
 void Win32Desktop::SetDialogLauncher(std::weak_ptr<DialogLauncher> dialogs) {
@@ -202,6 +203,10 @@ std::optional<std::string> Win32Desktop::RunFileDialog(const platform::FileDialo
 
 std::optional<std::string> Win32Desktop::BrowseForFolder(
     const platform::FolderDialogRequest& request) {
+    // The new dialog style needs OLE on this thread. Started at the first
+    // picker rather than with the program: starting it costs seconds under
+    // Wine, which every start would pay before the icon is shown.
+    if (!oleStarted_) oleStarted_ = SUCCEEDED(OleInitialize(nullptr));
     const std::string instruction = Utf8ToAnsi(request.instruction);
     const std::string selected = Utf8ToAnsi(request.selectedFolder);
     BROWSEINFOA info{};

@@ -67,6 +67,7 @@ class Win32Desktop final : public platform::Desktop {
     bool mainWindowUnloaded_ = false;
     int busyDepth_ = 0;
     HCURSOR normalCursor_ = nullptr;
+    bool oleStarted_ = false;
     // The ticks of the live timers by id.
     std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimerId_ = 1;

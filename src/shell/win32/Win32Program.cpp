@@ -4,7 +4,6 @@
 #include "platform/Windows.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <memory>
 #include <optional>
@@ -81,8 +80,6 @@ int RunProgram(const std::string& commandLine) {
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_USEREX_CLASSES;
     InitCommonControlsEx(&controls);
-    // The folder picker's new dialog style needs OLE on this thread.
-    const bool ole = SUCCEEDED(OleInitialize(nullptr));
 
     {
         const SingleInstance instance;
@@ -90,7 +87,6 @@ int RunProgram(const std::string& commandLine) {
             Win32Desktop(platform::ApplicationFolder())
                 .MsgBox(AlreadyRunningText(platform::UserLanguage()),
                         platform::vbOKOnly | platform::vbInformation);
-            if (ole) OleUninitialize();
             return 0;
         }
 
@@ -146,7 +142,6 @@ int RunProgram(const std::string& commandLine) {
         window->Unload();
         window.reset();
     }
-    if (ole) OleUninitialize();
     return 0;
 }
 
