@@ -37,7 +37,6 @@ trayer --edge bottom --align right --widthtype request --height 32 --expand true
 tray=$!
 # The tray is there once it owns the selection of screen 0's tray.
 for _ in $(seq 1 300); do
-  xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 || true
   if xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; then break; fi
   sleep 0.1
 done
