@@ -32,14 +32,21 @@ done
 [ -s "$work/display" ] || { echo "with-tray: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 
-trayer --edge bottom --align right --widthtype request --height 32 --expand true \
-  --SetDockType true --transparent false --tint 0xd0d0d0 >/dev/null 2>&1 &
-tray=$!
-# The tray is there once it owns the selection of screen 0's tray.
-for _ in $(seq 1 300); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; then break; fi
-  sleep 0.1
+start_tray() {
+  trayer --edge bottom --align right --widthtype request --height 32 --expand true \
+    --SetDockType true --transparent false --tint 0xd0d0d0 >/dev/null 2>&1 &
+  tray=$!
+}
+tray_up() { xwininfo -root -tree 2>/dev/null | grep -q '("panel" "trayer")'; }
+# The tray is there once its panel is; a tray host that ended at once is
+# started again.
+start_tray
+for _ in $(seq 1 100); do
+  tray_up && break
+  kill -0 "$tray" 2>/dev/null || start_tray
+  sleep 0.2
 done
+tray_up || { echo "with-tray: trayer did not start" >&2; exit 1; }
 
 # Hard links: the server writes its registry files anew and renames them,
 # so the test run's prefix is never changed through them.
