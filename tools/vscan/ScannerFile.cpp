@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -391,8 +391,11 @@ bool SaveScannerFile(const std::string& path, const ScannerFile& file, std::stri
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
+    // Unlike std::rename, this replaces an existing file on Windows too.
+    std::error_code renameError;
+    std::filesystem::rename(temporary, path, renameError);
+    if (renameError) {
+        error = "cannot replace " + path + ": " + renameError.message();
         std::remove(temporary.c_str());
         return false;
     }
