@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The system's part of the virtual scanner files: where they are, and what
-// tells one version of a file from the next.
+// The system's part of the virtual scanner files: where they are, what tells
+// one version of a file from the next, and how a new version takes the old
+// one's place.
 #pragma once
 
 #include <cstdint>
@@ -26,5 +27,13 @@ std::optional<FileStamp> StampOf(const std::string& path);
 // QUARNEL_VIRTUAL_PORTS names; on Windows, without it, "Quarnel\Virtual
 // scanners" in the user's local application data.
 std::string VirtualFolder();
+
+// The scanner file of port ("COM7") in folder. On Windows a name such as
+// "COM7.scanner" would open the serial device COM7, so the name differs there.
+std::string PortFile(const std::string& folder, const std::string& port);
+
+// Renames from to to, replacing the file there in one step; the system's
+// reason when it cannot.
+bool MoveOver(const std::string& from, const std::string& to, std::string& error);
 
 }  // namespace quarnel::vscan

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <utility>
 
+#include "FileStamp.h"
+
 namespace quarnel::vscan {
 namespace {
 
@@ -377,10 +379,11 @@ std::optional<ScannerFile> LoadScannerFile(const std::string& path, std::string&
 
 bool SaveScannerFile(const std::string& path, const ScannerFile& file, std::string_view port,
                      std::string& error) {
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temporary = folder + "/." + name + ".tmp" + std::to_string(getpid());
+    // Beside the file, under a name that is no port's: each system's separators.
+    const std::filesystem::path target(path);
+    const std::string temporary = (target.parent_path() / ("." + target.filename().string() +
+                                                           ".tmp" + std::to_string(getpid())))
+                                      .string();
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << FormatScannerFile(file, port);
@@ -391,11 +394,9 @@ bool SaveScannerFile(const std::string& path, const ScannerFile& file, std::stri
             return false;
         }
     }
-    // Unlike std::rename, this replaces an existing file on Windows too.
-    std::error_code renameError;
-    std::filesystem::rename(temporary, path, renameError);
-    if (renameError) {
-        error = "cannot replace " + path + ": " + renameError.message();
+    std::string reason;
+    if (!MoveOver(temporary, path, reason)) {
+        error = "cannot replace " + path + ": " + reason;
         std::remove(temporary.c_str());
         return false;
     }

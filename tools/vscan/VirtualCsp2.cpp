@@ -19,14 +19,12 @@
 #include "FileStamp.h"
 #include "ScannerFile.h"
 #include "Symbologies.h"
-#include "backends/linux/VirtualPorts.h"
 #include "platform/Csp2Api.h"
 
 namespace {
 
 using quarnel::vscan::FileStamp;
 using quarnel::vscan::ScannerFile;
-namespace ports = quarnel::platform::virtual_ports;
 
 // Results of this library; success values are as the interface describes.
 constexpr Csp2Long kOk = 0;
@@ -53,7 +51,7 @@ Connection& TheConnection() {
 }
 
 std::string PortFile(const std::string& port) {
-    return ports::FileOfPort(quarnel::vscan::VirtualFolder(), port);
+    return quarnel::vscan::PortFile(quarnel::vscan::VirtualFolder(), port);
 }
 
 // The connected scanner's file as last read, with the identity the file had

@@ -310,7 +310,7 @@ void Show(const Arguments& args, const std::string& path) {
 int main(int argc, char** argv) {
     try {
         Arguments args = Parse(argc, argv);
-        std::string path = ports::FileOfPort(args.dir, args.port);
+        std::string path = PortFile(args.dir, args.port);
         if (args.command == "plug")
             Plug(args, path);
         else if (args.command == "scan")

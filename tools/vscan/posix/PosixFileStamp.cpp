@@ -2,6 +2,10 @@
 // Scanner file stamps from stat, and the folder from the environment.
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "FileStamp.h"
 #include "backends/linux/VirtualPorts.h"
 
@@ -18,6 +22,16 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 
 std::string VirtualFolder() {
     return platform::virtual_ports::FolderFromEnvironment();
+}
+
+std::string PortFile(const std::string& folder, const std::string& port) {
+    return platform::virtual_ports::FileOfPort(folder, port);
+}
+
+bool MoveOver(const std::string& from, const std::string& to, std::string& error) {
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    error = std::strerror(errno);
+    return false;
 }
 
 }  // namespace quarnel::vscan

@@ -3,6 +3,8 @@
 // the user's local application data.
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "FileStamp.h"
 #include "backends/linux/VirtualPorts.h"
 #include "platform/Windows.h"
@@ -33,6 +35,25 @@ std::string VirtualFolder() {
         S_OK)
         return "";
     return std::string(localData) + "\\Quarnel\\Virtual scanners";
+}
+
+std::string PortFile(const std::string& folder, const std::string& port) {
+    return folder + "\\Virtual " + port + ".scanner";
+}
+
+// The file functions take '/' for '\\', but a rename's target goes to the
+// system as it is given.
+std::string Backslashed(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+bool MoveOver(const std::string& from, const std::string& to, std::string& error) {
+    if (::MoveFileExA(Backslashed(from).c_str(), Backslashed(to).c_str(),
+                      MOVEFILE_REPLACE_EXISTING))
+        return true;
+    error = "system error " + std::to_string(::GetLastError());
+    return false;
 }
 
 }  // namespace quarnel::vscan
