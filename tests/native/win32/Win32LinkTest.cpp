@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "HostedScanner.h"
 #include "Protocol.h"
 #include "TestSupport.h"
 #include "Timing.h"
+#include "base/ErrorInfo.h"
 #include "model/clsBarcode.h"
 #include "platform/ScannerLibrary.h"
 #include "platform/Windows.h"
@@ -111,10 +113,6 @@ TEST_F(Win32LinkTest, ResultsOfTheLibraryFunctions) {
     uint8_t name[20] = {};
     EXPECT_EQ(library_->csp2GetCodeType(0x0B, name, 20), 6);
     EXPECT_STREQ(reinterpret_cast<char*>(name), "EAN-13");
-    // Without QUARNEL_CSP2_LIBRARY the program binds csp2-opn2001.dll
-    // beside it (the test program's copy).
-    EXPECT_EQ(platform::SystemScannerLibrary()->csp2GetDllVersion(name, 20), 0);
-    EXPECT_STREQ(reinterpret_cast<char*>(name), QUARNEL_VERSION);
 
     Serve();
     ASSERT_EQ(library_->csp2InitEx(port_), 0);
@@ -126,6 +124,35 @@ TEST_F(Win32LinkTest, ResultsOfTheLibraryFunctions) {
     EXPECT_EQ(packet[1], 0x0B);
     EXPECT_LT(library_->csp2GetPacket(packet, 0, 18), 0);
     EXPECT_LT(library_->csp2GetPacket(packet, 3, 50), 0);
+}
+
+// The error a call raises: 48 when the library cannot be loaded, 453 when
+// it lacks the function; 0 when it raises none.
+int32_t RaisedBy(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const QuarnelError& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+TEST_F(Win32LinkTest, LibrariesThatCannotBeBound) {
+    auto noFunctions = platform::LoadScannerLibrary("kernel32.dll");
+    EXPECT_EQ(RaisedBy([&] { noFunctions->csp2InitEx(1); }), platform::kErrDllEntryPoint);
+    auto missing = platform::LoadScannerLibrary("C:\\nonexistent\\csp2.dll");
+    EXPECT_EQ(RaisedBy([&] { missing->csp2Restore(); }), platform::kErrDllLoad);
+    // The environment names the library the system binding loads, at its
+    // first call.
+    auto system = platform::SystemScannerLibrary();
+    uint8_t version[20] = {};
+    {
+        ScopedEnv named("QUARNEL_CSP2_LIBRARY", "C:\\nonexistent\\csp2.dll");
+        EXPECT_EQ(RaisedBy([&] { system->csp2GetDllVersion(version, 20); }), platform::kErrDllLoad);
+    }
+    // A failed load is tried again: the library beside the program now.
+    EXPECT_EQ(RaisedBy([&] { system->csp2GetDllVersion(version, 20); }), 0);
+    EXPECT_STREQ(reinterpret_cast<char*>(version), QUARNEL_VERSION);
 }
 
 // Faults the link rides out (every barcode arrives, the scanner is cleared
