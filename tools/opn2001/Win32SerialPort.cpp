@@ -4,6 +4,7 @@
 // driver holds: the mode "MAXDWORD, MAXDWORD, n", meant to return as soon
 // as a byte is there, waits the full n ms under Wine 8.
 #include <algorithm>
+#include <chrono>
 
 #include "SerialPort.h"
 #include "platform/Windows.h"
@@ -106,12 +107,17 @@ SerialPort::~SerialPort() {
     CloseHandle(system_->handle);
 }
 
+// The whole write keeps within timeoutMs, however the driver splits it.
 bool SerialPort::Write(std::span<const uint8_t> bytes, int timeoutMs) {
-    COMMTIMEOUTS wanted = system_->timeouts;
-    wanted.WriteTotalTimeoutMultiplier = 0;
-    wanted.WriteTotalTimeoutConstant = Milliseconds(timeoutMs);
-    if (!system_->SetTimeouts(wanted)) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!bytes.empty()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        COMMTIMEOUTS wanted = system_->timeouts;
+        wanted.WriteTotalTimeoutMultiplier = 0;
+        wanted.WriteTotalTimeoutConstant = Milliseconds(static_cast<int>(left.count()));
+        if (!system_->SetTimeouts(wanted)) return false;
         DWORD written = 0;
         const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
         if (!WriteFile(system_->handle, bytes.data(), size, &written, nullptr) || written == 0)
