@@ -119,6 +119,8 @@ TEST_P(HttpContract, RepliesStopAtOneMebibyteAndAReplyCutShortFails) {
         {HttpReply(std::string(2 * kReplyCap, 'x')), kReplyCap, false},
         // The server closes before the length it announced.
         {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\norderid:", 8, false},
+        // A reply without content has no body, whatever length it names.
+        {"HTTP/1.1 204 No Content\r\nContent-Length: 5\r\n\r\n", 0, true},
         // Without a length the body ends where the connection does.
         {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\norderid:", 8, true},
         // A chunked body ends with its empty last chunk, and only there.
