@@ -144,9 +144,9 @@ HINTERNET WinInetHttp::InternetConnectA(HINTERNET session, const std::string& se
     const Handle* parent = Find(session, Kind::Session);
     if (parent == nullptr || service != INTERNET_SERVICE_HTTP) return 0;
     if (!IsServerName(serverName) || HasNul(userName) || HasNul(password)) return 0;
-    // WinINet takes an IPv6 address without its brackets.
+    // An IPv6 address goes in brackets, which the Host header needs too.
     std::string host = serverName;
-    if (host.starts_with('[')) host = host.substr(1, host.size() - 2);
+    if (host.find(':') != std::string::npos && !host.starts_with('[')) host = "[" + host + "]";
     void* connection = ::InternetConnectA(
         parent->system, host.c_str(), port == 0 ? INTERNET_DEFAULT_HTTP_PORT : port,
         OrNull(userName), OrNull(password), INTERNET_SERVICE_HTTP, 0, context);
