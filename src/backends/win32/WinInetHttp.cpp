@@ -15,7 +15,7 @@ namespace quarnel::platform {
 namespace {
 
 // A request line needs an absolute path without blanks or control bytes;
-// such bytes are escaped rather than sent raw, as on every system.
+// such bytes are escaped rather than sent raw, as the libcurl client does.
 std::string RequestTarget(const std::string& objectName) {
     static const char* const kHex = "0123456789ABCDEF";
     std::string target = objectName.empty() || objectName[0] != '/' ? "/" : "";
@@ -44,14 +44,16 @@ DWORD Milliseconds(std::chrono::milliseconds time) {
     return static_cast<DWORD>(std::clamp<int64_t>(time.count(), 1, MAXDWORD - 1));
 }
 
-// A header of the reply as text; nullopt when it is absent or too long to
-// be one the client cares about.
+// A header of the reply as text, nullopt when it is absent; one too long to
+// be a value the client reads comes back empty.
 std::optional<std::string> ReplyHeader(void* request, DWORD query) {
     char text[128];
     DWORD size = sizeof text;
     DWORD index = 0;
-    if (!::HttpQueryInfoA(request, query, text, &size, &index)) return std::nullopt;
-    return std::string(text, std::min<DWORD>(size, sizeof text));
+    if (::HttpQueryInfoA(request, query, text, &size, &index))
+        return std::string(text, std::min<DWORD>(size, sizeof text));
+    if (::GetLastError() == ERROR_INSUFFICIENT_BUFFER) return std::string();
+    return std::nullopt;
 }
 
 // The reply's status line and header lines, each ended by CR LF.
