@@ -170,8 +170,8 @@ TEST_F(Win32LinkTest, MisbehavioursOfTheLine) {
                                                      {"--drip 1 --on 07", -1}};
     for (const auto& [options, result] : cases) {
         SCOPED_TRACE(options);
-        // Bytes a millisecond apart are slower than a twentieth of the line
-        // time allows: the link rides them out at its real times.
+        // Bytes a millisecond apart are slower than the shortened line time
+        // allows: the link rides them out at its real times.
         std::optional<ScopedEnv> times;
         if (options.starts_with("--split"))
             times.emplace(opn2001::kTimeScaleVariable, std::nullopt);
@@ -199,7 +199,7 @@ TEST_F(Win32LinkTest, MisbehavioursOfTheLine) {
     }
 }
 
-// A scanner that keeps switching is given up after a twentieth of 6 s; a
+// A scanner that keeps switching is given up after a quarter of 6 s; a
 // silent one, at the real waiting times, after two questions of 2 s each;
 // one dripping noise without end, at the real times, at the interrogation
 // reply's deadline, without asking again.
