@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -253,6 +254,14 @@ class Session {
     fs::path link_;
 };
 
+pid_t child = 0;
+
+// An interrupted host ends its program first, and then cleans up as usual:
+// no COM port of the prefix is left behind.
+void PassOn(int signal) {
+    if (child > 0) kill(child, signal);
+}
+
 int Listen(int& port) {
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener < 0) return -1;
@@ -291,7 +300,10 @@ int main(int argc, char** argv) {
     char base[] = "/tmp/opn2001-wine-host-XXXXXX";
     if (mkdtemp(base) == nullptr) return 1;
 
-    pid_t child = 0;
+    struct sigaction passOn {};
+    passOn.sa_handler = PassOn;
+    sigaction(SIGTERM, &passOn, nullptr);
+    sigaction(SIGINT, &passOn, nullptr);
     if (posix_spawnp(&child, argv[1], nullptr, nullptr, argv + 1, environ) != 0) {
         std::cerr << "opn2001-wine-host: cannot start " << argv[1] << "\n";
         return 1;
