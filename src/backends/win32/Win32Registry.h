@@ -9,7 +9,7 @@
 
 namespace quarnel::platform {
 
-class Win32Registry final : public RegistryApi {
+class Win32Registry : public RegistryApi {
   public:
     int32_t RegOpenKeyExA(HKEY key, const std::string& subKey, uint32_t options,
                           uint32_t samDesired, HKEY* result) override;

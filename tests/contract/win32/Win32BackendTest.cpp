@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "backends/win32/Win32Text.h"
 #include "base/Ansi.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "platform/Paths.h"
 #include "platform/UrlOpener.h"
 #include "platform/Windows.h"
@@ -24,7 +26,10 @@ namespace {
 
 using namespace std::string_literals;
 
-const char* const kKey = "Software\\Hollinde\\Win32Test";
+// A key of this process's own: ctest runs the cases side by side.
+const std::string kKeyName =
+    "Software\\Hollinde\\Win32Test" + std::to_string(::GetCurrentProcessId());
+const char* const kKey = kKeyName.c_str();
 
 class Win32RegistryTest : public ::testing::Test {
   protected:
@@ -181,6 +186,19 @@ TEST(Win32PathsTest, TheApplicationFolderIsTheUsersAndIsMade) {
     const std::string self = ExecutablePath();
     EXPECT_THAT(self, ::testing::EndsWith("win32_backend_tests.exe"));
     EXPECT_EQ(KindOfPath(self), FileKind::File);
+}
+
+// Run by the test win32_language_follows_windows, with Wine started in
+// Dutch: the test's own environment names no language (LANG=C.UTF-8).
+TEST(Win32LocaleTest, WithoutALanguageInTheEnvironmentWindowsDecides) {
+    const char* expected = std::getenv("QUARNEL_EXPECTED_LANGUAGE");
+    if (expected == nullptr) GTEST_SKIP() << "run with QUARNEL_EXPECTED_LANGUAGE set";
+    using platform::Language;
+    EXPECT_EQ(platform::UserLanguage(),
+              std::string(expected) == "nl" ? Language::Dutch : Language::English);
+    // A language named on purpose comes first.
+    ScopedEnv english("LC_ALL", "en_US.UTF-8");
+    EXPECT_EQ(platform::UserLanguage(), Language::English);
 }
 
 // Only web pages are handed to the shell: a program's name is never started.
