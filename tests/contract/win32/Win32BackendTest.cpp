@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <tuple>
 #include <vector>
@@ -174,6 +175,32 @@ TEST(Win32FileSystemTest, FilesAreWrittenReplacedAndAppendedUnderAnyName) {
     EXPECT_EQ(ReplaceByRename(target, folder + "\\x"), ENOENT);
 }
 
+// Points the user's application data at another folder for a while.
+class ScopedAppData {
+  public:
+    explicit ScopedAppData(const std::wstring& folder) {
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &key_);
+        saved_ = ::RegQueryValueExW(key_, L"AppData", nullptr, &type_,
+                                    reinterpret_cast<BYTE*>(old_), &size_) == ERROR_SUCCESS;
+        ::RegSetValueExW(key_, L"AppData", 0, REG_EXPAND_SZ,
+                         reinterpret_cast<const BYTE*>(folder.c_str()),
+                         static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    }
+    ~ScopedAppData() {
+        if (saved_)
+            ::RegSetValueExW(key_, L"AppData", 0, type_, reinterpret_cast<BYTE*>(old_), size_);
+        ::RegCloseKey(key_);
+    }
+
+  private:
+    static constexpr const wchar_t* kShellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    HKEY key_{};
+    wchar_t old_[MAX_PATH] = {};
+    DWORD size_ = sizeof old_, type_ = REG_NONE;
+    bool saved_ = false;
+};
+
 TEST(Win32PathsTest, TheApplicationFolderIsTheUsersAndIsMade) {
     using namespace platform;
     const std::string folder = ApplicationFolder();
@@ -186,6 +213,23 @@ TEST(Win32PathsTest, TheApplicationFolderIsTheUsersAndIsMade) {
     const std::string self = ExecutablePath();
     EXPECT_THAT(self, ::testing::EndsWith("win32_backend_tests.exe"));
     EXPECT_EQ(KindOfPath(self), FileKind::File);
+
+    // A profile outside ASCII: the C library, which the core opens some
+    // files with, reads paths in the ANSI code page, so the folder goes by
+    // its short name.
+    TempDir dir;
+    const std::wstring profile = WideFromUtf8(dir.Path()) + L"\\Caf\u00e9 \u0141\u00f3d\u017a";
+    ASSERT_TRUE(::CreateDirectoryW(profile.c_str(), nullptr));
+    ScopedAppData moved(profile);
+    const std::string shortFolder = ApplicationFolder();
+    EXPECT_TRUE(IsAscii(shortFolder)) << shortFolder;
+    EXPECT_TRUE(EnsureApplicationFolder());
+    const DWORD made = ::GetFileAttributesW((profile + L"\\Quarnel").c_str());
+    EXPECT_NE(made, INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(made & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    std::FILE* file = std::fopen((shortFolder + "\\Trace.log").c_str(), "ab");
+    EXPECT_NE(file, nullptr);
+    if (file != nullptr) std::fclose(file);
 }
 
 // Run by the test win32_language_follows_windows, with Wine started in
