@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "backends/win32/Win32Windows.h"
 #include "platform/DeviceChange.h"
+#include "platform/DeviceNotifications.h"
 #include "platform/SerialPortTable.h"
 #include "platform/Windows.h"
 
@@ -124,6 +126,21 @@ TEST(Win32HiddenWindow, NativeDeviceChangesReachTheCurrentProcedureAsPortRecords
     window.reset();
     EXPECT_EQ(WindowFromHandle(handle), nullptr);
     EXPECT_FALSE(::IsWindow(native));
+}
+
+TEST(Win32HiddenWindow, PostedMessagesReachTheReplacingProcedureWhenDispatched) {
+    std::vector<WPARAM> seen;
+    auto window = CreateHiddenWindow("tray");
+    window->SetWindowLongA(GWL_WNDPROC, [&seen](HWND, UINT msg, WPARAM w, LPARAM l) {
+        if (msg == WM_APP + 1) seen.push_back(w + static_cast<WPARAM>(l));
+        return LRESULT{0};
+    });
+    auto source = OpenDeviceNotifications(*window);
+    EXPECT_EQ(source->FileDescriptor(), -1);  // the message loop brings the changes
+    ::HWND native = win32::NativeHandle(window->Handle());
+    std::thread([native] { ::PostMessageA(native, WM_APP + 1, 2, 3); }).join();
+    source->Dispatch();
+    EXPECT_EQ(seen, std::vector<WPARAM>{5});
 }
 
 // Values written into the machine's table for one test, and removed after.
