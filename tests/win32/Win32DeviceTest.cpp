@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "backends/win32/Win32Windows.h"
 #include "platform/DeviceChange.h"
+#include "platform/DeviceNotifications.h"
 #include "platform/SerialPortTable.h"
 #include "platform/Windows.h"
 
@@ -34,8 +38,8 @@ std::vector<uint8_t> Record(uint32_t size, uint32_t type, const std::string& bod
 constexpr GUID kComPorts = {
     0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
 
-std::string GuidBytes() {
-    return std::string(reinterpret_cast<const char*>(&kComPorts), sizeof kComPorts);
+std::string GuidBytes(const GUID& guid = kComPorts) {
+    return std::string(reinterpret_cast<const char*>(&guid), sizeof guid);
 }
 
 TEST(Win32DeviceChange, ReadsOnlyWhatTheRecordsSizeCovers) {
@@ -76,26 +80,30 @@ TEST(Win32DeviceChange, ReadsOnlyWhatTheRecordsSizeCovers) {
 struct Seen {
     WPARAM event;
     std::string port;  // the name in a port record; "" for none
+    friend bool operator==(const Seen&, const Seen&) = default;
 };
+
+// Records the device changes a procedure receives; every record it gets
+// must be a whole port record.
+WNDPROC Recorder(std::vector<Seen>& seen) {
+    return [&seen](HWND, UINT msg, WPARAM w, LPARAM l) {
+        if (msg != WM_DEVICECHANGE) return LRESULT{0};
+        std::string port;
+        if (l != 0) {
+            const auto* bytes = reinterpret_cast<const uint8_t*>(l);
+            uint32_t size = 0;
+            std::memcpy(&size, bytes, 4);
+            EXPECT_EQ(size, kPortNotificationSize);
+            port.assign(reinterpret_cast<const char*>(bytes) + kDeviceHeaderSize);
+        }
+        seen.push_back({w, port});
+        return LRESULT{0};
+    };
+}
 
 TEST(Win32HiddenWindow, NativeDeviceChangesReachTheCurrentProcedureAsPortRecords) {
     std::vector<Seen> own, replacement;
-    auto recorder = [](std::vector<Seen>& seen) {
-        return [&seen](HWND, UINT msg, WPARAM w, LPARAM l) {
-            if (msg != WM_DEVICECHANGE) return LRESULT{0};
-            std::string port;
-            if (l != 0) {
-                const auto* bytes = reinterpret_cast<const uint8_t*>(l);
-                uint32_t size = 0;
-                std::memcpy(&size, bytes, 4);
-                EXPECT_EQ(size, kPortNotificationSize);
-                port.assign(reinterpret_cast<const char*>(bytes) + kDeviceHeaderSize);
-            }
-            seen.push_back({w, port});
-            return LRESULT{0};
-        };
-    };
-    auto window = CreateHiddenWindow("frmMain", recorder(own));
+    auto window = CreateHiddenWindow("frmMain", Recorder(own));
     ASSERT_NE(window->Handle(), 0);
     ::HWND native = win32::NativeHandle(window->Handle());
     ASSERT_TRUE(::IsWindow(native));
@@ -104,7 +112,7 @@ TEST(Win32HiddenWindow, NativeDeviceChangesReachTheCurrentProcedureAsPortRecords
         ::FindWindowExA(win32::MessageOnlyParent(), nullptr, win32::kHiddenWindowClass, "frmMain"),
         native);
     EXPECT_EQ(WindowFromHandle(window->Handle()), window.get());
-    window->SetWindowLongA(GWL_WNDPROC, recorder(replacement));
+    window->SetWindowLongA(GWL_WNDPROC, Recorder(replacement));
 
     auto shortPort = Record(17, 3, std::string("COM9\0", 5));
     auto cutShort = Record(14, 3, std::string("COM3\0", 5));
@@ -124,6 +132,52 @@ TEST(Win32HiddenWindow, NativeDeviceChangesReachTheCurrentProcedureAsPortRecords
     window.reset();
     EXPECT_EQ(WindowFromHandle(handle), nullptr);
     EXPECT_FALSE(::IsWindow(native));
+}
+
+TEST(Win32HiddenWindow, PostedMessagesReachTheReplacingProcedureWhenDispatched) {
+    std::vector<WPARAM> seen;
+    auto window = CreateHiddenWindow("tray");
+    window->SetWindowLongA(GWL_WNDPROC, [&seen](HWND, UINT msg, WPARAM w, LPARAM l) {
+        if (msg == WM_APP + 1) seen.push_back(w + static_cast<WPARAM>(l));
+        return LRESULT{0};
+    });
+    auto source = OpenDeviceNotifications(*window);
+    EXPECT_EQ(source->FileDescriptor(), -1);  // the message loop brings the changes
+    ::HWND native = win32::NativeHandle(window->Handle());
+    std::thread([native] { ::PostMessageA(native, WM_APP + 1, 2, 3); }).join();
+    source->Dispatch();
+    EXPECT_EQ(seen, std::vector<WPARAM>{5});
+}
+
+TEST(Win32DeviceNotifications, InterfaceChangesBecomeRecordsOfThePortsTheyHad) {
+    std::vector<Seen> seen;
+    auto window = CreateHiddenWindow("frmMain", Recorder(seen));
+    std::map<std::string, std::string> devices = {{"\\\\?\\USB#NEW", "COM5"}};
+    auto source = win32::OpenDeviceNotifications(
+        *window,
+        [&devices](const std::string& path) -> std::optional<std::string> {
+            auto found = devices.find(path);
+            if (found == devices.end()) return std::nullopt;
+            return found->second;
+        },
+        {{"\\\\?\\USB#OLD", "COM3"}});
+    ::HWND native = win32::NativeHandle(window->Handle());
+    auto send = [native](WPARAM event, const std::string& path, const GUID& guid) {
+        auto record =
+            Record(static_cast<uint32_t>(28 + path.size() + 1), 5, GuidBytes(guid) + path + '\0');
+        ::SendMessageA(native, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record.data()));
+    };
+    const GUID otherClass = {
+        0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+    send(DBT_DEVICEARRIVAL, "\\\\?\\USB#NEW", kComPorts);
+    devices.clear();  // gone from the system by the time their removals come
+    send(DBT_DEVICEREMOVECOMPLETE, "\\\\?\\usb#new", kComPorts);
+    send(DBT_DEVICEREMOVECOMPLETE, "\\\\?\\USB#OLD", kComPorts);
+    send(DBT_DEVICEREMOVECOMPLETE, "\\\\?\\USB#UNKNOWN", kComPorts);
+    send(DBT_DEVICEARRIVAL, "\\\\?\\USB#DISK", otherClass);
+    EXPECT_EQ(seen, (std::vector<Seen>{{DBT_DEVICEARRIVAL, "COM5"},
+                                       {DBT_DEVICEREMOVECOMPLETE, "COM5"},
+                                       {DBT_DEVICEREMOVECOMPLETE, "COM3"}}));
 }
 
 // Values written into the machine's table for one test, and removed after.

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DeviceNotifications.h"
@@ -79,7 +80,7 @@ bool DeviceOfInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData,
     return true;
 }
 
-std::optional<std::string> PortOfInterface(const std::string& path) {
+std::optional<std::string> SystemPortOfInterface(const std::string& path) {
     DeviceInfoSet set(::SetupDiCreateDeviceInfoList(nullptr, nullptr));
     if (!set.Valid()) return std::nullopt;
     SP_DEVICE_INTERFACE_DATA interfaceData{};
@@ -98,7 +99,7 @@ std::string PathKey(std::string path) {
     return path;
 }
 
-// The COM-port interfaces present now, by path key, with their ports.
+// The COM-port interfaces present now, by path, with their ports.
 std::map<std::string, std::string> PresentPorts() {
     std::map<std::string, std::string> ports;
     DeviceInfoSet set(::SetupDiGetClassDevsA(&kComPortInterface, nullptr, nullptr,
@@ -112,16 +113,19 @@ std::map<std::string, std::string> PresentPorts() {
         SP_DEVINFO_DATA device{};
         std::string path;
         if (!DeviceOfInterface(set.Get(), interfaceData, device, &path)) continue;
-        if (auto port = PortNameOf(set.Get(), device)) ports[PathKey(path)] = *port;
+        if (auto port = PortNameOf(set.Get(), device)) ports[path] = *port;
     }
     return ports;
 }
 
 class Win32DeviceNotifications final : public DeviceNotificationSource {
   public:
-    explicit Win32DeviceNotifications(HiddenWindow& window)
-        : window_(window), native_(win32::NativeHandle(window.Handle())) {
-        ports_ = PresentPorts();
+    Win32DeviceNotifications(HiddenWindow& window, win32::PortOfInterface portOf,
+                             const std::map<std::string, std::string>& present)
+        : window_(window),
+          native_(win32::NativeHandle(window.Handle())),
+          portOf_(std::move(portOf)) {
+        for (const auto& [path, port] : present) ports_[PathKey(path)] = port;
         win32::SetInterfaceHandler(
             window, [this](WPARAM event, const InterfaceChange& change) { Change(event, change); });
         DEV_BROADCAST_DEVICEINTERFACE_A filter{};
@@ -156,13 +160,13 @@ class Win32DeviceNotifications final : public DeviceNotificationSource {
         const std::string key = PathKey(change.path);
         std::optional<std::string> port;
         if (event == DBT_DEVICEARRIVAL) {
-            port = PortOfInterface(change.path);
+            port = portOf_(change.path);
             if (port) ports_[key] = *port;
         } else if (auto known = ports_.find(key); known != ports_.end()) {
             port = known->second;
             ports_.erase(known);
         } else {
-            port = PortOfInterface(change.path);
+            port = portOf_(change.path);
         }
         if (!port) return;
         if (auto record = MakePortNotification(*port))
@@ -171,14 +175,20 @@ class Win32DeviceNotifications final : public DeviceNotificationSource {
 
     HiddenWindow& window_;
     ::HWND native_;
+    win32::PortOfInterface portOf_;
     HDEVNOTIFY registration_ = nullptr;
     std::map<std::string, std::string> ports_;  // the ports of the interfaces seen, by path key
 };
 
 }  // namespace
 
+std::unique_ptr<DeviceNotificationSource> win32::OpenDeviceNotifications(
+    HiddenWindow& window, PortOfInterface portOf, std::map<std::string, std::string> present) {
+    return std::make_unique<Win32DeviceNotifications>(window, std::move(portOf), present);
+}
+
 std::unique_ptr<DeviceNotificationSource> OpenDeviceNotifications(HiddenWindow& window) {
-    return std::make_unique<Win32DeviceNotifications>(window);
+    return win32::OpenDeviceNotifications(window, SystemPortOfInterface, PresentPorts());
 }
 
 }  // namespace quarnel::platform

@@ -7,10 +7,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 
 #include "platform/DeviceChange.h"
+#include "platform/DeviceNotifications.h"
 #include "platform/HiddenWindow.h"
 #include "platform/Windows.h"
 
@@ -65,5 +69,16 @@ DeviceChangeRecord ReadDeviceChange(const void* record);
 // thread.
 using InterfaceHandler = std::function<void(WPARAM event, const InterfaceChange& change)>;
 void SetInterfaceHandler(HiddenWindow& window, InterfaceHandler handler);
+
+// The port name ("COM3") of the device behind a COM-port interface path;
+// nothing when the system does not know it.
+using PortOfInterface = std::function<std::optional<std::string>(const std::string& path)>;
+
+// The device notifications with the system's parts given: how ports of
+// interfaces are found, and the interfaces present at the start, each with
+// its port. A removal names the port its arrival had, since the device may
+// be gone by then.
+std::unique_ptr<DeviceNotificationSource> OpenDeviceNotifications(
+    HiddenWindow& window, PortOfInterface portOf, std::map<std::string, std::string> present);
 
 }  // namespace quarnel::platform::win32

@@ -20,7 +20,7 @@
 namespace quarnel::vscan {
 
 const char* const kFolderUsage =
-    "%QUARNEL_VIRTUAL_PORTS%, else \"Quarnel\\Virtual scanners\" in the local application data";
+    "%QUARNEL_VIRTUAL_PORTS%,\nelse \"Quarnel\\Virtual scanners\" in the local application data";
 
 namespace {
 
