@@ -24,7 +24,12 @@ cmake -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 cmake --build "$win_build" -j"$(nproc)"
 WINEPREFIX=$(mktemp -d)/wine
 export WINEPREFIX WINEDEBUG=-all
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$(dirname "$WINEPREFIX")"' EXIT
+# Wine's windows need a display, even hidden ones: without one its window
+# system waits seconds before every first window. Tests that need a tray
+# host start a display of their own.
+source scripts/lib/session.sh
+session_xvfb
+trap 'wineserver -k 2>/dev/null || true; session_cleanup; rm -rf "$(dirname "$WINEPREFIX")"' EXIT
 # The server first: started after wineboot, it would find wineboot's own
 # server still running and refuse.
 mkdir -p "$WINEPREFIX"
