@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: MIT
+// The resources of the Windows program as the shell and the forms load them:
+// the icons by number, the pictures by name, the version information and the
+// manifest's effect on the process.
+#include "platform/Windows.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <winver.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/ShellNotify.h"
+
+namespace {
+
+std::vector<std::string> PictureNames() {
+    std::vector<std::string> names;
+    std::istringstream list(QUARNEL_PICTURES);
+    for (std::string name; std::getline(list, name, ',');) names.push_back(name);
+    return names;
+}
+
+std::string ThisProgram() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// The modules whose resources are checked: this test program, and the
+// program when it is built.
+std::vector<std::string> Modules() {
+    std::vector<std::string> modules{ThisProgram()};
+#ifdef QUARNEL_PROGRAM
+    modules.push_back(QUARNEL_PROGRAM);
+#endif
+    return modules;
+}
+
+class ModuleResources : public testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        module_ = LoadLibraryExA(GetParam().c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module_, nullptr) << GetParam() << ": error " << GetLastError();
+    }
+    void TearDown() override {
+        if (module_) FreeLibrary(module_);
+    }
+    HMODULE module_ = nullptr;
+};
+
+// The tray loads its icons with LoadImageA(hInstance, MAKEINTRESOURCE(n)); each
+// number must give an icon at the tray's small and large sizes.
+TEST_P(ModuleResources, IconsLoadByTheCoresNumbers) {
+    for (int number : {quarnel::platform::kIconApplication, quarnel::platform::kIconScannerOK,
+                       quarnel::platform::kIconScannerError}) {
+        for (int size : {16, 20, 24, 32, 48}) {
+            SCOPED_TRACE("icon " + std::to_string(number) + " at " + std::to_string(size));
+            HANDLE icon = LoadImageA(module_, MAKEINTRESOURCEA(number), IMAGE_ICON, size, size, 0);
+            ASSERT_NE(icon, nullptr);
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(static_cast<HICON>(icon), &info));
+            BITMAP colour{};
+            GetObjectA(info.hbmColor, sizeof colour, &colour);
+            EXPECT_EQ(colour.bmWidth, size);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DestroyIcon(static_cast<HICON>(icon));
+        }
+    }
+}
+
+// Every picture is a 32-bit bitmap named after its file, with a transparent
+// corner and its colours premultiplied by alpha (no channel above alpha).
+TEST_P(ModuleResources, PicturesLoadByNameWithPremultipliedAlpha) {
+    const std::vector<std::string> names = PictureNames();
+    ASSERT_FALSE(names.empty());
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        HANDLE image = LoadImageA(module_, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+        ASSERT_NE(image, nullptr);
+        DIBSECTION dib{};
+        ASSERT_EQ(GetObjectA(image, sizeof dib, &dib), static_cast<int>(sizeof dib));
+        EXPECT_EQ(dib.dsBm.bmBitsPixel, 32);
+        EXPECT_EQ(dib.dsBm.bmWidth, name == "logo" ? 121 : 32);
+        EXPECT_EQ(dib.dsBm.bmWidth, dib.dsBm.bmHeight);
+        const auto* pixels = static_cast<const unsigned char*>(dib.dsBm.bmBits);
+        const size_t count = static_cast<size_t>(dib.dsBm.bmWidth) * dib.dsBm.bmHeight;
+        size_t opaque = 0, overflowing = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const unsigned char* p = pixels + 4 * i;
+            if (p[3] == 255) ++opaque;
+            if (p[0] > p[3] || p[1] > p[3] || p[2] > p[3]) ++overflowing;
+        }
+        EXPECT_EQ(pixels[3], 0) << "the corner is not transparent";
+        EXPECT_GT(opaque, count / 10) << "the picture is nearly empty";
+        EXPECT_EQ(overflowing, 0u);
+        DeleteObject(image);
+    }
+}
+
+TEST_P(ModuleResources, ManifestAsksForCommonControls6DpiAwarenessAndNoElevation) {
+    HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr);
+    const auto* data = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+    const std::string manifest(data, SizeofResource(module_, found));
+    for (const char* part : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
+                             "level=\"asInvoker\"", "<dpiAware", ">true</dpiAware>"}) {
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos);
+}
+
+TEST_P(ModuleResources, VersionInformationIsTheProjectsVersion) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(GetParam().c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(GetParam().c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    std::ostringstream numbers;
+    numbers << HIWORD(fixed->dwFileVersionMS) << '.' << LOWORD(fixed->dwFileVersionMS) << '.'
+            << HIWORD(fixed->dwFileVersionLS);
+    EXPECT_EQ(numbers.str(), QUARNEL_VERSION);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+    for (auto [key, expected] :
+         {std::pair{"ProductName", "Quarnel"}, std::pair{"ProductVersion", QUARNEL_VERSION},
+          std::pair{"FileVersion", QUARNEL_VERSION}}) {
+        char* value = nullptr;
+        const std::string path = std::string("\\StringFileInfo\\040904E4\\") + key;
+        ASSERT_TRUE(
+            VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+            << key;
+        EXPECT_STREQ(value, expected) << key;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, ModuleResources, testing::ValuesIn(Modules()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.index == 0 ? std::string("TestProgram")
+                                                    : std::string("Program");
+                         });
+
+// The manifest takes effect in the process that carries it: the common
+// controls come from the side-by-side copy of version 6 (Wine's own comctl32
+// answers DllGetVersion with 5.81 in either copy), and the process is DPI aware.
+TEST(ProcessManifest, LoadsCommonControls6AndIsDpiAware) {
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    ASSERT_TRUE(InitCommonControlsEx(&init));
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(comctl, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(comctl, path, MAX_PATH);
+    std::string lower(path);
+    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << path;
+    EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
+    EXPECT_TRUE(IsProcessDPIAware());
+}
+
+}  // namespace
