@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The resources of the Windows program as the shell and the forms load them:
-// the icons by number, the pictures by name, the version information and the
-// manifest's effect on the process.
+// The resources of the Windows program as the shell loads them: the icons by
+// number, the version information and the manifest's effect on the process.
 #include "platform/Windows.h"
 
 #include <commctrl.h>
@@ -15,13 +14,6 @@
 #include "platform/ShellNotify.h"
 
 namespace {
-
-std::vector<std::string> PictureNames() {
-    std::vector<std::string> names;
-    std::istringstream list(QUARNEL_PICTURES);
-    for (std::string name; std::getline(list, name, ',');) names.push_back(name);
-    return names;
-}
 
 std::string ThisProgram() {
     char path[MAX_PATH] = {};
@@ -70,35 +62,6 @@ TEST_P(ModuleResources, IconsLoadByTheCoresNumbers) {
             DeleteObject(info.hbmMask);
             DestroyIcon(static_cast<HICON>(icon));
         }
-    }
-}
-
-// Every picture is a 32-bit bitmap named after its file, with a transparent
-// corner and its colours premultiplied by alpha (no channel above alpha).
-TEST_P(ModuleResources, PicturesLoadByNameWithPremultipliedAlpha) {
-    const std::vector<std::string> names = PictureNames();
-    ASSERT_FALSE(names.empty());
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        HANDLE image = LoadImageA(module_, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-        ASSERT_NE(image, nullptr);
-        DIBSECTION dib{};
-        ASSERT_EQ(GetObjectA(image, sizeof dib, &dib), static_cast<int>(sizeof dib));
-        EXPECT_EQ(dib.dsBm.bmBitsPixel, 32);
-        EXPECT_EQ(dib.dsBm.bmWidth, name == "logo" ? 121 : 32);
-        EXPECT_EQ(dib.dsBm.bmWidth, dib.dsBm.bmHeight);
-        const auto* pixels = static_cast<const unsigned char*>(dib.dsBm.bmBits);
-        const size_t count = static_cast<size_t>(dib.dsBm.bmWidth) * dib.dsBm.bmHeight;
-        size_t opaque = 0, overflowing = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const unsigned char* p = pixels + 4 * i;
-            if (p[3] == 255) ++opaque;
-            if (p[0] > p[3] || p[1] > p[3] || p[2] > p[3]) ++overflowing;
-        }
-        EXPECT_EQ(pixels[3], 0) << "the corner is not transparent";
-        EXPECT_GT(opaque, count / 10) << "the picture is nearly empty";
-        EXPECT_EQ(overflowing, 0u);
-        DeleteObject(image);
     }
 }
 
