@@ -80,8 +80,9 @@ install() {
 # returns at once; done when its entry is gone.
 uninstall() {
   wine "$install_win\\uninstall.exe" /S || fail "the uninstaller did not start"
-  wait_for 120 "the uninstaller to finish" eval '! reg_key_exists "$uninstall_key" && ! test -e "$install_dir/uninstall.exe"'
+  wait_for 120 "the uninstaller to finish" uninstalled
 }
+uninstalled() { ! reg_key_exists "$uninstall_key" && [ ! -e "$install_dir/uninstall.exe" ]; }
 
 step "a silent install for the current user"
 install
