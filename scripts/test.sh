@@ -38,6 +38,12 @@ wineboot -i >/dev/null 2>&1
 ctest --test-dir "$win_build" --output-on-failure -j"$(nproc)" --timeout 300
 wineserver -k
 
+# The Windows installer and zip from a Release cross build of their own,
+# installed, started and removed under Wine in a prefix of the check's own.
+win_packages=$(bash scripts/package-windows.sh)
+mapfile -t win_packages <<<"$win_packages"
+bash tests/package/check-windows-installer.sh "${win_packages[@]}"
+
 # The Debian package users install: a Release build of its own (the test
 # build's sanitizers must not ship), unpacked and checked.
 deb=$(bash scripts/package.sh)
