@@ -215,19 +215,19 @@ TEST(Win32ShellNotify, AddsTheIconAgainForANewTaskBar) {
 
 TEST(Win32Desktop, TurnsFilterListsIntoTheCommonDialogsForm) {
     using namespace std::string_literals;
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"CSV files|*.csv", "CSV files\0*.csv\0\0"s},
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"", L""},
+        {"CSV files|*.csv", L"CSV files\0*.csv\0\0"s},
         {"All files (*.*)|*.*|Log files (*.log)|*.log",
-         "All files (*.*)\0*.*\0Log files (*.log)\0*.log\0\0"s},
-        // UTF-8 in, Windows-1252 out.
-        {"Bestanden \xC3\xA9|*.csv", "Bestanden \xE9\0*.csv\0\0"s},
+         L"All files (*.*)\0*.*\0Log files (*.log)\0*.log\0\0"s},
+        // UTF-8 in, UTF-16 out.
+        {"Bestanden \xC3\xA9|*.csv", L"Bestanden \u00E9\0*.csv\0\0"s},
         // A description without pattern is dropped.
-        {"No pattern|", ""},
-        {"A|*.a|Orphan", "A\0*.a\0\0"s},
+        {"No pattern|", L""},
+        {"A|*.a|Orphan", L"A\0*.a\0\0"s},
     };
     for (const auto& [filter, expected] : cases)
-        EXPECT_EQ(win32::CommonDialogFilter(filter), expected) << filter;
+        EXPECT_TRUE(win32::CommonDialogFilter(filter) == expected) << filter;
 }
 
 TEST(Win32Desktop, PickersStartInTheNearestExistingFolder) {
@@ -238,10 +238,16 @@ TEST(Win32Desktop, PickersStartInTheNearestExistingFolder) {
     CreateDirectoryA(orders.c_str(), nullptr);
     const std::string file = temp.File("file.txt");
     std::ofstream(file) << "x";
+    // A folder name outside Windows-1252 (Greek) is found as it is.
+    const std::string greek = temp.File("\xCE\xB1\xCE\xB2");
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_UTF8, 0, greek.c_str(), -1, wide, MAX_PATH);
+    ASSERT_TRUE(CreateDirectoryW(wide, nullptr));
     const std::pair<std::string, std::string> cases[] = {
         {orders, orders},
         {orders + "\\", orders},
         {orders + "\\gone\\deeper", orders},
+        {greek + "\\gone", greek},
         {file, temp.Path()},
         {"relative\\orders", data},
         {"", data},

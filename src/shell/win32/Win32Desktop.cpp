@@ -21,8 +21,28 @@ constexpr size_t kPathRoom = 32768;
 // How often a watched descriptor is looked at.
 constexpr UINT kWatchIntervalMs = 100;
 
+// Paths and the pickers' texts go through the "W" functions, so that any
+// folder name works; the seam's UTF-8 converts to UTF-16 and back.
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Narrow(const wchar_t* wide) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.pop_back();  // the NUL
+    return utf8;
+}
+
 bool IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -36,7 +56,7 @@ bool IsAbsolute(const std::string& path) {
 int CALLBACK BrowseCallbackProc(HWND hWnd, UINT uMsg, LPARAM, LPARAM lpData) {
     // The dialog opens with the preselected folder selected.
     if (uMsg == BFFM_INITIALIZED && lpData != 0)
-        SendMessageA(hWnd, BFFM_SETSELECTIONA, TRUE, lpData);
+        SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE, lpData);
     return 0;
 }
 
@@ -77,7 +97,7 @@ class Win32Desktop::WindowTimer final : public platform::Timer {
     bool enabled_ = false;
 };
 
-std::string CommonDialogFilter(const std::string& filter) {
+std::wstring CommonDialogFilter(const std::string& filter) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (start <= filter.size() && !filter.empty()) {
@@ -86,12 +106,12 @@ std::string CommonDialogFilter(const std::string& filter) {
         if (bar == std::string::npos) break;
         start = bar + 1;
     }
-    std::string list;
+    std::wstring list;
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i + 1].empty()) continue;
-        list += Utf8ToAnsi(parts[i]) + '\0' + Utf8ToAnsi(parts[i + 1]) + '\0';
+        list += Widen(parts[i]) + L'\0' + Widen(parts[i + 1]) + L'\0';
     }
-    if (!list.empty()) list += '\0';
+    if (!list.empty()) list += L'\0';
     return list;
 }
 
@@ -168,15 +188,14 @@ std::optional<std::string> Win32Desktop::ShowSave(const platform::FileDialogRequ
 
 std::optional<std::string> Win32Desktop::RunFileDialog(const platform::FileDialogRequest& request,
                                                        bool save) {
-    const std::string filter = CommonDialogFilter(request.filter);
-    const std::string title = Utf8ToAnsi(request.title);
-    const std::string folder =
-        PickerStartFolder(Utf8ToAnsi(request.initialFolder), Utf8ToAnsi(dataFolder_));
-    std::string proposed = Utf8ToAnsi(request.fileName);
+    const std::wstring filter = CommonDialogFilter(request.filter);
+    const std::wstring title = Widen(request.title);
+    const std::wstring folder = Widen(PickerStartFolder(request.initialFolder, dataFolder_));
+    std::wstring proposed = Widen(request.fileName);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::vector<char> file(kPathRoom, '\0');
+        std::vector<wchar_t> file(kPathRoom, L'\0');
         proposed.copy(file.data(), std::min(proposed.size(), file.size() - 1));
-        OPENFILENAMEA dialog{};
+        OPENFILENAMEW dialog{};
         dialog.lStructSize = sizeof dialog;
         dialog.hwndOwner = window_.Handle();
         dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
@@ -188,8 +207,8 @@ std::optional<std::string> Win32Desktop::RunFileDialog(const platform::FileDialo
         // The working folder stays where it is: relative paths of the
         // settings must not change meaning after a dialog.
         dialog.Flags = request.flags | OFN_EXPLORER | OFN_NOCHANGEDIR;
-        const BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-        if (chosen) return AnsiToUtf8(file.data());
+        const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+        if (chosen) return Narrow(file.data());
         // A proposed name the dialog refuses (bad characters, too long) must
         // not make the dialog unusable: it opens again without one.
         if (CommDlgExtendedError() == FNERR_INVALIDFILENAME && !proposed.empty()) {
@@ -207,9 +226,9 @@ std::optional<std::string> Win32Desktop::BrowseForFolder(
     // picker rather than with the program: starting it costs seconds under
     // Wine, which every start would pay before the icon is shown.
     if (!oleStarted_) oleStarted_ = SUCCEEDED(OleInitialize(nullptr));
-    const std::string instruction = Utf8ToAnsi(request.instruction);
-    const std::string selected = Utf8ToAnsi(request.selectedFolder);
-    BROWSEINFOA info{};
+    const std::wstring instruction = Widen(request.instruction);
+    const std::wstring selected = Widen(request.selectedFolder);
+    BROWSEINFOW info{};
     info.hwndOwner = window_.Handle();
     info.lpszTitle = instruction.empty() ? nullptr : instruction.c_str();
     info.ulFlags = BIF_NEWDIALOGSTYLE;
@@ -220,13 +239,15 @@ std::optional<std::string> Win32Desktop::BrowseForFolder(
         info.lpfn = BrowseCallbackProc;
         info.lParam = reinterpret_cast<LPARAM>(selected.c_str());
     }
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
     if (!chosen) return std::nullopt;
-    std::vector<char> path(MAX_PATH + 1, '\0');
-    const BOOL found = SHGetPathFromIDListA(chosen, path.data());
+    // Long paths fit: the system writes at most this many characters.
+    std::vector<wchar_t> path(kPathRoom, L'\0');
+    const BOOL found =
+        SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
     CoTaskMemFree(chosen);
-    if (!found || path[0] == '\0') return std::nullopt;
-    return AnsiToUtf8(path.data());
+    if (!found || path[0] == L'\0') return std::nullopt;
+    return Narrow(path.data());
 }
 
 std::unique_ptr<platform::Timer> Win32Desktop::CreateTimer(std::function<void()> tick) {

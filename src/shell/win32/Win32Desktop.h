@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The desktop services of the program's windows on Win32: MessageBoxA, the
-// common file dialogs, SHBrowseForFolderA, SetTimer, TrackPopupMenu and the
-// hourglass pointer. Texts are UTF-8 in the seam and Windows-1252 towards
-// the "A" functions.
+// common file dialogs, SHBrowseForFolder, SetTimer, TrackPopupMenu and the
+// hourglass pointer. Texts are UTF-8 in the seam; what is only shown goes to
+// the "A" functions in Windows-1252, paths and the pickers go through the
+// "W" functions, so that any folder name can be chosen.
 #pragma once
 
 #include <functional>
@@ -18,12 +19,12 @@
 namespace quarnel::win32 {
 
 // The filter list of the seam ("CSV files|*.csv|All|*.*") as the common
-// dialog takes it: pairs ended by NUL, the list by a second NUL, in ANSI. A
-// description without pattern is dropped; "" when nothing is left.
-std::string CommonDialogFilter(const std::string& filter);
+// dialog takes it: pairs ended by NUL, the list by a second NUL, in UTF-16.
+// A description without pattern is dropped; "" when nothing is left.
+std::wstring CommonDialogFilter(const std::string& filter);
 
-// Where a file or folder picker opens (ANSI): the given folder, else its
-// nearest existing parent, else the data folder; never the working folder.
+// Where a file or folder picker opens: the given folder, else its nearest
+// existing parent, else the data folder; never the working folder.
 std::string PickerStartFolder(const std::string& given, const std::string& dataFolder);
 
 class Win32Desktop final : public platform::Desktop {
