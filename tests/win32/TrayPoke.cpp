@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kClass = "QuarnelHiddenWindow";
+constexpr const char* kClass = "QuarnelShellWindow";
 
 HWND Find(const char* title) {
     return FindWindowExA(nullptr, nullptr, kClass, title);

@@ -213,6 +213,19 @@ TEST(Win32ShellNotify, AddsTheIconAgainForANewTaskBar) {
     EXPECT_TRUE(shell.calls.empty());
 }
 
+TEST(Win32Window, LivesBesideTheBackendsHiddenWindows) {
+    // The shell's windows first, as in the program; the backend's window
+    // made after them still runs its own procedure.
+    win32::Win32Desktop desktop("");
+    win32::Win32ShellNotify notify([](DWORD, NOTIFYICONDATAA*) { return TRUE; });
+    Listener listener;
+    HWND native = FindWindowExA(HWND_MESSAGE, nullptr, "QuarnelHiddenWindow", "listener");
+    ASSERT_NE(native, nullptr);
+    SendMessageA(native, WM_APP + 7, 1, 2);
+    ASSERT_EQ(listener.got.size(), 1u);
+    EXPECT_EQ(listener.got[0].uMsg, static_cast<platform::UINT>(WM_APP + 7));
+}
+
 TEST(Win32Desktop, TurnsFilterListsIntoTheCommonDialogsForm) {
     using namespace std::string_literals;
     const std::pair<std::string, std::wstring> cases[] = {

@@ -17,6 +17,9 @@ for part in "$quarnel" "$vscan" "$library" "$shop"; do
 done
 
 run=$(mktemp -d "$WINEPREFIX/drive_c/quarnel-road.XXXXXX")
+# The run's start, for finding its trace (the run folder itself changes).
+start_mark=$run/.start
+touch "$start_mark"
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done; }
 trap cleanup EXIT
@@ -33,7 +36,7 @@ wait_for() {
   done
 }
 trace() {
-  find "$WINEPREFIX/drive_c" -name Trace.log -newer "$run" -printf '%T@ %p\n' 2>/dev/null |
+  find "$WINEPREFIX/drive_c" -name Trace.log -newer "$start_mark" -printf '%T@ %p\n' 2>/dev/null |
     sort -rn | head -n1 | cut -d' ' -f2-
 }
 traced() { local t; t=$(trace); [ -n "$t" ] && tr -d '\r' <"$t" | cut -f2- | grep -qxF -- "$1"; }

@@ -4,7 +4,9 @@
 namespace quarnel::win32 {
 namespace {
 
-constexpr const char* kClassName = "QuarnelHiddenWindow";
+// Apart from the backend's hidden windows (QuarnelHiddenWindow), whose
+// procedure is its own.
+constexpr const char* kClassName = "QuarnelShellWindow";
 
 ATOM RegisterClassOnce(WNDPROC procedure) {
     static const ATOM atom = [procedure] {
