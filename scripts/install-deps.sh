@@ -14,6 +14,7 @@ packages=(
   libcpp-httplib-dev
   libgtest-dev libgmock-dev
   python3 g++-mingw-w64-x86-64-posix wine wine64
+  nsis librsvg2-bin icoutils zip unzip
   libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 qt6-translations-l10n
   xvfb xauth trayer xdotool x11-utils imagemagick dbus-x11 fonts-dejavu-core

@@ -24,7 +24,12 @@ cmake -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 cmake --build "$win_build" -j"$(nproc)"
 WINEPREFIX=$(mktemp -d)/wine
 export WINEPREFIX WINEDEBUG=-all
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$(dirname "$WINEPREFIX")"' EXIT
+# Wine's windows need a display, even hidden ones: without one its window
+# system waits seconds before every first window. Tests that need a tray
+# host start a display of their own.
+source scripts/lib/session.sh
+session_xvfb
+trap 'wineserver -k 2>/dev/null || true; session_cleanup; rm -rf "$(dirname "$WINEPREFIX")"' EXIT
 # The server first: started after wineboot, it would find wineboot's own
 # server still running and refuse.
 mkdir -p "$WINEPREFIX"
@@ -32,6 +37,12 @@ wineserver -p
 wineboot -i >/dev/null 2>&1
 ctest --test-dir "$win_build" --output-on-failure -j"$(nproc)" --timeout 300
 wineserver -k
+
+# The Windows installer and zip from a Release cross build of their own,
+# installed, started and removed under Wine in a prefix of the check's own.
+win_packages=$(bash scripts/package-windows.sh)
+mapfile -t win_packages <<<"$win_packages"
+bash tests/package/check-windows-installer.sh "${win_packages[@]}"
 
 # The Debian package users install: a Release build of its own (the test
 # build's sanitizers must not ship), unpacked and checked.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,11 +65,18 @@ class HttpApi {
     virtual bool HttpSendRequestA(HINTERNET request, std::string_view headers,
                                   std::string_view optional) = 0;
     // Reads the next piece of the response body; 0 bytes read with a true
-    // result is the end of the body.
+    // result is the end of the body. A body cut short ends in a failed read
+    // instead: fewer bytes than its Content-Length, a chunked body without
+    // its last chunk, a stall longer than the no-data time-out, or more than
+    // kHttpReplyLimit bytes (those are handed out, the read after them fails).
     virtual bool InternetReadFile(HINTERNET request, void* buffer, uint32_t bytesToRead,
                                   uint32_t* bytesRead) = 0;
     virtual bool InternetCloseHandle(HINTERNET handle) = 0;
 };
+
+// The most of a reply body a client hands out. The shop answers with a few
+// bytes; a runaway server must not fill memory.
+inline constexpr size_t kHttpReplyLimit = 1024 * 1024;
 
 // How long the system client waits before it gives up.
 struct HttpTimeouts {

@@ -115,16 +115,18 @@ uint8_t clsDeviceDetection::GetLastKnownPort(int32_t Device) {
     uint8_t result = 0;
     try {
         VisitSerialPorts(registry_, [&](const std::string& name, const std::string& data) {
-            uint8_t port = 0;
-            if (IsComPortName(data)) {
-                int64_t number = ComPortNumber(data);
-                if (number > kMaxPort) RaiseError(ErrNo::Overflow);
-                port = static_cast<uint8_t>(number);
-            }
+            // Only the scanner's entries are looked at: another device's
+            // port above 255 would end the search or not depending on the
+            // order in which the registry lists the entries (Wine sorts them
+            // by name, Windows does not).
+            if (Device != DeviceOPN2001 || !StartsWithIgnoreCase(name, kScannerDriverPrefix))
+                return false;
             // An entry without a usable port does not end the search.
-            if (port == 0 || Device != DeviceOPN2001) return false;
-            if (!StartsWithIgnoreCase(name, kScannerDriverPrefix)) return false;
-            result = port;
+            if (!IsComPortName(data)) return false;
+            const int64_t number = ComPortNumber(data);
+            if (number <= 0) return false;
+            if (number > kMaxPort) RaiseError(ErrNo::Overflow);
+            result = static_cast<uint8_t>(number);
             return true;
         });
     } catch (...) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Requests reach the server as asked; replies arrive whole whatever their
 // status, are cut at 1 MiB, and a reply cut short or stalled is a failure.
+// A session that asks for no proxy gets none.
 #include "HttpContract.h"
 
 #include <gmock/gmock.h>
@@ -8,6 +9,7 @@
 #include <chrono>
 
 #include "LoopbackServer.h"
+#include "TestSupport.h"
 
 namespace quarnel::test {
 
@@ -20,7 +22,7 @@ using namespace platform;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-constexpr size_t kReplyCap = 1024 * 1024;
+constexpr size_t kReplyCap = kHttpReplyLimit;
 
 // What one exchange gave: whether the request was sent, the body read, and
 // whether reading it ended well.
@@ -117,6 +119,15 @@ TEST_P(HttpContract, RepliesStopAtOneMebibyteAndAReplyCutShortFails) {
         {HttpReply(std::string(2 * kReplyCap, 'x')), kReplyCap, false},
         // The server closes before the length it announced.
         {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\norderid:", 8, false},
+        // A reply without content has no body, whatever length it names.
+        {"HTTP/1.1 204 No Content\r\nContent-Length: 5\r\n\r\n", 0, true},
+        // Without a length the body ends where the connection does.
+        {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\norderid:", 8, true},
+        // A chunked body ends with its empty last chunk, and only there.
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n8\r\norderid:\r\n0\r\n\r\n", 8,
+         true},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n8\r\norderid:\r\n", 8,
+         !HttpContract::GetParam().seesBrokenChunks},
     };
     for (const auto& [served, bodySize, complete] : cases) {
         LoopbackServer server(served);
@@ -128,7 +139,7 @@ TEST_P(HttpContract, RepliesStopAtOneMebibyteAndAReplyCutShortFails) {
     }
 }
 
-TEST_P(HttpContract, SilentServersAndMissingOnesFail) {
+TEST_P(HttpContract, SilentOrForeignServersAndMissingOnesFail) {
     // No data for longer than the time-out: before the reply, or inside its body.
     auto api = Api(500ms);
     {
@@ -145,6 +156,20 @@ TEST_P(HttpContract, SilentServersAndMissingOnesFail) {
     }
     Exchange refused(*api);
     EXPECT_FALSE(refused.Run("127.0.0.1", LoopbackServer::ClosedPort()).sent);
+    // Whatever a server says that is not HTTP/1.x is no reply.
+    LoopbackServer foreign("SSH-2.0-OpenSSH_9.2\r\n\x01\x02garbage");
+    Exchange greeted(*api);
+    EXPECT_FALSE(greeted.Run("127.0.0.1", foreign.Port()).sent);
+}
+
+TEST_P(HttpContract, DirectSessionsIgnoreTheProxyVariables) {
+    LoopbackServer proxy(HttpReply("from the proxy")), server(HttpReply("direct"));
+    const std::string proxyUrl = "http://127.0.0.1:" + std::to_string(proxy.Port());
+    ScopedEnv http("http_proxy", proxyUrl), all("all_proxy", proxyUrl);
+    auto api = Api();
+    Exchange exchange(*api);
+    EXPECT_EQ(exchange.Run("127.0.0.1", server.Port()).body, "direct");
+    EXPECT_TRUE(proxy.Requests().empty());
 }
 
 TEST_P(HttpContract, HandlesAreCheckedAndBadNamesRefused) {

@@ -15,6 +15,10 @@ namespace quarnel::test {
 struct HttpImplementation {
     std::string name;
     std::function<std::shared_ptr<platform::HttpApi>(platform::HttpTimeouts)> make;
+    // A chunked body that breaks off between two chunks fails the read. The
+    // system's client may not tell it from the end of the body (WinINet
+    // does not), and then the body arrives as if whole.
+    bool seesBrokenChunks = true;
 };
 
 inline void PrintTo(const HttpImplementation& implementation, std::ostream* out) {

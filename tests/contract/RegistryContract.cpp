@@ -138,7 +138,7 @@ TEST_P(RegistryContract, CreateMakesMissingParentsAndSaysWhetherItMadeTheKey) {
 TEST_P(RegistryContract, ValuesOfEachTypeKeepTheirBytes) {
     Key key(*registry_, kBase);
     const std::vector<std::tuple<std::string, uint32_t, std::string>> values = {
-        {"Text", REG_SZ, "caf\xE9 text\0"s},
+        {"Text", REG_SZ, "caf\xC3\xA9 text\0"s},  // UTF-8, the program's text
         {"Path", REG_EXPAND_SZ, "%TEMP%\\Orders\0"s},
         {"Blob", REG_BINARY, "\x00\xFF\x00\x80"s},
         {"Number", REG_DWORD, "\x01\x00\x00\x80"s},
@@ -159,19 +159,19 @@ TEST_P(RegistryContract, ValuesOfEachTypeKeepTheirBytes) {
     uint32_t type = REG_NONE, size = 0;
     EXPECT_EQ(registry_->RegQueryValueExA(key.handle, "Text", &type, nullptr, &size), 0);
     EXPECT_EQ(type, uint32_t{REG_SZ});
-    EXPECT_EQ(size, 10u);
-    std::string buffer(9, '#');
-    size = 9;
+    EXPECT_EQ(size, 11u);
+    std::string buffer(10, '#');
+    size = 10;
     EXPECT_EQ(registry_->RegQueryValueExA(key.handle, "Text", &type,
                                           reinterpret_cast<uint8_t*>(buffer.data()), &size),
               ERROR_MORE_DATA);
-    EXPECT_EQ(size, 10u);
-    EXPECT_EQ(buffer, std::string(9, '#'));
-    buffer.assign(10, '#');
+    EXPECT_EQ(size, 11u);
+    EXPECT_EQ(buffer, std::string(10, '#'));
+    buffer.assign(11, '#');
     EXPECT_EQ(registry_->RegQueryValueExA(key.handle, "Text", nullptr,
                                           reinterpret_cast<uint8_t*>(buffer.data()), &size),
               ERROR_SUCCESS);
-    EXPECT_EQ(buffer, "caf\xE9 text\0"s);
+    EXPECT_EQ(buffer, "caf\xC3\xA9 text\0"s);
 }
 
 // Wine lists values sorted by name, the store in the order set: nothing may

@@ -153,9 +153,12 @@ TEST_F(DetectionTest, LastKnownPort) {
     EXPECT_EQ(detection_.GetLastKnownPort(0), 0);
     EXPECT_EQ(detection_.GetLastKnownPort(2), 0);
     EXPECT_EQ(detection_.GetLastKnownPort(1), 3);  // the first of two scanners
-    // A port above 255 before the scanner's ends the search; scanner
-    // entries without a port do not.
+    // Another device's port above 255, listed first, does not hide the
+    // scanner; the scanner's own ends the search. Scanner entries without a
+    // port do not.
     registry_->PutText(kSerialComm, "\\Device\\Serial0", "COM300");
+    EXPECT_EQ(detection_.GetLastKnownPort(1), 3);
+    registry_->PutText(kSerialComm, "\\device\\optovcm0", "COM300");
     EXPECT_EQ(detection_.GetLastKnownPort(1), 0);
     EXPECT_TRUE(trace_.Contains("Error getting last known port: [6] Overflow (Quarnel)"));
     *registry_ = FakeRegistry();

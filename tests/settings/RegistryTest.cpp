@@ -103,7 +103,9 @@ std::string Raised(Call call) {
 
 TEST_F(RegistryTest, FailuresRaiseWithTheirTexts) {
     const std::string path = ExecutablePath();
-    const std::string program = path.substr(path.rfind('/') + 1);
+    // The program's name without folder and, on Windows, without ".exe".
+    std::string program = path.substr(path.find_last_of("/\\") + 1);
+    if (program.ends_with(".exe")) program.resize(program.size() - 4);
     const std::string source = "|" + program + ".cRegistry";
     // A DWORD takes numbers only; the failure names the value written before.
     clsRegistry dword = At("K", "n", REG_DWORD);

@@ -2,7 +2,6 @@
 // The HTTP form client over the system client, against loopback servers.
 
 #include "WebshopTestSupport.h"
-#include "webshop/clsURLChecker.h"
 
 namespace quarnel::test {
 namespace {
@@ -128,13 +127,6 @@ TEST(HttpClientTest, TraceShowsEachStepButNoPassword) {
             "  Terminating clsHTTP object\n");
     EXPECT_EQ(trace.Bytes().find("geheim"), std::string::npos);
     EXPECT_EQ(trace.Bytes().find("wachtwoord"), std::string::npos);
-}
-
-TEST(URLCheckerTest, AcceptsOnlyAbsoluteUrlsWithAScheme) {
-    EXPECT_TRUE(clsURLChecker().URLAvailable("http://shop.quarnel.example/nl/x.aspx?order=1"));
-    for (const std::string& url : std::vector<std::string>{
-             "shop.quarnel.example/nl", "http://exa mple.com/", {"http://example.com\0x", 20}})
-        EXPECT_FALSE(clsURLChecker().URLAvailable(url)) << url;
 }
 
 }  // namespace

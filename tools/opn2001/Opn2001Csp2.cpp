@@ -16,7 +16,6 @@
 #include "CodeTypes.h"
 #include "Link.h"
 #include "Replies.h"
-#include "backends/linux/ComDevices.h"
 #include "platform/Csp2Api.h"
 
 namespace {
@@ -36,8 +35,6 @@ constexpr Csp2Long kSwitching = -8;     // the scanner kept answering 0x05
 constexpr Csp2Long kNotSupported = -9;  // no wire command is known
 
 constexpr const char* kDllVersion = QUARNEL_VERSION;
-// The opticon driver reports stored barcodes on CTS; CDC ports do not.
-constexpr std::string_view kAcmPrefix = "/dev/ttyACM";
 
 struct Connection {
     std::unique_ptr<Link> link;
@@ -143,14 +140,12 @@ Csp2Long csp2InitEx(Csp2Long comPort) {
         std::lock_guard lock(Guard());
         Connection& c = TheConnection();
         c = Connection{};
-        std::string path = quarnel::platform::com_devices::DeviceForComPort(comPort);
-        if (path.empty()) return kBadArgument;
-        // Pseudo-terminals are taken from the test devices' folder only.
-        const std::string folder = quarnel::platform::com_devices::FolderFromEnvironment();
-        auto port = SerialPort::Open(path, !folder.empty() && path.rfind(folder + "/", 0) == 0);
+        bool known = false;
+        auto port = SerialPort::OpenComPort(comPort, known);
+        if (!known) return kBadArgument;
         if (!port) return kNoPort;
         auto log = TrafficLog::FromEnvironment();
-        log.Write('!', {}, "open " + path);
+        log.Write('!', {}, "open " + port->Path());
         auto link =
             std::make_unique<Link>(std::move(port), TimingFromEnvironment(), std::move(log));
         Csp2Long failure = kOk;
@@ -182,9 +177,7 @@ Csp2Long csp2Restore(void) {
 Csp2Long csp2DataAvailable(void) {
     return OnLink([](Connection& c) -> Csp2Long {
         c.prefetched.reset();
-        if (c.link->Path().rfind(kAcmPrefix, 0) != 0) {
-            if (auto cts = c.link->Cts()) return *cts ? 1 : 0;
-        }
+        if (auto cts = c.link->Cts()) return *cts ? 1 : 0;
         Csp2Long count = UploadRecords(c);
         c.prefetched = Connection::Prefetch{std::chrono::steady_clock::now(), count};
         return count < 0 ? 1 : count;

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "TrafficLog.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
+
+#include "TrafficLogFile.h"
 
 namespace quarnel::opn2001 {
 
@@ -27,11 +26,7 @@ TrafficLog TrafficLog::FromEnvironment() {
     TrafficLog log;
     const char* path = std::getenv(kLogVariable);
     if (path == nullptr || *path == '\0') return log;
-    // Only the user may read it: it holds barcodes.
-    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return log;
-    log.file_ = fdopen(fd, "a");
-    if (log.file_ == nullptr) close(fd);
+    log.file_ = OpenPrivateLogFile(path);
     return log;
 }
 
@@ -54,8 +49,7 @@ void TrafficLog::Write(char direction, std::span<const uint8_t> bytes, std::stri
     auto now = std::chrono::system_clock::now();
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = LocalTimeOf(seconds);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
     std::fprintf(file_, "%s.%03d %c %s%.*s\n", stamp, static_cast<int>(ms.count()), direction,

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A hex dump of every byte the library sends and receives, appended to the
-// file named by QUARNEL_OPN2001_LOG (nothing when unset), created 0600. The program's
+// file named by QUARNEL_OPN2001_LOG (nothing when unset), readable by the user alone. The program's
 // trace cannot see the wire, so this is what a report about a real scanner
 // needs.
 #pragma once

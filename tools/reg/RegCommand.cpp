@@ -8,6 +8,8 @@ namespace quarnel::reg {
 
 namespace {
 
+using namespace platform;
+
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -19,8 +21,9 @@ struct Hive {
     const char* longName;
     platform::HKEY key;
 };
-constexpr Hive kHives[] = {{"HKCU", "HKEY_CURRENT_USER", platform::HKEY_CURRENT_USER},
-                           {"HKLM", "HKEY_LOCAL_MACHINE", platform::HKEY_LOCAL_MACHINE}};
+// Windows spells the hives as casts, which are no constants.
+const Hive kHives[] = {{"HKCU", "HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                       {"HKLM", "HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}};
 
 bool ParseKey(const std::string& text, RegCommand* command) {
     size_t slash = text.find('\\');
@@ -40,9 +43,9 @@ bool ParseKey(const std::string& text, RegCommand* command) {
 
 std::optional<uint32_t> ParseType(const std::string& text) {
     std::string name = Upper(text);
-    if (name == "REG_SZ") return platform::REG_SZ;
-    if (name == "REG_EXPAND_SZ") return platform::REG_EXPAND_SZ;
-    if (name == "REG_DWORD") return platform::REG_DWORD;
+    if (name == "REG_SZ") return REG_SZ;
+    if (name == "REG_EXPAND_SZ") return REG_EXPAND_SZ;
+    if (name == "REG_DWORD") return REG_DWORD;
     return std::nullopt;
 }
 

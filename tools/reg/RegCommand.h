@@ -16,13 +16,20 @@ namespace quarnel::reg {
 
 enum class RegAction { Query, Add, Delete };
 
+// The Win32 names used here, which <windows.h> makes macros that a
+// qualified name cannot follow.
+namespace reg_names {
+using namespace platform;
+inline constexpr uint32_t kText = REG_SZ;
+}  // namespace reg_names
+
 struct RegCommand {
     RegAction action = RegAction::Query;
-    platform::HKEY hive = 0;
+    platform::HKEY hive{};
     std::string hiveName;  // "HKEY_CURRENT_USER"
     std::string keyPath;   // below the hive, UTF-8, no trailing "\"
     std::optional<std::string> valueName;
-    uint32_t type = platform::REG_SZ;
+    uint32_t type = reg_names::kText;
     std::optional<std::string> data;
     bool force = false;
 

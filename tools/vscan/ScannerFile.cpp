@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <utility>
+
+#include "FileStamp.h"
 
 namespace quarnel::vscan {
 namespace {
@@ -377,10 +379,11 @@ std::optional<ScannerFile> LoadScannerFile(const std::string& path, std::string&
 
 bool SaveScannerFile(const std::string& path, const ScannerFile& file, std::string_view port,
                      std::string& error) {
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temporary = folder + "/." + name + ".tmp" + std::to_string(getpid());
+    // Beside the file, under a name that is no port's: each system's separators.
+    const std::filesystem::path target(path);
+    const std::string temporary = (target.parent_path() / ("." + target.filename().string() +
+                                                           ".tmp" + std::to_string(getpid())))
+                                      .string();
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << FormatScannerFile(file, port);
@@ -391,8 +394,9 @@ bool SaveScannerFile(const std::string& path, const ScannerFile& file, std::stri
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
+    std::string reason;
+    if (!MoveOver(temporary, path, reason)) {
+        error = "cannot replace " + path + ": " + reason;
         std::remove(temporary.c_str());
         return false;
     }

@@ -8,8 +8,6 @@
 // library's, they answer from what was last read, which keeps a read-out of
 // n barcodes free of 2n file checks. Nothing here throws across the C
 // interface.
-#include <sys/stat.h>
-
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -18,15 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "FileStamp.h"
 #include "ScannerFile.h"
 #include "Symbologies.h"
-#include "backends/linux/VirtualPorts.h"
 #include "platform/Csp2Api.h"
 
 namespace {
 
+using quarnel::vscan::FileStamp;
 using quarnel::vscan::ScannerFile;
-namespace ports = quarnel::platform::virtual_ports;
 
 // Results of this library; success values are as the interface describes.
 constexpr Csp2Long kOk = 0;
@@ -53,7 +51,7 @@ Connection& TheConnection() {
 }
 
 std::string PortFile(const std::string& port) {
-    return ports::FileOfPort(ports::FolderFromEnvironment(), port);
+    return quarnel::vscan::PortFile(quarnel::vscan::VirtualFolder(), port);
 }
 
 // The connected scanner's file as last read, with the identity the file had
@@ -61,14 +59,11 @@ std::string PortFile(const std::string& port) {
 // each would make reading n barcodes cost n times the file.
 struct CachedFile {
     std::string path;
-    struct stat identity {};
+    FileStamp identity;
     std::shared_ptr<ScannerFile> file;
 
-    bool Matches(const std::string& other, const struct stat& info) const {
-        return file && path == other && identity.st_ino == info.st_ino &&
-               identity.st_dev == info.st_dev && identity.st_size == info.st_size &&
-               identity.st_mtim.tv_sec == info.st_mtim.tv_sec &&
-               identity.st_mtim.tv_nsec == info.st_mtim.tv_nsec;
+    bool Matches(const std::string& other, const FileStamp& stamp) const {
+        return file && path == other && identity == stamp;
     }
 };
 
@@ -82,15 +77,15 @@ CachedFile& TheCache() {
 Csp2Long LoadConnected(std::shared_ptr<ScannerFile>& file) {
     Connection& c = TheConnection();
     if (!c.open) return kNotConnected;
-    struct stat info {};
-    if (stat(c.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kNotConnected;
+    auto stamp = quarnel::vscan::StampOf(c.path);
+    if (!stamp) return kNotConnected;
     CachedFile& cache = TheCache();
-    if (!cache.Matches(c.path, info)) {
+    if (!cache.Matches(c.path, *stamp)) {
         cache.file.reset();
         std::string error;
         auto loaded = quarnel::vscan::LoadScannerFile(c.path, error);
         if (!loaded) return kBadFile;
-        cache = {c.path, info, std::make_shared<ScannerFile>(std::move(*loaded))};
+        cache = {c.path, *stamp, std::make_shared<ScannerFile>(std::move(*loaded))};
     }
     file = cache.file;
     return kOk;
@@ -130,7 +125,8 @@ Csp2Long OnScanner(const char* function, std::optional<int64_t> argument,
         CachedFile& cache = TheCache();
         if (!changed) {
             cache.file = file;
-        } else if (stat(cache.path.c_str(), &cache.identity) == 0) {
+        } else if (auto stamp = quarnel::vscan::StampOf(cache.path)) {
+            cache.identity = *stamp;
             cache.file = file;
         }
         return entry != nullptr ? entry->result : result;
@@ -166,8 +162,8 @@ Csp2Long csp2InitEx(Csp2Long comPort) {
         if (comPort < 1) return kBadArgument;
         std::string port = "COM" + std::to_string(comPort);
         std::string path = PortFile(port);
-        struct stat info {};
-        if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kNotConnected;
+        auto stamp = quarnel::vscan::StampOf(path);
+        if (!stamp) return kNotConnected;
         std::string error;
         auto loaded = quarnel::vscan::LoadScannerFile(path, error);
         if (!loaded) return kBadFile;
@@ -176,7 +172,7 @@ Csp2Long csp2InitEx(Csp2Long comPort) {
         if (entry != nullptr && entry->skipWork) return entry->result;
         TheConnection() = Connection{true, port, path, {}};
         // The next call then need not parse the file again.
-        TheCache() = {path, info, file};
+        TheCache() = {path, *stamp, file};
         return entry != nullptr ? entry->result : kOk;
     } catch (...) {
         return kInternalError;

@@ -2,7 +2,6 @@
 // quarnel-vscan: plugs, fills, shows and unplugs virtual OPN-2001 scanners.
 #include <algorithm>
 #include <cctype>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -12,22 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "Emulator.h"
+#include "FileStamp.h"
 #include "ScannerFile.h"
 #include "Symbologies.h"
-#include "backends/linux/ComDevices.h"
+#include "Tool.h"
 #include "backends/linux/VirtualPorts.h"
 
 namespace {
 
 using namespace quarnel::vscan;
 namespace ports = quarnel::platform::virtual_ports;
-namespace com_devices = quarnel::platform::com_devices;
 
 constexpr size_t kMaxScanLength = 44;  // a packet of 50 bytes holds 44 data bytes
 constexpr int kMaxPort = 9999;         // "COM9999" still fits a port notification
 
-const char* const kUsage =
+const char* const kUsageStart =
     "usage: quarnel-vscan [--dir DIR] COMMAND PORT [options] [BARCODE ...]\n"
     "       quarnel-vscan --help | --version\n"
     "  plug PORT [--id HEX16] [--battery ok|low] [--sw TEXT] [--symbology NAME] [BARCODE ...]\n"
@@ -40,29 +38,21 @@ const char* const kUsage =
     "             [--drip MS] [--on OPCODE] [--times N] [--switching MS]\n"
     "FUNCTION is a library function such as csp2GetParam, or its name without\n"
     "\"csp2\" in any case: getparam, gettime, setparam, settime, setdefaults.\n"
-    "PORT is written like COM7. Without --dir the folder is $QUARNEL_VIRTUAL_PORTS.\n"
+    "PORT is written like COM7. Without --dir the folder is ";
+const char* const kUsageEnd =
+    ".\n"
     "serve answers the OPN-2001 serial protocol from PORT's scanner file on a\n"
     "pseudo-terminal linked as DIR/PORT (default $QUARNEL_COM_DEVICES) until\n"
     "interrupted; the other options make it misbehave (on replies to command\n"
     "OPCODE only, N times only).\n";
 
-struct Failure {
-    std::string message;
-    int code = 1;
-};
+std::string Usage() {
+    return std::string(kUsageStart) + kFolderUsage + kUsageEnd;
+}
 
 // Asked for with --help or --version: printed, and the tool ends well.
 struct Answer {
     std::string text;
-};
-
-struct Arguments {
-    std::string dir;
-    std::string command;
-    std::string port;
-    std::optional<std::string> id, battery, sw, symbology, result, comDir;
-    quarnel::opn2001::Misbehaviour misbehaviour;
-    std::vector<std::string> barcodes;
 };
 
 std::string Upper(std::string text) {
@@ -135,7 +125,7 @@ Arguments Parse(int argc, char** argv) {
         else if (w == "--switching")
             args.misbehaviour.switching = std::chrono::milliseconds(Number(value(i), 10, 600000));
         else if (w == "--help" || w == "-h")
-            throw Answer{kUsage};
+            throw Answer{Usage()};
         else if (w == "--version")
             throw Answer{std::string("quarnel-vscan ") + QUARNEL_VERSION + "\n"};
         else if (w.size() > 2 && w.rfind("--", 0) == 0)
@@ -147,7 +137,7 @@ Arguments Parse(int argc, char** argv) {
     args.command = positional[0];
     args.port = PortName(positional[1]);
     args.barcodes.assign(positional.begin() + 2, positional.end());
-    if (args.dir.empty()) args.dir = ports::FolderFromEnvironment();
+    if (args.dir.empty()) args.dir = VirtualFolder();
     if (args.dir.empty())
         throw Failure{std::string("no folder: use --dir or set ") + ports::kFolderVariable, 2};
     return args;
@@ -210,6 +200,13 @@ void Plug(const Arguments& args, const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(args.dir, ec);
     Save(path, file, args.port);
+    try {
+        AnnouncePlug(args.port);
+    } catch (...) {
+        // Half a plug would leave a scanner that no program can find.
+        std::filesystem::remove(path, ec);
+        throw;
+    }
 }
 
 void Scan(const Arguments& args, const std::string& path) {
@@ -224,6 +221,7 @@ void Unplug(const Arguments& args, const std::string& path) {
     if (!std::filesystem::remove(path, ec))
         throw Failure{args.port +
                       (ec ? " cannot be unplugged: " + ec.message() : " is not plugged in")};
+    AnnounceUnplug(args.port);
 }
 
 // The library function a fail or recover command names.
@@ -307,37 +305,12 @@ void Show(const Arguments& args, const std::string& path) {
     }
 }
 
-// Serves until SIGINT or SIGTERM, or until the emulator hangs up.
-void Serve(const Arguments& args, const std::string& path) {
-    Load(path, args.port);
-    std::string folder = args.comDir ? *args.comDir : com_devices::FolderFromEnvironment();
-    if (folder.empty())
-        throw Failure{
-            std::string("no folder: use --com-dir or set ") + com_devices::kFolderVariable, 2};
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    quarnel::opn2001::Emulator emulator(path, args.misbehaviour);
-    std::string error;
-    if (!emulator.Open(error) || !emulator.Plug(folder, args.port, error)) throw Failure{error};
-    std::cout << args.port << " -> " << emulator.DevicePath() << " (" << folder << "/" << args.port
-              << ")" << std::endl;
-    emulator.Start();
-    const timespec poll{0, 100'000'000};
-    while (!emulator.HasHungUp() && sigtimedwait(&signals, nullptr, &poll) < 0) {
-    }
-    emulator.Stop();
-    if (emulator.HasHungUp()) std::cout << args.port << " hung up" << std::endl;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
         Arguments args = Parse(argc, argv);
-        std::string path = ports::FileOfPort(args.dir, args.port);
+        std::string path = PortFile(args.dir, args.port);
         if (args.command == "plug")
             Plug(args, path);
         else if (args.command == "scan")
@@ -360,7 +333,7 @@ int main(int argc, char** argv) {
         return 0;
     } catch (const Failure& failure) {
         if (!failure.message.empty()) std::cerr << "quarnel-vscan: " << failure.message << "\n";
-        if (failure.code != 1) std::cerr << kUsage;
+        if (failure.code != 1) std::cerr << Usage();
         return failure.code;
     } catch (const std::exception& e) {
         std::cerr << "quarnel-vscan: " << e.what() << "\n";

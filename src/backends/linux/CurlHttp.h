@@ -15,8 +15,7 @@ namespace quarnel::platform {
 
 class CurlHttp : public HttpApi {
   public:
-    // The shop answers with a few bytes; a runaway server must not fill memory.
-    static constexpr size_t kDefaultBodyLimit = 1024 * 1024;
+    static constexpr size_t kDefaultBodyLimit = kHttpReplyLimit;
 
     explicit CurlHttp(HttpTimeouts timeouts = {}, size_t bodyLimit = kDefaultBodyLimit);
 

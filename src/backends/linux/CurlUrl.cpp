@@ -9,6 +9,8 @@
 namespace quarnel::platform {
 
 bool IsWellFormedUrl(const std::string& url) {
+    // A NUL would end the text the parser sees, hiding what follows it.
+    if (url.find('\0') != std::string::npos) return false;
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
     if (!parsed) return false;
     // Any scheme is syntax enough; a text without one is not guessed at.

@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: MIT
-#include "SerialPort.h"
-
+// The serial port through termios, with the port's own marks for bytes
+// that arrived with errors (PARMRK).
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+
+#include "MarkedInput.h"
+#include "SerialPort.h"
+#include "backends/linux/ComDevices.h"
 
 namespace quarnel::opn2001 {
 namespace {
@@ -19,6 +24,9 @@ namespace {
 // Unix 98 pseudo-terminal slaves (/dev/pts/N).
 constexpr unsigned kPtsFirstMajor = 136;
 constexpr unsigned kPtsLastMajor = 143;
+
+// The opticon driver reports stored barcodes on CTS; CDC ports do not.
+constexpr std::string_view kAcmPrefix = "/dev/ttyACM";
 
 enum class DeviceKind { SerialPort, PseudoTerminal, Other, Unknown };
 
@@ -62,6 +70,28 @@ int Remaining(std::chrono::steady_clock::time_point deadline) {
 
 }  // namespace
 
+struct SerialPort::System {
+    explicit System(int descriptor) : fd(descriptor) {}
+    int fd;
+    std::optional<termios> found;  // the settings before ours
+    bool wasExclusive = false;
+    bool marked = false;  // the port marks errors and 0xFF bytes (PARMRK)
+    MarkedInput input;
+};
+
+SerialPort::SerialPort(std::unique_ptr<System> system, std::string path)
+    : system_(std::move(system)), path_(std::move(path)) {}
+
+// COM ports are the links of the COM devices' folder; pseudo-terminals are
+// taken from there only (the test devices').
+std::unique_ptr<SerialPort> SerialPort::OpenComPort(int32_t number, bool& known) {
+    const std::string path = platform::com_devices::DeviceForComPort(number);
+    known = !path.empty();
+    if (!known) return nullptr;
+    const std::string folder = platform::com_devices::FolderFromEnvironment();
+    return Open(path, !folder.empty() && path.rfind(folder + "/", 0) == 0);
+}
+
 std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, bool allowPseudoTerminal) {
     struct stat named {};
     if (stat(path.c_str(), &named) != 0 || !S_ISCHR(named.st_mode)) return nullptr;
@@ -79,39 +109,41 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, bool allow
         close(fd);
         return nullptr;
     }
-    std::unique_ptr<SerialPort> port(new SerialPort(fd, path));
+    auto system = std::make_unique<System>(fd);
     int exclusive = 0;
-    port->wasExclusive_ = ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+    system->wasExclusive = ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
     // One program at a time on the scanner.
     ioctl(fd, TIOCEXCL);
     termios settings{};
     if (tcgetattr(fd, &settings) == 0) {
-        port->found_ = settings;
+        system->found = settings;
         ApplyLineSettings(fd, settings);
     }
     termios applied{};
-    port->marked_ = tcgetattr(fd, &applied) == 0 && (applied.c_iflag & PARMRK) != 0 &&
-                    (applied.c_iflag & ISTRIP) == 0;
+    system->marked = tcgetattr(fd, &applied) == 0 && (applied.c_iflag & PARMRK) != 0 &&
+                     (applied.c_iflag & ISTRIP) == 0;
     tcflush(fd, TCIOFLUSH);
-    return port;
+    return std::unique_ptr<SerialPort>(new SerialPort(std::move(system), path));
 }
 
 SerialPort::~SerialPort() {
-    if (found_) tcsetattr(fd_, TCSANOW, &*found_);
-    if (!wasExclusive_) ioctl(fd_, TIOCNXCL);
-    close(fd_);
+    const int fd = system_->fd;
+    if (system_->found) tcsetattr(fd, TCSANOW, &*system_->found);
+    if (!system_->wasExclusive) ioctl(fd, TIOCNXCL);
+    close(fd);
 }
 
 bool SerialPort::Write(std::span<const uint8_t> bytes, int timeoutMs) {
+    const int fd = system_->fd;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!bytes.empty()) {
-        ssize_t written = write(fd_, bytes.data(), bytes.size());
+        ssize_t written = write(fd, bytes.data(), bytes.size());
         if (written > 0) {
             bytes = bytes.subspan(static_cast<size_t>(written));
             continue;
         }
         if (written < 0 && errno != EAGAIN && errno != EINTR) return false;
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{fd, POLLOUT, 0};
         int ready = poll(&p, 1, Remaining(deadline));
         if (ready == 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return false;
     }
@@ -120,19 +152,20 @@ bool SerialPort::Write(std::span<const uint8_t> bytes, int timeoutMs) {
 
 SerialPort::ReadResult SerialPort::Read(std::span<uint8_t> buffer, int timeoutMs) {
     using Status = ReadResult::Status;
+    const int fd = system_->fd;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        ssize_t got = read(fd_, buffer.data(), buffer.size());
+        ssize_t got = read(fd, buffer.data(), buffer.size());
         if (got > 0) {
-            if (!marked_) return {Status::Data, static_cast<size_t>(got)};
-            size_t size = input_.Decode(buffer.first(static_cast<size_t>(got)));
-            if (input_.TakeErrors() != 0) return {Status::LineError};
+            if (!system_->marked) return {Status::Data, static_cast<size_t>(got)};
+            size_t size = system_->input.Decode(buffer.first(static_cast<size_t>(got)));
+            if (system_->input.TakeErrors() != 0) return {Status::LineError};
             if (size > 0) return {Status::Data, size};
             continue;  // only the start of a mark so far
         }
         if (got == 0) return {Status::HungUp};  // end of file: the other side hung up
         if (errno != EAGAIN && errno != EINTR) return {Status::HungUp};
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p{fd, POLLIN, 0};
         int ready = poll(&p, 1, Remaining(deadline));
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return {Status::HungUp};
@@ -142,13 +175,14 @@ SerialPort::ReadResult SerialPort::Read(std::span<uint8_t> buffer, int timeoutMs
 }
 
 void SerialPort::DiscardInput() {
-    tcflush(fd_, TCIFLUSH);
-    input_.Reset();
+    tcflush(system_->fd, TCIFLUSH);
+    system_->input.Reset();
 }
 
 std::optional<bool> SerialPort::Cts() const {
+    if (path_.rfind(kAcmPrefix, 0) == 0) return std::nullopt;
     int lines = 0;
-    if (ioctl(fd_, TIOCMGET, &lines) != 0) return std::nullopt;
+    if (ioctl(system_->fd, TIOCMGET, &lines) != 0) return std::nullopt;
     return (lines & TIOCM_CTS) != 0;
 }
 

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# quarnel.exe under Wine beside a tray host (run inside with-tray.sh):
+#   program-test.sh CASE QUARNEL_EXE TRAYPOKE_EXE
+#   docks       the icon is docked in the tray
+#   taskbar     an icon the shell has forgotten comes back with TaskbarCreated
+#   endsession  the end of the session ends the program through Exit
+#   menu        Ctrl + right click reaches the program with its key state and
+#               opens the menu; Exit in it ends the program
+#   second      a second start says that Quarnel is already running and ends
+set -euo pipefail
+case=$1 quarnel=$2 poke=$3
+
+run=$(mktemp -d "$WINEPREFIX/drive_c/quarnel-run.XXXXXX")
+start_mark=$run/.start
+touch "$start_mark"
+program=
+# Whatever is left is ended by the prefix's server (with-tray.sh).
+cleanup() {
+  [ -n "$program" ] && kill -KILL "$program" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- trace" >&2
+  [ -n "$(trace)" ] && tr -d '\r' <"$(trace)" >&2
+  exit 1
+}
+
+# The trace of this run: the newest Trace.log of the prefix written since
+# the start, wherever the application folder is.
+trace() {
+  find "$WINEPREFIX/drive_c" -name Trace.log -newer "$start_mark" -printf '%T@ %p\n' 2>/dev/null |
+    sort -rn | head -n1 | cut -d' ' -f2-
+}
+
+# Waits up to a generous deadline for a condition (a command).
+wait_for() {
+  local deadline=$((SECONDS + 60))
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+
+traced() { local t; t=$(trace); [ -n "$t" ] && tr -d '\r' <"$t" | grep -qF "$1"; }
+# The tray host holds a window of Wine's desktop process: our icon.
+docked_icons() {
+  xwininfo -root -tree 2>/dev/null | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
+    grep -c '("explorer.exe"' || true
+}
+docked() { [ "$(docked_icons)" -ge 1 ]; }
+undocked() { [ "$(docked_icons)" -eq 0 ]; }
+
+# Started in its run folder, so that a trace beside the working folder
+# stays with this run.
+(cd "$run" && exec wine "$quarnel" extended) &
+program=$!
+wait_for traced "Starting Quarnel" || fail "no start entry"
+wait_for docked || fail "the icon was not docked"
+
+case $case in
+  docks) ;;
+  taskbar)
+    wine "$poke" delete || fail "the shell did not delete the icon"
+    wait_for undocked || fail "the icon stayed after the shell deleted it"
+    wine "$poke" taskbarcreated
+    wait_for docked || fail "TaskbarCreated did not bring the icon back"
+    ;;
+  endsession)
+    wine "$poke" endsession || fail "the session end was not answered"
+    wait_for traced "Exiting Quarnel" || fail "no exit entry"
+    wait_for undocked || fail "the icon stayed after the session ended"
+    ended() { ! kill -0 "$program" 2>/dev/null; }
+    wait_for ended || fail "the program kept running"
+    program=
+    ;;
+  menu)
+    icon_centre() {
+      local id
+      id=$(xwininfo -root -tree | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
+        grep '("explorer.exe"' | head -n1 | awk '{print $1}')
+      xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+        /Width/{w=$2} /Height/{h=$2} END{print int(x + w / 2), int(y + h / 2)}'
+    }
+    read -r x y < <(icon_centre)
+    xdotool mousemove "$x" "$y"
+    # Ctrl is released only once the click was handled: the key state is read then.
+    xdotool keydown ctrl click 3
+    wait_for traced "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 2)" ||
+      { xdotool keyup ctrl; fail "no right click with Ctrl"; }
+    xdotool keyup ctrl
+    wait_for traced "  Opening context menu..." || fail "no menu"
+    sleep 1
+    # The menu opens above the pointer, right-aligned to the screen's edge;
+    # Exit is the item above the separator and the extended-logging item.
+    # (Keys would go to the window under the pointer: no window manager.)
+    xdotool mousemove "$((x - 60))" "$((y - 39))" sleep 0.5 click 1
+    wait_for traced "  Handling frmMain.mnuExit_Click" || fail "Exit was not chosen"
+    wait_for traced "Exiting Quarnel" || fail "no exit entry"
+    ended() { ! kill -0 "$program" 2>/dev/null; }
+    wait_for ended || fail "the program kept running"
+    program=
+    ;;
+  second)
+    second_log=$run/second.log
+    (cd "$run" && exec wine "$quarnel" extended) >"$second_log" 2>&1 &
+    second=$!
+    box() { xdotool search --onlyvisible --name '^Quarnel$' 2>/dev/null | head -1; }
+    box_shown() { [ -n "$(box)" ]; }
+    wait_for box_shown || fail "the second start showed no message"
+    xdotool windowactivate --sync "$(box)" key Return 2>/dev/null ||
+      xdotool windowfocus --sync "$(box)" key Return
+    second_ended() { ! kill -0 "$second" 2>/dev/null; }
+    wait_for second_ended || fail "the second start kept running"
+    status=0
+    wait "$second" || status=$?
+    [ $status -eq 0 ] || fail "the second start ended with status $status"
+    [ "$(tr -d '\r' <"$(trace)" | cut -f2- | grep -cxF "Starting Quarnel")" -eq 1 ] ||
+      fail "the second start ran as a program of its own"
+    docked || fail "the first program's icon went"
+    ;;
+  *) fail "unknown case $case" ;;
+esac
+echo "PASS: $case"
