@@ -24,8 +24,7 @@ constexpr std::array<TextEntry, 84> kTexts = {{
     {106, "Copyright \u00A9 2026 Quarnel developers. Released under the MIT licence; see the file",
      "Copyright \u00A9 2026 Quarnel-ontwikkelaars. Uitgegeven onder de MIT-licentie; zie het "
      "bestand"},
-    {107, "Powered by Qt, libcurl, SQLite and libudev",
-     "Gebouwd met Qt, libcurl, SQLite en libudev"},
+    {107, QUARNEL_POWERED_BY_EN, QUARNEL_POWERED_BY_NL},
     {108, "Good", "Goed"},
     {109, "Low", "Laag"},
     {110, "Scanner information", "Scannergegevens"},

@@ -16,6 +16,7 @@
 #include "platform/ScannerLibrary.h"
 #include "platform/SerialPortTable.h"
 #include "shell/win32/Win32Desktop.h"
+#include "shell/win32/Win32DialogLauncher.h"
 #include "shell/win32/Win32ShellNotify.h"
 #include "shell/win32/Win32Window.h"
 
@@ -99,7 +100,15 @@ int RunProgram(const std::string& commandLine) {
         services.desktop = desktop;
         services.shell = std::make_shared<Win32ShellNotify>();
         services.scannerLibrary = platform::SystemScannerLibrary();
-        std::shared_ptr<DialogLauncher> dialogs = NoDialogs();
+        ui::FormServices formServices;
+        formServices.desktop = desktop;
+        formServices.scannerLibrary = services.scannerLibrary;
+        formServices.applicationFolder = platform::ApplicationFolder();
+        auto dialogs = std::make_shared<Win32DialogLauncher>(std::move(formServices));
+        dialogs->SetAllClosedHandler([desktop] { desktop->DialogClosed(); });
+        desktop->SetDialogCloser([dialogs = std::weak_ptr(dialogs)] {
+            if (auto open = dialogs.lock()) open->CloseAll();
+        });
         services.dialogs = dialogs;
         services.registry = registry;
         services.openDeviceNotifications = [](platform::HiddenWindow& window) {
@@ -111,7 +120,7 @@ int RunProgram(const std::string& commandLine) {
                                              platform::ExecutablePath()};
         std::unique_ptr<frmMain> window = Main(commandLine, environment, std::move(services));
 
-        ProgramStop stop(*window, {});
+        ProgramStop stop(*window, [&dialogs] { dialogs->CloseAll(); });
         // The end of the session and a polite request to close (WM_CLOSE) take
         // the Exit path; the session window is top-level so that both reach it.
         const Win32Window session(
