@@ -8,6 +8,8 @@
 #   menu        Ctrl + right click reaches the program with its key state and
 #               opens the menu; Exit in it ends the program
 #   second      a second start says that Quarnel is already running and ends
+#   options     Settings from the tray menu opens the options dialog; a debtor
+#               number typed in and Enter (OK) stores it in the registry
 set -euo pipefail
 case=$1 quarnel=$2 poke=$3
 
@@ -52,6 +54,14 @@ docked_icons() {
 }
 docked() { [ "$(docked_icons)" -ge 1 ]; }
 undocked() { [ "$(docked_icons)" -eq 0 ]; }
+# The middle of our icon in the tray, in screen coordinates.
+icon_centre() {
+  local id
+  id=$(xwininfo -root -tree | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
+    grep '("explorer.exe"' | head -n1 | awk '{print $1}')
+  xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+    /Width/{w=$2} /Height/{h=$2} END{print int(x + w / 2), int(y + h / 2)}'
+}
 
 # Started in its run folder, so that a trace beside the working folder
 # stays with this run.
@@ -77,13 +87,6 @@ case $case in
     program=
     ;;
   menu)
-    icon_centre() {
-      local id
-      id=$(xwininfo -root -tree | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
-        grep '("explorer.exe"' | head -n1 | awk '{print $1}')
-      xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
-        /Width/{w=$2} /Height/{h=$2} END{print int(x + w / 2), int(y + h / 2)}'
-    }
     read -r x y < <(icon_centre)
     xdotool mousemove "$x" "$y"
     # Ctrl is released only once the click was handled: the key state is read then.
@@ -102,6 +105,31 @@ case $case in
     ended() { ! kill -0 "$program" 2>/dev/null; }
     wait_for ended || fail "the program kept running"
     program=
+    ;;
+  options)
+    read -r x y < <(icon_centre)
+    xdotool mousemove "$x" "$y" click 3
+    wait_for traced "  Opening context menu..." || fail "no menu"
+    sleep 1
+    # Without Ctrl the menu ends with Settings, Info and Exit.
+    xdotool mousemove "$((x - 60))" "$((y - 64))" sleep 0.5 click 1
+    wait_for traced "  Handling frmMain.mnuOptions_Click" || fail "Settings was not chosen"
+    dialog() { xdotool search --onlyvisible --name '^Settings$' 2>/dev/null | head -1; }
+    dialog_shown() { [ -n "$(dialog)" ]; }
+    wait_for dialog_shown || fail "the options dialog did not open"
+    id=$(dialog)
+    xdotool windowfocus --sync "$id" 2>/dev/null || true
+    # The debtor box, in the identification frame at the bottom.
+    # Whatever an earlier run left in it is taken out first.
+    xdotool mousemove --window "$id" 250 330 sleep 0.3 click 1 sleep 0.3 key End
+    xdotool key --repeat 40 BackSpace type 4711
+    xdotool key Return
+    dialog_gone() { [ -z "$(dialog)" ]; }
+    wait_for dialog_gone || fail "Enter did not close the options dialog"
+    stored() { wine reg query 'HKCU\Software\Hollinde\Quarnel' /v Debtor 2>/dev/null |
+      tr -d '\r' | grep -qE 'Debtor[[:space:]]+REG_SZ[[:space:]]+4711$'; }
+    wait_for stored || fail "reg query does not show the debtor number: $(wine reg query \
+      'HKCU\Software\Hollinde\Quarnel' 2>&1 | tr -d '\r')"
     ;;
   second)
     second_log=$run/second.log
