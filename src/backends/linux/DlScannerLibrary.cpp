@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Binds the scanner library's functions with dlopen/dlsym, each on its first
-// call, so that a missing library or function fails only the call that needs it.
+// The scanner library through dlopen/dlsym.
 #include <dlfcn.h>
 
-#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
+#include "backends/common/BoundScannerLibrary.h"
 #include "base/ErrorInfo.h"
-#include "platform/Csp2Api.h"
-#include "platform/ScannerLibrary.h"
 
 namespace quarnel::platform {
 namespace {
@@ -35,110 +32,19 @@ std::string DefaultLibrary() {
     return kDefaultLibrary;
 }
 
-enum Slot {
-    InitEx,
-    Restore,
-    DataAvailable,
-    ReadData,
-    GetPacket,
-    GetCodeType,
-    ClearData,
-    Interrogate,
-    GetProtocol,
-    GetSystemStatus,
-    GetSwVersion,
-    GetDeviceId,
-    GetDllVersion,
-    SetDefaults,
-    GetParam,
-    SetParam,
-    GetTime,
-    SetTime,
-    SlotCount
-};
-
-class DlScannerLibrary final : public ScannerLibrary {
+// The library at path_, or where DefaultPath says, opened with dlopen.
+class DlSymbolSource final : public SymbolSource {
   public:
-    explicit DlScannerLibrary(std::optional<std::string> path) : path_(std::move(path)) {}
-    ~DlScannerLibrary() override {
+    explicit DlSymbolSource(std::optional<std::string> path) : path_(std::move(path)) {}
+    ~DlSymbolSource() override {
         if (handle_ != nullptr) dlclose(handle_);
     }
-    DlScannerLibrary(const DlScannerLibrary&) = delete;
-    DlScannerLibrary& operator=(const DlScannerLibrary&) = delete;
+    DlSymbolSource(const DlSymbolSource&) = delete;
+    DlSymbolSource& operator=(const DlSymbolSource&) = delete;
 
-    int32_t csp2InitEx(int32_t comPort) override {
-        return Bind<decltype(&::csp2InitEx)>(InitEx, "csp2InitEx")(comPort);
-    }
-    int32_t csp2Restore() override {
-        return Bind<decltype(&::csp2Restore)>(Restore, "csp2Restore")();
-    }
-    int32_t csp2DataAvailable() override {
-        return Bind<decltype(&::csp2DataAvailable)>(DataAvailable, "csp2DataAvailable")();
-    }
-    int32_t csp2ReadData() override {
-        return Bind<decltype(&::csp2ReadData)>(ReadData, "csp2ReadData")();
-    }
-    int32_t csp2GetPacket(uint8_t* packet, int32_t index, int32_t capacity) override {
-        return Bind<decltype(&::csp2GetPacket)>(GetPacket, "csp2GetPacket")(packet, index,
-                                                                            capacity);
-    }
-    int32_t csp2GetCodeType(int32_t codeId, uint8_t* name, int32_t capacity) override {
-        return Bind<decltype(&::csp2GetCodeType)>(GetCodeType, "csp2GetCodeType")(codeId, name,
-                                                                                  capacity);
-    }
-    int32_t csp2ClearData() override {
-        return Bind<decltype(&::csp2ClearData)>(ClearData, "csp2ClearData")();
-    }
-    int32_t csp2Interrogate() override {
-        return Bind<decltype(&::csp2Interrogate)>(Interrogate, "csp2Interrogate")();
-    }
-    int32_t csp2GetProtocol() override {
-        return Bind<decltype(&::csp2GetProtocol)>(GetProtocol, "csp2GetProtocol")();
-    }
-    int32_t csp2GetSystemStatus() override {
-        return Bind<decltype(&::csp2GetSystemStatus)>(GetSystemStatus, "csp2GetSystemStatus")();
-    }
-    int32_t csp2GetSwVersion(uint8_t* version, int32_t capacity) override {
-        return Bind<decltype(&::csp2GetSwVersion)>(GetSwVersion, "csp2GetSwVersion")(version,
-                                                                                     capacity);
-    }
-    int32_t csp2GetDeviceId(uint8_t* id, int32_t capacity) override {
-        return Bind<decltype(&::csp2GetDeviceId)>(GetDeviceId, "csp2GetDeviceId")(id, capacity);
-    }
-    int32_t csp2GetDllVersion(uint8_t* version, int32_t capacity) override {
-        return Bind<decltype(&::csp2GetDllVersion)>(GetDllVersion, "csp2GetDllVersion")(version,
-                                                                                        capacity);
-    }
-    int32_t csp2SetDefaults() override {
-        return Bind<decltype(&::csp2SetDefaults)>(SetDefaults, "csp2SetDefaults")();
-    }
-    int32_t csp2GetParam(int32_t paramId, uint8_t* value, int32_t capacity) override {
-        return Bind<decltype(&::csp2GetParam)>(GetParam, "csp2GetParam")(paramId, value, capacity);
-    }
-    int32_t csp2SetParam(int32_t paramId, uint8_t* value, int32_t length) override {
-        return Bind<decltype(&::csp2SetParam)>(SetParam, "csp2SetParam")(paramId, value, length);
-    }
-    int32_t csp2GetTime(uint8_t* clock) override {
-        return Bind<decltype(&::csp2GetTime)>(GetTime, "csp2GetTime")(clock);
-    }
-    int32_t csp2SetTime(uint8_t* clock) override {
-        return Bind<decltype(&::csp2SetTime)>(SetTime, "csp2SetTime")(clock);
-    }
+    void* Symbol(const char* name) override { return dlsym(Handle(), name); }
 
   private:
-    template <typename Fn>
-    Fn Bind(Slot slot, const char* name) {
-        if (functions_[slot] == nullptr) {
-            void* symbol = dlsym(Handle(), name);
-            if (symbol == nullptr)
-                RaiseError(kErrDllEntryPoint, std::string("Can't find DLL entry point ") + name);
-            functions_[slot] = symbol;
-        }
-        return reinterpret_cast<Fn>(functions_[slot]);
-    }
-
-    // Loads the library at the first call; a failed load is tried again at
-    // the next call, so a library installed later is found.
     void* Handle() {
         if (handle_ == nullptr) {
             std::string path = path_ ? *path_ : DefaultPath();
@@ -155,17 +61,16 @@ class DlScannerLibrary final : public ScannerLibrary {
 
     std::optional<std::string> path_;
     void* handle_ = nullptr;
-    std::array<void*, SlotCount> functions_{};
 };
 
 }  // namespace
 
 std::shared_ptr<ScannerLibrary> SystemScannerLibrary() {
-    return std::make_shared<DlScannerLibrary>(std::nullopt);
+    return BindScannerLibrary(std::make_unique<DlSymbolSource>(std::nullopt));
 }
 
 std::shared_ptr<ScannerLibrary> LoadScannerLibrary(std::string path) {
-    return std::make_shared<DlScannerLibrary>(std::move(path));
+    return BindScannerLibrary(std::make_unique<DlSymbolSource>(std::move(path)));
 }
 
 }  // namespace quarnel::platform
