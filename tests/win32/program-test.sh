@@ -119,9 +119,11 @@ case $case in
     wait_for dialog_shown || fail "the options dialog did not open"
     id=$(dialog)
     xdotool windowfocus --sync "$id" 2>/dev/null || true
-    # The debtor box, in the identification frame at the bottom.
-    # Whatever an earlier run left in it is taken out first.
-    xdotool mousemove --window "$id" 250 330 sleep 0.3 click 1 sleep 0.3 key End
+    # The box beside the debtor label; whatever an earlier run left in it is
+    # taken out first.
+    box=$(wine "$poke" field Settings Debtor | tr -d '\r') || fail "no debtor box in the dialog"
+    read -r bx by <<<"$box"
+    xdotool mousemove "$bx" "$by" sleep 0.3 click 1 sleep 0.3 key End
     xdotool key --repeat 40 BackSpace type 4711
     xdotool key Return
     dialog_gone() { [ -z "$(dialog)" ]; }
