@@ -4,6 +4,8 @@
 # a virtual scanner plugged in, its order sent to the reference shop, the
 # scanner unplugged. Runs on a display and tray host of its own.
 #   linux-road.sh HOST_BUILD_DIR TRACE_COPY
+# The read-out and order files are copied beside the trace, as
+# TRACE_COPY.txt and TRACE_COPY.csv.
 set -euo pipefail
 host=$1 copy=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,3 +25,5 @@ wait_for 30 "the order to be sent" trace_has "Order 1 sent succesfully"
 "$host/tools/vscan/quarnel-vscan" unplug COM7 >/dev/null
 wait_for 10 "the icon's reset" trace_has "  Entering clsSysTray.ModifyTrayIcon (ToolTip = Quarnel)"
 cp "$TRACE_FILE" "$copy"
+cp "$XDG_DATA_HOME"/Quarnel/Barcodes/*.txt "$copy.txt"
+cp "$XDG_DATA_HOME"/Quarnel/Orders/*.csv "$copy.csv"

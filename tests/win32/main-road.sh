@@ -116,4 +116,29 @@ if [ -n "$linux_trace" ]; then
     { cat "$run/trace.diff" >&2; fail "the trace differs from Linux"; }
   echo "the trace matches the Linux program's ($(normalise <"$(trace)" | wc -l) lines)"
 fi
+# The read-out and order files: lines end in CR LF, never CR CR LF, and
+# they hold the same bytes as the Linux program's once the times and the
+# virtual scanner's id, which differ from run to run, are taken out.
+saved() {
+  find "$WINEPREFIX/drive_c" -path "*/Quarnel/$1/*.$2" -newer "$start_mark" | head -n1
+}
+crlf_only() {
+  ! LC_ALL=C grep -q $'\r\r' "$1" &&
+    [ "$(LC_ALL=C grep -c $'\r$' "$1")" -eq "$(LC_ALL=C grep -c '' "$1")" ]
+}
+files_alike() {
+  sed -E 's#[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}#<time>#g
+          s#on [A-Za-z]+ [0-9]{2} [A-Za-z]+ [0-9]{4} at [0-9:]+ from .*\.#on <time> from <id>.#
+          s#^sid:.*#sid:<id>#' "$1"
+}
+for kind in Barcodes:txt Orders:csv; do
+  file=$(saved "${kind%:*}" "${kind#*:}")
+  [ -n "$file" ] || fail "no ${kind#*:} file in ${kind%:*}"
+  crlf_only "$file" || fail "$file has lines without CR LF, or with CR CR LF"
+  if [ -n "$linux_trace" ]; then
+    cmp <(files_alike "$linux_trace.${kind#*:}") <(files_alike "$file") ||
+      fail "$(basename "$file") differs from the Linux program's"
+  fi
+done
+echo "the read-out and order files match the Linux program's, in CR LF"
 echo "PASS: main road"
