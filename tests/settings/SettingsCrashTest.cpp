@@ -3,9 +3,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 #include <set>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -76,31 +78,38 @@ TEST_F(SettingsCrashTest, SaveKilledAtAnyMomentLeavesEachValueOldOrNew) {
     ASSERT_NE(entryText.find("\nExec=" + kCommand + "\n"), std::string::npos);
 
     std::mt19937 random(12);
-    std::uniform_int_distribution<int> delay(0, 12000);  // microseconds
+    std::uniform_real_distribution<double> share(0.0, 2.0);
     int mixed = 0;
-    // Until some kill has come between two values of one Save, however busy the machine.
-    for (int kill = 0; kill < 200 || (mixed == 0 && kill < 5000); ++kill) {
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
+    // Until some kill has come between two values of one Save. The kill comes
+    // after the child's first Save, within the time that Save took, so that
+    // it lands inside a later one however busy the machine is.
+    for (int kill = 0; kill < 200 || (mixed == 0 && kill < 2000); ++kill) {
+        int progress[2];
+        ASSERT_EQ(pipe(progress), 0);
         pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) {  // saves set 1, 0, 1, 0, ... until killed
+        if (child == 0) {  // saves set 1, 0, 1, 0, ... until killed, a byte after each
             try {
                 auto settings = Open();
-                if (write(ready[1], "1", 1) != 1) _exit(2);
+                if (write(progress[1], "o", 1) != 1) _exit(2);
                 for (int round = 1;; ++round) {
                     Apply(*settings, round % 2);
                     settings->Save();
+                    if (round == 1 && write(progress[1], "s", 1) != 1) _exit(2);
                 }
             } catch (...) {
                 _exit(1);
             }
         }
-        close(ready[1]);
+        close(progress[1]);
         char byte = 0;
-        ASSERT_EQ(read(ready[0], &byte, 1), 1);
-        close(ready[0]);
-        usleep(delay(random));
+        ASSERT_EQ(read(progress[0], &byte, 1), 1);
+        const auto saving = std::chrono::steady_clock::now();
+        ASSERT_EQ(read(progress[0], &byte, 1), 1) << "the child's first Save did not end";
+        const auto took = std::chrono::steady_clock::now() - saving;
+        close(progress[0]);
+        std::this_thread::sleep_for(
+            std::chrono::duration_cast<std::chrono::microseconds>(took * share(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
