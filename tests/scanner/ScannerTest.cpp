@@ -315,9 +315,13 @@ TEST(VscanToolTest, PlugScanShowUnplug) {
     ASSERT_EQ(run("plug com7 --id 000102030A0BFEFF --battery low --sw 1.5 --symbology code39 ABC"),
               0);
     ASSERT_EQ(run("scan COM7 8712345678906"), 0);
+    // More barcodes than a Windows command line holds come from a file.
+    WriteFileBytes(dir.File("list.txt"), "4006381333931\r\n\r\nQ0012\n");
+    ASSERT_EQ(run("scan COM7 --barcodes '" + dir.File("list.txt") + "' 12345670"), 0);
     std::string output;
     ASSERT_EQ(RunVscan(dir.Path(), "show COM7", &output), 0);
-    for (const char* shown : {"000102030A0BFEFF", "low (status 22)", "Code 39", "EAN-13", " 2=1"})
+    for (const char* shown : {"000102030A0BFEFF", "low (status 22)", "Code 39", "EAN-13", " 2=1",
+                              "Barcodes:          5", "12345670\n", "4006381333931\n  ", "Q0012\n"})
         EXPECT_THAT(output, HasSubstr(shown));
     EXPECT_EQ(run("plug COM7"), 1);
     EXPECT_EQ(run("unplug COM7"), 0);
@@ -328,7 +332,7 @@ TEST(VscanToolTest, PlugScanShowUnplug) {
              "plug COM0", "plug LPT1", "plug COM10000", "plug COM7 --id 12",
              "plug COM7 --battery half", "plug COM7 --sw 123456789", "plug COM7 --symbology qr 1",
              "fly COM7", "plug", "plug COM7 --wat", "scan COM7", "plug COM7 'ABC '",
-             "plug COM7 " + std::string(45, '1')})
+             "scan COM7 --barcodes /nonexistent", "plug COM7 " + std::string(45, '1')})
         EXPECT_EQ(run(bad), 2) << bad;
     EXPECT_FALSE(std::ifstream(dir.File("COM7.scanner")).good());
 }

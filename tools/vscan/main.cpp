@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -30,6 +31,7 @@ const char* const kUsageStart =
     "       quarnel-vscan --help | --version\n"
     "  plug PORT [--id HEX16] [--battery ok|low] [--sw TEXT] [--symbology NAME] [BARCODE ...]\n"
     "  scan PORT [--symbology NAME] BARCODE ...\n"
+    "  (plug and scan also take --barcodes FILE: one barcode a line, - for standard input)\n"
     "  unplug PORT\n"
     "  show PORT\n"
     "  fail PORT FUNCTION [--result N]   make FUNCTION fail (answer N, else -1)\n"
@@ -79,6 +81,22 @@ int Number(const std::string& text, int base, int max) {
     return number;
 }
 
+// Barcodes from a file, one a line (CR LF or LF; empty lines skipped): more
+// of them than a Windows command line holds.
+void ReadBarcodes(const std::string& path, std::vector<std::string>& barcodes) {
+    std::ifstream file;
+    if (path != "-") {
+        file.open(path, std::ios::binary);
+        if (!file) throw Failure{"cannot read " + path, 2};
+    }
+    std::istream& in = path == "-" ? std::cin : file;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) barcodes.push_back(line);
+    }
+    if (in.bad()) throw Failure{"cannot read " + path, 2};
+}
+
 Arguments Parse(int argc, char** argv) {
     Arguments args;
     std::vector<std::string> words(argv + 1, argv + argc);
@@ -86,7 +104,7 @@ Arguments Parse(int argc, char** argv) {
         if (i + 1 >= words.size()) throw Failure{words[i] + " needs a value", 2};
         return words[++i];
     };
-    std::vector<std::string> positional;
+    std::vector<std::string> positional, fromFiles;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& w = words[i];
         // Barcodes come by the thousand; only words starting with '-' can be options.
@@ -102,6 +120,8 @@ Arguments Parse(int argc, char** argv) {
             args.sw = value(i);
         else if (w == "--symbology")
             args.symbology = value(i);
+        else if (w == "--barcodes")
+            ReadBarcodes(value(i), fromFiles);
         else if (w == "--result")
             args.result = value(i);
         else if (w == "--com-dir")
@@ -137,6 +157,7 @@ Arguments Parse(int argc, char** argv) {
     args.command = positional[0];
     args.port = PortName(positional[1]);
     args.barcodes.assign(positional.begin() + 2, positional.end());
+    args.barcodes.insert(args.barcodes.end(), fromFiles.begin(), fromFiles.end());
     if (args.dir.empty()) args.dir = VirtualFolder();
     if (args.dir.empty())
         throw Failure{std::string("no folder: use --dir or set ") + ports::kFolderVariable, 2};
