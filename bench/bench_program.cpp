@@ -28,18 +28,21 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "Pipeline.h"
 #include "RawAppend.h"
 #include "ShopProcess.h"
 #include "TestSupport.h"
 
 namespace {
 
+using quarnel::bench::Barcodes;
+using quarnel::bench::FormBody;
+using quarnel::bench::LinesAfter;
+using quarnel::bench::NewestFile;
 using quarnel::test::ChildProcess;
 using quarnel::test::ReadFileBytes;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-constexpr int kBarcodes = 32767;
 
 bool Installed(const std::string& program) {
     return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
@@ -269,29 +272,6 @@ void BM_StartToTrayIcon(benchmark::State& state) {
 }
 BENCHMARK(BM_StartToTrayIcon)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// Every third barcode a quantity, the rest product codes.
-std::vector<std::string> Barcodes() {
-    std::vector<std::string> barcodes;
-    for (int i = 0; i < kBarcodes; ++i) {
-        barcodes.push_back(i % 3 == 2 ? "Q000" + std::to_string(i % 10)
-                                      : "87" + std::to_string(10000000000 + i));
-    }
-    return barcodes;
-}
-
-// The newest file of a folder.
-std::string NewestFile(const std::string& folder) {
-    std::string newest;
-    std::filesystem::file_time_type time{};
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (newest.empty() || entry.last_write_time() > time) {
-            newest = entry.path();
-            time = entry.last_write_time();
-        }
-    }
-    return newest;
-}
-
 double WriteOnceSeconds(const std::string& path, const std::string& bytes) {
     const auto start = Clock::now();
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -316,38 +296,6 @@ double DurableWriteSeconds(const std::string& folder, const std::string& bytes) 
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::remove(path.c_str());
     return seconds;
-}
-
-// The form body of an order file: "sid:" line, header, "product;quantity" rows.
-std::string FormBody(const std::string& csv) {
-    std::istringstream lines(csv);
-    std::string body = "deb=100&user=jan&pass=geheim";
-    int number = 0;
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("sid:", 0) == 0) {
-            body += "&sid=" + line.substr(4);
-        } else if (!line.empty() && line != "ProductID;Quantity") {
-            const size_t semicolon = line.find(';');
-            const std::string n = std::to_string(++number);
-            const std::string quantity = line.substr(semicolon + 1);
-            body += "&A" + n + "=" + line.substr(0, semicolon) + "&Q" + n + "=" +
-                    (quantity == "0" ? "" : quantity);
-        }
-    }
-    return body;
-}
-
-// The lines added to a file since it held `before` bytes.
-std::vector<std::string> LinesAfter(const std::string& path, size_t before) {
-    const std::string text = ReadFileBytes(path);
-    std::vector<std::string> lines;
-    for (size_t at = std::min(before, text.size()); at < text.size();) {
-        const size_t end = std::min(text.find('\n', at), text.size() - 1);
-        lines.push_back(text.substr(at, end + 1 - at));
-        at = end + 1;
-    }
-    return lines;
 }
 
 // The floor of a trace: the same lines appended one by one, each with its

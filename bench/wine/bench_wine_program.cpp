@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 // quarnel.exe under Wine, driven from Linux: the time from start to the icon
 // in the tray (beside the floor of a minimal program showing the same icon),
-// and the processor time of the idle program (and of the Wine
-// server that carries its messages) over a minute. Google Benchmark is only
-// native, so the program is timed from outside with manual time.
+// the processor time of the idle program (and of the Wine server that
+// carries its messages) over a minute, and a scanner holding 32,767 barcodes
+// from plug-in to the order stored by the native reference shop, against the
+// floors of its parts measured in the same run. Google Benchmark is only
+// native, so the program is timed from outside with manual time, and the
+// floors inside Windows by quarnel-floors.exe.
 //
 // Run beside a tray host, in a prefix of its own:
 //   QUARNEL_WIN_BUILD=build-win tests/win32/with-tray.sh build/bench/bench_wine_program
@@ -21,10 +24,16 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "ChildProcess.h"
+#include "Pipeline.h"
+#include "ShopProcess.h"
+#include "TestSupport.h"
 
 extern char** environ;
 
@@ -120,11 +129,10 @@ pid_t WineServer() {
 
 class Program {
   public:
-    Program() : pid_(Spawn({"/usr/lib/wine/wine64", Exe("src/quarnel.exe")})) {}
+    Program() : pid_(Wine({Exe("src/quarnel.exe")})) {}
     ~Program() {
         // Ended the polite way, so that the icon leaves the tray with it.
-        const pid_t poke =
-            Spawn({"/usr/lib/wine/wine64", Exe("tests/win32/quarnel-traypoke.exe"), "close"});
+        const pid_t poke = Wine({Exe("tests/win32/quarnel-traypoke.exe"), "close"});
         if (poke > 0) ::waitpid(poke, nullptr, 0);
         if (!WaitUntil([this] { return Exited(pid_); }, 30s)) {
             ::kill(pid_, SIGKILL);
@@ -136,6 +144,10 @@ class Program {
 
     static std::string Exe(const std::string& path) {
         return Env("QUARNEL_WIN_BUILD") + "/" + path;
+    }
+    static pid_t Wine(std::vector<std::string> argv) {
+        argv.insert(argv.begin(), "/usr/lib/wine/wine64");
+        return Spawn(argv);
     }
 
   private:
@@ -177,8 +189,7 @@ void BM_TrayIconFloor(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = Clock::now();
         const pid_t pid =
-            Spawn({"/usr/lib/wine/wine64", Program::Exe("tests/win32/quarnel-trayshots.exe"),
-                   "connected", "2"});
+            Program::Wine({Program::Exe("tests/win32/quarnel-trayshots.exe"), "connected", "2"});
         if (!WaitUntil(IconInTray, 60s)) {
             state.SkipWithError("the icon never reached the tray");
             return;
@@ -215,6 +226,167 @@ void BM_IdleProcessorTime(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_IdleProcessorTime)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+// A Windows program's exit status, run to its end; its output is not wanted.
+int RunWine(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), "/usr/lib/wine/wine64");
+    return quarnel::test::ChildProcess(argv).Wait(120s).value_or(-1);
+}
+
+// A Linux path as Windows programs under Wine name it.
+std::string WindowsPath(const std::string& path) {
+    return "Z:" + path;
+}
+
+// The native shop on loopback, the account in the prefix's registry, the
+// order page opened by a stub, and the virtual scanner's library.
+class ShopSession {
+  public:
+    ShopSession() : shop_(QUARNEL_SHOP_EXE, {"100:jan:geheim"}, dir_.File("shop.db")) {
+        std::filesystem::create_directories(dir_.File("bin"));
+        quarnel::test::WriteFileBytes(dir_.File("bin/xdg-open"), "#!/bin/sh\nexit 0\n");
+        std::filesystem::permissions(dir_.File("bin/xdg-open"), std::filesystem::perms::owner_all);
+        ::setenv("PATH", (dir_.File("bin") + ":" + Env("PATH")).c_str(), 1);
+        ::setenv("QUARNEL_WEBSHOP", ("127.0.0.1:" + std::to_string(shop_.Port())).c_str(), 1);
+        ::setenv("QUARNEL_CSP2_LIBRARY", Program::Exe("tools/vscan/csp2-virtual.dll").c_str(), 1);
+        for (const char* setting : {"Debtor=100", "User=jan", "Zq8#Lm2!=geheim",
+                                    "AutoSaveBarcodes=1", "AutoSaveOrders=1", "TraceEvents=1"})
+            Write(setting);
+        std::string list;
+        for (const std::string& barcode : quarnel::bench::Barcodes()) list += barcode + "\n";
+        quarnel::test::WriteFileBytes(dir_.File("barcodes.txt"), list);
+    }
+
+    // "Name=value" into the program's settings.
+    static bool Write(const std::string& setting) {
+        const size_t equals = setting.find('=');
+        return RunWine({"reg", "add", "HKCU\\Software\\Hollinde\\Quarnel", "/v",
+                        setting.substr(0, equals), "/t", "REG_SZ", "/d", setting.substr(equals + 1),
+                        "/f"}) == 0;
+    }
+
+    // %APPDATA%\Quarnel of the prefix, once the program has made it.
+    static std::string DataFolder() {
+        const std::filesystem::path users =
+            std::filesystem::path(Env("WINEPREFIX")) / "drive_c" / "users";
+        std::error_code error;
+        for (const auto& user : std::filesystem::directory_iterator(users, error)) {
+            const auto folder = user.path() / "AppData" / "Roaming" / "Quarnel";
+            if (std::filesystem::exists(folder / "Trace.log")) return folder;
+        }
+        return {};
+    }
+
+    quarnel::test::ShopProcess& Shop() { return shop_; }
+    const quarnel::test::TempDir& Dir() const { return dir_; }
+
+  private:
+    quarnel::test::TempDir dir_;
+    quarnel::test::ShopProcess shop_;
+};
+
+// Seconds of each part, as quarnel-floors prints them ("write 0.001" ...).
+std::map<std::string, double> Floors(const std::string& output) {
+    std::map<std::string, double> floors;
+    std::istringstream lines(output);
+    for (std::string name, value; lines >> name && std::getline(lines, value);) {
+        if (name == "reply") {
+            floors["refused"] = value.find("orderid:") == std::string::npos;
+        } else {
+            floors[name] = std::atof(value.c_str());
+        }
+    }
+    return floors;
+}
+
+// With event tracing on (every line of the order traced, each entry opening
+// and closing the trace file) and off. The floor is the same as on Linux
+// with Windows' own facilities, plus starting the scanner tool under Wine,
+// which the timed plug-in includes.
+void BM_PlugToStoredOrder(benchmark::State& state) {
+    if (!Ready(state)) return;
+    static ShopSession session;
+    ShopSession::Write(state.range(0) ? "TraceEvents=1" : "TraceEvents=0");
+    Program program;
+    std::string data;
+    if (!WaitUntil(IconInTray, 60s) ||
+        !WaitUntil([&] { return !(data = ShopSession::DataFolder()).empty(); }, 60s)) {
+        state.SkipWithError("the program did not start");
+        return;
+    }
+    const std::string floorFolder = session.Dir().File("floors");
+    std::filesystem::create_directories(floorFolder);
+    const std::string vscan = Program::Exe("tools/vscan/quarnel-vscan.exe");
+    std::map<std::string, double> sums;
+    double programSeconds = 0;
+    for (auto _ : state) {
+        std::error_code sizeError;
+        const auto traceBefore = std::filesystem::file_size(data + "/Trace.log", sizeError);
+        const auto start = Clock::now();
+        RunWine(
+            {vscan, "plug", "COM7", "--barcodes", WindowsPath(session.Dir().File("barcodes.txt"))});
+        std::string log;
+        for (int attempt = 0; attempt < 12 && log.empty(); ++attempt)
+            log = session.Shop().NextLogLine();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        programSeconds += seconds;
+        if (log.find("POST") == std::string::npos) {
+            state.SkipWithError(("no order reached the shop: " + log).c_str());
+            break;
+        }
+
+        // The floors of the same run.
+        const auto toolStart = Clock::now();
+        RunWine({vscan, "--version"});
+        sums["tool_start"] += std::chrono::duration<double>(Clock::now() - toolStart).count();
+        const std::string csv =
+            quarnel::test::ReadFileBytes(quarnel::bench::NewestFile(data + "/Orders"));
+        quarnel::test::WriteFileBytes(session.Dir().File("body.txt"),
+                                      quarnel::bench::FormBody(csv));
+        std::string lines;
+        for (const std::string& line :
+             quarnel::bench::LinesAfter(data + "/Trace.log", sizeError ? 0 : traceBefore))
+            lines += line;
+        quarnel::test::WriteFileBytes(session.Dir().File("trace.txt"), lines);
+        quarnel::test::ChildProcess probe(
+            {"/usr/lib/wine/wine64", Program::Exe("tests/win32/quarnel-floors.exe"),
+             WindowsPath(quarnel::bench::NewestFile(data + "/Barcodes")),
+             WindowsPath(quarnel::bench::NewestFile(data + "/Orders")),
+             WindowsPath(session.Dir().File("trace.txt")), WindowsPath(floorFolder), "127.0.0.1",
+             std::to_string(session.Shop().Port()), "/nl/quarnel/quarnel.aspx",
+             WindowsPath(session.Dir().File("body.txt"))});
+        const std::map<std::string, double> floors = Floors(probe.ReadAll(60s));
+        probe.Wait(60s);
+        session.Shop().NextLogLine();
+        if (floors.size() != 5 || floors.at("refused") != 0) {
+            state.SkipWithError("the floors could not be measured");
+            break;
+        }
+        for (const auto& [name, value] : floors) sums[name] += value;
+
+        RunWine({vscan, "unplug", "COM7"});
+        // The program resets its icon after the removal.
+        std::this_thread::sleep_for(1s);
+    }
+    double floor = 0;
+    for (const char* part : {"tool_start", "write", "durable", "post", "trace"}) {
+        floor += sums[part];
+        state.counters[std::string(part) + "_floor_ms"] =
+            benchmark::Counter(sums[part] * 1e3, benchmark::Counter::kAvgIterations);
+    }
+    state.counters["floor_ms"] =
+        benchmark::Counter(floor * 1e3, benchmark::Counter::kAvgIterations);
+    state.counters["x_floor"] = floor > 0 ? programSeconds / floor : 0;
+    ShopSession::Write("TraceEvents=1");
+}
+BENCHMARK(BM_PlugToStoredOrder)
+    ->ArgName("trace_events")
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
