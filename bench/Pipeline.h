@@ -4,6 +4,8 @@
 // measured. Header-only.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
@@ -57,6 +59,18 @@ inline std::string FormBody(const std::string& csv) {
         }
     }
     return body;
+}
+
+// A plug-in benchmark's runs: with event tracing on (every order line traced,
+// each entry opening and closing the trace file) and off, three times each,
+// timed by the benchmark itself.
+inline void WithTraceEventsOnAndOff(benchmark::internal::Benchmark* runs) {
+    runs->ArgName("trace_events")
+        ->Arg(1)
+        ->Arg(0)
+        ->Iterations(3)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
 }
 
 // The lines added to a file since it held `before` bytes.

@@ -397,13 +397,7 @@ void BM_PlugToStoredOrder(benchmark::State& state) {
     Stop(*program);
     WriteSetting("TraceEvents", "1");
 }
-BENCHMARK(BM_PlugToStoredOrder)
-    ->ArgName("trace_events")
-    ->Arg(1)
-    ->Arg(0)
-    ->Iterations(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlugToStoredOrder)->Apply(quarnel::bench::WithTraceEventsOnAndOff);
 
 }  // namespace
 

@@ -380,13 +380,7 @@ void BM_PlugToStoredOrder(benchmark::State& state) {
     state.counters["x_floor"] = floor > 0 ? programSeconds / floor : 0;
     ShopSession::Write("TraceEvents=1");
 }
-BENCHMARK(BM_PlugToStoredOrder)
-    ->ArgName("trace_events")
-    ->Arg(1)
-    ->Arg(0)
-    ->Iterations(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlugToStoredOrder)->Apply(quarnel::bench::WithTraceEventsOnAndOff);
 
 }  // namespace
 
