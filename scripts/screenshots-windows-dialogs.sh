@@ -14,13 +14,17 @@ program=$(realpath "$build/tests/win32/win32_dialog_screenshots.exe")
 out="$PWD/docs/screenshots/windows"
 mkdir -p "$out"
 pictures=$(mktemp -d)
-cleanup() { rm -rf "$pictures"; }
+source scripts/lib/session.sh
+cleanup() { session_cleanup; rm -rf "$pictures"; }
 if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX="$pictures/wine"
   mkdir -p "$WINEPREFIX"
-  cleanup() { wineserver -k 2>/dev/null || true; rm -rf "$pictures"; }
+  cleanup() { wineserver -k 2>/dev/null || true; session_cleanup; rm -rf "$pictures"; }
 fi
 trap cleanup EXIT
+# Wine's desktop process keeps the display its prefix's server started on:
+# without one it has none, and the dialogs close before they are drawn.
+[ -n "${DISPLAY:-}" ] || session_xvfb
 export WINEDEBUG=-all
 # The server first: started after wineboot, it would find wineboot's own
 # server still running and refuse. A prefix the caller keeps is ready.
