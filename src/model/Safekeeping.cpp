@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "base/Utf8Path.h"
 #include "model/TextFileWriter.h"
 #include "model/clsReadSession.h"
 #include "platform/Paths.h"
@@ -32,7 +33,7 @@ void AppendCounted(std::string& out, const std::string& bytes) {
 }
 
 std::string FileName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    return Utf8FromPath(PathFromUtf8(path).filename());
 }
 
 }  // namespace
@@ -43,28 +44,28 @@ std::string NewRecoveryCopyName(const std::string& folder, const DateTime& when)
                              Pad(when.hour, 2) + Pad(when.minute, 2) + Pad(when.second, 2);
     std::string name = base + std::string(kCopySuffix);
     std::error_code error;
-    for (int n = 2; std::filesystem::exists(name, error); ++n)
+    for (int n = 2; std::filesystem::exists(PathFromUtf8(name), error); ++n)
         name = base + " (" + std::to_string(n) + ")" + std::string(kCopySuffix);
     return name;
 }
 
 bool IsRecoveryCopy(const std::string& folder, const std::string& path) {
-    const std::filesystem::path file(path);
+    const std::filesystem::path file = PathFromUtf8(path);
     std::error_code error;
     const std::string name = FileName(path);
     return name.starts_with(kCopyPrefix) && name.ends_with(kCopySuffix) &&
-           std::filesystem::equivalent(file.parent_path(), folder, error);
+           std::filesystem::equivalent(file.parent_path(), PathFromUtf8(folder), error);
 }
 
 std::vector<std::string> RecoveryCopies(const std::string& folder) {
     std::vector<std::string> copies;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
+    for (std::filesystem::directory_iterator it(PathFromUtf8(folder), error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = Utf8FromPath(it->path().filename());
         if (name.starts_with(kCopyPrefix) && name.ends_with(kCopySuffix) &&
             it->is_regular_file(error)) {
-            copies.push_back(it->path().string());
+            copies.push_back(Utf8FromPath(it->path()));
         }
     }
     std::ranges::sort(copies);
@@ -74,9 +75,9 @@ std::vector<std::string> RecoveryCopies(const std::string& folder) {
 std::optional<std::string> SentAs(const std::string& folder, const std::string& key) {
     const std::string path = folder + platform::PathSeparator() + kSentFile;
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(path), error);
     if (error || size > kMaxSentFileSize) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromUtf8(path), std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     // "order <length>:<number>\n<key>"
     if (!text.starts_with(kSentMarker)) return std::nullopt;

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "base/ErrorInfo.h"
+#include "base/Utf8Path.h"
 #include "platform/FileSystem.h"
 
 namespace quarnel {
@@ -43,13 +44,13 @@ TextLineReader::TextLineReader(const std::string& path, size_t maxLineLength)
     : maxLineLength_(maxLineLength), chunk_(kChunkSize) {
     // Some systems open a folder and fail at the read, others fail at once.
     if (platform::KindOfPath(path) == platform::FileKind::Folder) throw ErrorFromErrno(EISDIR);
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = platform::OpenForReading(path);
     if (file_ == nullptr) {
         if (errno == ENOENT) RaiseError(ErrNo::FileNotFound);
         throw ErrorFromErrno(errno);
     }
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(path), error);
     if (!error && size > 0) fileSize_ = static_cast<size_t>(size);
 }
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The file operations the program needs beyond the standard library: looking
-// at a path, private folders, new files written in binary, replacing a file
-// by rename, appending to the trace, and local time. Paths are in the
-// system's code page. Failures are <cerrno> values; a backend whose system
-// has codes of its own translates them, so that the program maps one set.
+// at a path, files opened for reading, private folders, new files written in
+// binary, replacing a file by rename, appending to the trace, and local time.
+// Paths are UTF-8 (on Windows turned into the system's wide names). Failures
+// are <cerrno> values; a backend whose system has codes of its own
+// translates them, so that the program maps one set.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -15,6 +17,10 @@
 namespace quarnel::platform {
 
 enum class FileKind { Missing, File, Folder };
+
+// Opens path for reading bytes; null with errno set (ENOENT when nothing is
+// there) on failure.
+std::FILE* OpenForReading(const std::string& path);
 
 // What is at path, links followed; Missing also when it cannot be looked at.
 FileKind KindOfPath(const std::string& path);

@@ -6,8 +6,10 @@
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "base/Utf8Path.h"
 #include "model/Safekeeping.h"
 #include "model/clsReadSession.h"
+#include "platform/Paths.h"
 
 namespace quarnel {
 namespace {
@@ -27,8 +29,22 @@ std::string Key(const std::string& device, const std::vector<std::string>& barco
     return session.ContentKey();
 }
 
+// A data folder whose name no single code page holds ("Zoë Łukasz"), as
+// the program keeps it: in UTF-8.
+class InAFolder {
+  public:
+    InAFolder() { std::filesystem::create_directory(PathFromUtf8(Path())); }
+    std::string Path() const { return dir_.File("Zo\xC3\xAB \xC5\x81ukasz"); }
+    std::string File(const std::string& name) const {
+        return Path() + platform::PathSeparator() + name;
+    }
+
+  private:
+    test::TempDir dir_;
+};
+
 TEST(Safekeeping, AReadOutIsKnownAgainOnlyWhenScannerBarcodesAndTimesAreTheSame) {
-    const test::TempDir dir;
+    const InAFolder dir;
     const std::string key = Key("00A1", {"8712345678906", "Q0002"});
     EXPECT_EQ(Key("00A1", {"8712345678906", "Q0002"}), key);
     for (const std::string& other :
@@ -52,7 +68,7 @@ TEST(Safekeeping, AReadOutIsKnownAgainOnlyWhenScannerBarcodesAndTimesAreTheSame)
 }
 
 TEST(Safekeeping, RecoveryCopiesGetFreeNamesAndAreFoundAgain) {
-    const test::TempDir dir, elsewhere;
+    const InAFolder dir, elsewhere;
     const DateTime when{2026, 12, 7, 9, 5, 3};
     const std::string first = safekeeping::NewRecoveryCopyName(dir.Path(), when);
     EXPECT_EQ(first, dir.File("Unsent order 20261207 090503.csv"));
@@ -61,7 +77,7 @@ TEST(Safekeeping, RecoveryCopiesGetFreeNamesAndAreFoundAgain) {
     EXPECT_EQ(second, dir.File("Unsent order 20261207 090503 (2).csv"));
     test::WriteFileBytes(second, "");
     test::WriteFileBytes(dir.File("Unsent order notes.txt"), "");
-    std::filesystem::create_directory(dir.File("Unsent order folder.csv"));
+    std::filesystem::create_directory(PathFromUtf8(dir.File("Unsent order folder.csv")));
 
     EXPECT_THAT(safekeeping::RecoveryCopies(dir.Path()), UnorderedElementsAre(first, second));
     EXPECT_TRUE(safekeeping::RecoveryCopies(dir.File("missing")).empty());

@@ -75,7 +75,7 @@ TEST(OrderTest, SavesTheCsvFileByteForByte) {
          "sid:\x80\r\nProductID;Quantity\r\ncaf\xE9;-12\r\na;b;2147483647\r\n"},
     };
     for (const Case& c : cases) {
-        const std::string path = dir.File("order.csv");
+        const std::string path = dir.File("bestelling \xC5\x81.csv");
         WriteFileBytes(path, std::string(1000, 'x'));
         ASSERT_TRUE(MakeOrder(c.lines, c.scannerID)->SaveAsCSV(path));
         EXPECT_EQ(ReadFileBytes(path), c.bytes);
@@ -88,11 +88,13 @@ struct Loaded {
     Lines lines;
 };
 
+// Named as no single code page can: the program's paths are UTF-8.
 Loaded Load(const std::string& bytes) {
     TempDir dir;
-    WriteFileBytes(dir.File("o.csv"), bytes);
+    const std::string path = dir.File("Zo\xC3\xAB \xC5\x81ukasz.csv");
+    WriteFileBytes(path, bytes);
     auto order = MakeOrder({{"old", 1}}, "old");
-    bool result = order->LoadFromCSV(dir.File("o.csv"));
+    bool result = order->LoadFromCSV(path);
     return {result, order->ScannerID(), LinesOf(*order)};
 }
 

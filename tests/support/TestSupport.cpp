@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "base/Utf8Path.h"
 #include "platform/Paths.h"
 
 namespace quarnel::test {
@@ -20,7 +21,7 @@ TempDir::TempDir() {
         std::error_code error;
         if (std::filesystem::create_directory(folder, error)) {
             std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
-            path_ = folder.string();
+            path_ = Utf8FromPath(folder);
             return;
         }
     }
@@ -29,7 +30,7 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::remove_all(PathFromUtf8(path_), ec);
 }
 
 std::string TempDir::File(const std::string& name) const {
@@ -119,12 +120,12 @@ void TraceCapture::Clear() {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 }  // namespace quarnel::test

@@ -98,6 +98,10 @@ int SyncFolder(const std::string& folder) {
     return error;
 }
 
+std::FILE* OpenForReading(const std::string& path) {
+    return std::fopen(path.c_str(), "rbe");
+}
+
 int RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }

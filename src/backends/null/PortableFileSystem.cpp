@@ -115,6 +115,10 @@ int SyncFolder(const std::string&) {
     return 0;
 }
 
+std::FILE* OpenForReading(const std::string& path) {
+    return std::fopen(path.c_str(), "rb");
+}
+
 int RemoveFile(const std::string& path) {
     std::error_code error;
     if (!fs::remove(path, error)) return error ? ErrnoOf(error) : ENOENT;

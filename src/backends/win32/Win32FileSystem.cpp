@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "backends/win32/Win32Text.h"
 #include "platform/Windows.h"
@@ -208,6 +209,10 @@ int ReplaceByRename(const std::string& from, const std::string& to) {
 // Windows has no folder sync: the rename above is already written through.
 int SyncFolder(const std::string&) {
     return 0;
+}
+
+std::FILE* OpenForReading(const std::string& path) {
+    return _wfopen(WideFromUtf8(path).c_str(), L"rb");
 }
 
 int RemoveFile(const std::string& path) {
