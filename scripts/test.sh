@@ -35,6 +35,11 @@ trap 'wineserver -k 2>/dev/null || true; session_cleanup; rm -rf "$(dirname "$WI
 mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot -i >/dev/null 2>&1
+# The server keeps the new registry in memory and writes it out half a
+# minute later, or when it ends. The tests beside a tray host copy the
+# prefix's files: it ends here, so that they copy a whole registry.
+wineserver -k
+wineserver -p
 ctest --test-dir "$win_build" --output-on-failure -j"$(nproc)" --timeout 300
 wineserver -k
 

@@ -10,6 +10,12 @@
 set -euo pipefail
 
 base=${WINEPREFIX:-$HOME/.wine}
+# A prefix whose server has not yet written its registry would be copied
+# without one: no file associations, no settings.
+[ -f "$base/system.reg" ] || {
+  echo "with-tray: $base has no registry on disk yet (end its server: wineserver -k)" >&2
+  exit 1
+}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quarnel-tray.XXXXXX")
 xvfb=
 tray=
