@@ -36,10 +36,9 @@ mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot -i >/dev/null 2>&1
 # The server keeps the new registry in memory and writes it out half a
-# minute later, or when it ends. The tests beside a tray host copy the
-# prefix's files: it ends here, so that they copy a whole registry.
-wineserver -k
-wineserver -p
+# minute later. The tests beside a tray host copy the prefix's files: they
+# start once it is on disk, so that they copy a whole registry.
+wait_for 120 "the new prefix's registry on disk" test -f "$WINEPREFIX/user.reg" -a -f "$WINEPREFIX/system.reg"
 ctest --test-dir "$win_build" --output-on-failure -j"$(nproc)" --timeout 300
 wineserver -k
 
