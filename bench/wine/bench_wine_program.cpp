@@ -127,6 +127,12 @@ pid_t WineServer() {
     return -1;
 }
 
+// argv run by Wine's loader.
+std::vector<std::string> WineCommand(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), "/usr/lib/wine/wine64");
+    return argv;
+}
+
 class Program {
   public:
     Program() : pid_(Wine({Exe("src/quarnel.exe")})) {}
@@ -145,10 +151,7 @@ class Program {
     static std::string Exe(const std::string& path) {
         return Env("QUARNEL_WIN_BUILD") + "/" + path;
     }
-    static pid_t Wine(std::vector<std::string> argv) {
-        argv.insert(argv.begin(), "/usr/lib/wine/wine64");
-        return Spawn(argv);
-    }
+    static pid_t Wine(const std::vector<std::string>& argv) { return Spawn(WineCommand(argv)); }
 
   private:
     pid_t pid_;
@@ -228,9 +231,8 @@ void BM_IdleProcessorTime(benchmark::State& state) {
 BENCHMARK(BM_IdleProcessorTime)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 // A Windows program's exit status, run to its end; its output is not wanted.
-int RunWine(std::vector<std::string> argv) {
-    argv.insert(argv.begin(), "/usr/lib/wine/wine64");
-    return quarnel::test::ChildProcess(argv).Wait(120s).value_or(-1);
+int RunWine(const std::vector<std::string>& argv) {
+    return quarnel::test::ChildProcess(WineCommand(argv)).Wait(120s).value_or(-1);
 }
 
 // A Linux path as Windows programs under Wine name it.
@@ -340,8 +342,8 @@ void BM_PlugToStoredOrder(benchmark::State& state) {
         const auto toolStart = Clock::now();
         RunWine({vscan, "--version"});
         sums["tool_start"] += std::chrono::duration<double>(Clock::now() - toolStart).count();
-        const std::string csv =
-            quarnel::test::ReadFileBytes(quarnel::bench::NewestFile(data + "/Orders"));
+        const std::string order = quarnel::bench::NewestFile(data + "/Orders");
+        const std::string csv = quarnel::test::ReadFileBytes(order);
         quarnel::test::WriteFileBytes(session.Dir().File("body.txt"),
                                       quarnel::bench::FormBody(csv));
         std::string lines;
@@ -349,13 +351,12 @@ void BM_PlugToStoredOrder(benchmark::State& state) {
              quarnel::bench::LinesAfter(data + "/Trace.log", sizeError ? 0 : traceBefore))
             lines += line;
         quarnel::test::WriteFileBytes(session.Dir().File("trace.txt"), lines);
-        quarnel::test::ChildProcess probe(
-            {"/usr/lib/wine/wine64", Program::Exe("tests/win32/quarnel-floors.exe"),
-             WindowsPath(quarnel::bench::NewestFile(data + "/Barcodes")),
-             WindowsPath(quarnel::bench::NewestFile(data + "/Orders")),
+        quarnel::test::ChildProcess probe(WineCommand(
+            {Program::Exe("tests/win32/quarnel-floors.exe"),
+             WindowsPath(quarnel::bench::NewestFile(data + "/Barcodes")), WindowsPath(order),
              WindowsPath(session.Dir().File("trace.txt")), WindowsPath(floorFolder), "127.0.0.1",
              std::to_string(session.Shop().Port()), "/nl/quarnel/quarnel.aspx",
-             WindowsPath(session.Dir().File("body.txt"))});
+             WindowsPath(session.Dir().File("body.txt"))}));
         const std::map<std::string, double> floors = Floors(probe.ReadAll(60s));
         probe.Wait(60s);
         session.Shop().NextLogLine();
