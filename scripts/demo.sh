@@ -55,7 +55,7 @@ echo "== Starting quarnel"
 "$(bin src/quarnel)" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
 SESSION_PIDS+=("$quarnel_pid")
-wait_for 30 "quarnel to start" trace_has "  Exiting frmMain.Form_Load" ||
+wait_for "$SESSION_DEADLINE" "quarnel to start" trace_has "  Exiting frmMain.Form_Load" ||
   fail "quarnel did not start: $(cat "$work/quarnel.log")"
 
 echo "== Plugging in a virtual scanner with three products"
@@ -99,16 +99,16 @@ done
 echo
 echo "== Unplugging and ending quarnel"
 "$(bin tools/vscan/quarnel-vscan)" unplug COM7 >/dev/null
-wait_for 10 "the scanner to be released" trace_has "Device OPN-2001 disconnected." || true
+wait_for "$SESSION_DEADLINE" "the scanner to be released" trace_has "Device OPN-2001 disconnected." || true
 kill -TERM $quarnel_pid
-wait_for 15 "quarnel to end" process_gone $quarnel_pid || fail "quarnel did not end"
+wait_for "$SESSION_DEADLINE" "quarnel to end" process_gone $quarnel_pid || fail "quarnel did not end"
 quarnel_pid=
 
 echo
 echo "== The trace of the run (event entries)"
 trace_text | grep -v $'\t  ' | cut -f2- | sed '/^$/d'
 
-wait_for 60 "the order page screenshot" test -s "$shots/order-page.png" || true
+wait_for "$SESSION_DEADLINE" "the order page screenshot" test -s "$shots/order-page.png" || true
 echo
 echo "== Screenshots"
 ls -1 "$shots"/*.png 2>/dev/null || echo "   none (chromium missing?)"

@@ -12,6 +12,11 @@ fail() {
   exit 1
 }
 
+# How long a test waits for a condition before it gives up: generous, since
+# a busy shared machine may take many times longer than a quiet one. Only a
+# failing test ever waits this long.
+SESSION_DEADLINE=${SESSION_DEADLINE:-90}
+
 # wait_for SECONDS WHAT COMMAND...: runs COMMAND every 0.1 s until it
 # succeeds; fails with WHAT after SECONDS.
 wait_for() {
@@ -32,7 +37,7 @@ session_cleanup() {
   for ((i = ${#SESSION_PIDS[@]} - 1; i >= 0; i--)); do
     pid=${SESSION_PIDS[i]}
     kill "$pid" 2>/dev/null || continue
-    wait_for 5 "process $pid to end" process_gone "$pid" || kill -9 "$pid" 2>/dev/null || true
+    wait_for 30 "process $pid to end" process_gone "$pid" || kill -9 "$pid" 2>/dev/null || true
   done
   SESSION_PIDS=()
 }
@@ -89,7 +94,7 @@ session_shop() {
   local exe=$1 db=$2 account=$3 log=$2.log
   "$exe" --listen 127.0.0.1:0 --db "$db" --account "$account" >"$log" 2>&1 &
   SESSION_PIDS+=("$!")
-  wait_for 10 "the shop to listen" grep -q "listening on" "$log" || return 1
+  wait_for "$SESSION_DEADLINE" "the shop to listen" grep -q "listening on" "$log" || return 1
   SHOP_PORT=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log" | head -1)
   export QUARNEL_WEBSHOP=127.0.0.1:$SHOP_PORT
 }
@@ -100,7 +105,7 @@ session_xvfb() {
   fdfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
   SESSION_PIDS+=("$!")
-  wait_for 10 "Xvfb to start" test -s "$fdfile" || return 1
+  wait_for "$SESSION_DEADLINE" "Xvfb to start" test -s "$fdfile" || return 1
   DISPLAY=:$(head -1 "$fdfile")
   export DISPLAY
   rm -f "$fdfile"
@@ -123,14 +128,28 @@ session_dbus() {
 tray_panel() { xwininfo -root -tree 2>/dev/null | awk '/\("panel" "trayer"\)/ {print $1; exit}'; }
 
 # session_tray: a tray host (trayer) at the bottom right of the display;
-# its process is TRAYER_PID.
+# its process is TRAYER_PID. A trayer that ended before its panel showed is
+# started again; its output is shown when it never comes up.
 session_tray() {
-  trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
-    --transparent false --tint 0x404040 >/dev/null 2>&1 &
-  TRAYER_PID=$!
+  local log deadline=$((SECONDS + SESSION_DEADLINE))
+  log=$(mktemp)
+  until tray_running; do
+    if [ -z "${TRAYER_PID:-}" ] || process_gone "$TRAYER_PID"; then
+      trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
+        --transparent false --tint 0x404040 >>"$log" 2>&1 &
+      TRAYER_PID=$!
+      SESSION_PIDS+=("$TRAYER_PID")
+    fi
+    if ((SECONDS >= deadline)); then
+      echo "error: timed out after ${SESSION_DEADLINE}s waiting for the tray host" >&2
+      sed 's/^/trayer: /' "$log" >&2
+      rm -f "$log"
+      return 1
+    fi
+    sleep 0.1
+  done
+  rm -f "$log"
   export TRAYER_PID
-  SESSION_PIDS+=("$TRAYER_PID")
-  wait_for 10 "the tray host" tray_running
 }
 tray_running() { test -n "$(tray_panel)"; }
 

@@ -25,7 +25,7 @@ struct ImplementationName {
 // Calls step (which may do a piece of work) until done() holds or a generous
 // deadline passes; done()'s last answer.
 inline bool WaitFor(const std::function<bool()>& done, const std::function<void()>& step = {},
-                    std::chrono::milliseconds deadline = std::chrono::seconds(10)) {
+                    std::chrono::milliseconds deadline = std::chrono::seconds(60)) {
     const auto end = std::chrono::steady_clock::now() + deadline;
     while (!done() && std::chrono::steady_clock::now() < end) {
         if (step) step();

@@ -127,7 +127,7 @@ class DesktopNotificationsTest : public ::testing::Test {
         test::StandInBus().send(signal);
     }
     bool Received(size_t count) {
-        return test::RunEventsUntil([&] { return receiver_.numbers.size() >= count; }, 10s);
+        return test::RunEventsUntil([&] { return receiver_.numbers.size() >= count; }, 60s);
     }
 
     test::Receiver receiver_;

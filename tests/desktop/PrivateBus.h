@@ -45,7 +45,7 @@ inline QDBusConnection StandInBus() {
 
 // Waits for a call's answer while the event loop runs.
 inline bool Answered(const QDBusPendingCall& call) {
-    return RunEventsUntil([&] { return call.isFinished(); }, std::chrono::seconds(10));
+    return RunEventsUntil([&] { return call.isFinished(); }, std::chrono::seconds(60));
 }
 
 }  // namespace quarnel::test

@@ -21,7 +21,7 @@ inline QApplication& QtTestApp() {
 
 // Runs the event loop until done() or the timeout; done()'s last answer.
 inline bool RunEventsUntil(const std::function<bool()>& done,
-                           std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+                           std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
     QtTestApp();
     QElapsedTimer clock;
     clock.start();

@@ -29,20 +29,20 @@ unset QUARNEL_VIRTUAL_PORTS
 export QUARNEL_CSP2_LIBRARY=$library QUARNEL_COM_DEVICES=$com
 
 step() { echo "--- $*"; }
-expect_trace() { wait_for "${2:-10}" "the trace entry '$1'" trace_has "$1"; }
+expect_trace() { wait_for "${2:-$SESSION_DEADLINE}" "the trace entry '$1'" trace_has "$1"; }
 
 step "start with no scanner"
 "$quarnel" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
 SESSION_PIDS+=("$quarnel_pid")
-expect_trace "No supported device detected" 30
+expect_trace "No supported device detected"
 
 step "plug an emulated scanner holding two products"
 "$vscan" --dir "$scanners" plug COM7 8712345678906 Q0002 4006381333931 Q0012 >/dev/null
 "$vscan" --dir "$scanners" serve COM7 >"$work/serve.log" 2>&1 &
 serve_pid=$!
 SESSION_PIDS+=("$serve_pid")
-wait_for 30 "the order page to be opened" test -s "$XDG_OPEN_LOG"
+wait_for "$SESSION_DEADLINE" "the order page to be opened" test -s "$XDG_OPEN_LOG"
 lines=$(sqlite3 "$work/shop.db" \
   "SELECT product || '=' || quantity FROM order_lines WHERE order_number = 1 ORDER BY position")
 [ "$lines" = $'8712345678906=2\n4006381333931=12' ] || fail "the shop stored: $lines"
@@ -64,12 +64,12 @@ connected_before=$(connects)
 "$vscan" --dir "$scanners" serve COM7 --drip 9 >"$work/drip.log" 2>&1 &
 SESSION_PIDS+=("$!")
 more_connects() { [ "$(connects)" -gt "$connected_before" ]; }
-wait_for 30 "a connection attempt to the dripping scanner" more_connects
+wait_for "$SESSION_DEADLINE" "a connection attempt to the dripping scanner" more_connects
 
 step "SIGTERM ends the program within 5 s, during that attempt"
 started=$(date +%s%N)
 kill -TERM "$quarnel_pid"
-wait_for 30 "quarnel to end" process_gone "$quarnel_pid"
+wait_for "$SESSION_DEADLINE" "quarnel to end" process_gone "$quarnel_pid"
 elapsed_ms=$((($(date +%s%N) - started) / 1000000))
 echo "quarnel ended $elapsed_ms ms after SIGTERM"
 [ "$elapsed_ms" -lt 5000 ] || fail "quarnel took $elapsed_ms ms to end"

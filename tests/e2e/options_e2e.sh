@@ -24,8 +24,7 @@ session_profile "$work" "$reg" 100 jan secret
 export QUARNEL_CSP2_LIBRARY=$library
 session_xvfb
 session_dbus
-# A busy machine may be slow to bring the tray host up; one more try.
-session_tray || session_tray
+session_tray
 
 step() { echo "--- $*"; }
 key='HKCU\Software\Hollinde\Quarnel'
@@ -48,8 +47,8 @@ open_menu() {
   before=$(run_count "  Opening context menu...")
   click_tray_icon 3
   menu_opened() { [ "$(run_count "  Opening context menu...")" -gt "$before" ]; }
-  wait_for 20 "the tray menu" menu_opened
-  wait_for 20 "the menu window" menu_shown
+  wait_for "$SESSION_DEADLINE" "the tray menu" menu_opened
+  wait_for "$SESSION_DEADLINE" "the menu window" menu_shown
 }
 # With extended logging the menu ends with: Settings, Info, Exit, Extended logging.
 choose_settings() {
@@ -61,7 +60,7 @@ start_quarnel() {
   "$quarnel" extended >"$work/quarnel.log" 2>&1 &
   quarnel_pid=$!
   SESSION_PIDS+=($quarnel_pid)
-  wait_for 30 "the icon in the tray" tray_icon_shown
+  wait_for "$SESSION_DEADLINE" "the icon in the tray" tray_icon_shown
 }
 
 "$reg" add "$key" /v QuantityPositioning /t REG_SZ /d 1 /f >/dev/null
@@ -69,55 +68,55 @@ start_quarnel
 
 step "Settings opens the options dialog, and only once"
 choose_settings
-wait_for 10 "the options dialog" dialog_open
+wait_for "$SESSION_DEADLINE" "the options dialog" dialog_open
 choose_settings
 handled_twice() { [ "$(run_count "  Handling frmMain.mnuOptions_Click")" -eq 2 ]; }
-wait_for 20 "the second choice of Settings" handled_twice
+wait_for "$SESSION_DEADLINE" "the second choice of Settings" handled_twice
 menu_returned() { [ "$(run_count "  Exiting frmMain.m_objTray_OnTrayEvent")" -ge 2 ]; }
-wait_for 20 "the menu's handler to return" menu_returned
+wait_for "$SESSION_DEADLINE" "the menu's handler to return" menu_returned
 [ "$(run_count "  Entering frmOptions.Form_Load")" -eq 1 ] || fail "the options dialog was loaded twice"
 [ "$(dialog_count)" -eq 1 ] || fail "$(dialog_count) options dialogs are open"
 
 step "Escape closes it and stores nothing"
 xdotool windowfocus --sync "$(dialogs | head -1)"
 xdotool key Down Escape
-wait_for 10 "the dialog to close" dialog_closed
+wait_for "$SESSION_DEADLINE" "the dialog to close" dialog_closed
 [ "$(stored)" = 1 ] || fail "Escape stored QuantityPositioning $(stored)"
 
 step "the other quantity placing, confirmed with Enter, is stored"
 choose_settings
-wait_for 10 "the options dialog" dialog_open
+wait_for "$SESSION_DEADLINE" "the options dialog" dialog_open
 xdotool windowfocus --sync "$(dialogs | head -1)"
 # The first control, the quantity placing list, has the focus.
 xdotool key Down Return
-wait_for 10 "the dialog to close" dialog_closed
+wait_for "$SESSION_DEADLINE" "the dialog to close" dialog_closed
 stored_zero() { [ "$(stored)" = 0 ]; }
-wait_for 20 "QuantityPositioning 0 in the store" stored_zero
+wait_for "$SESSION_DEADLINE" "QuantityPositioning 0 in the store" stored_zero
 
 step "Scanner settings switches the plugged-in scanner's beeper off"
 "$vscan" plug COM7 >/dev/null
-wait_for 20 "the scanner to be read" trace_has "The scanner contains no scanned data"
+wait_for "$SESSION_DEADLINE" "the scanner to be read" trace_has "The scanner contains no scanned data"
 open_menu
 # The scanner items open the menu: read-out, information, settings.
 xdotool key Down Down Down Return
 scanner_dialog_open() { [ -n "$(dialogs 'OPN-2001 Settings')" ]; }
-wait_for 10 "the scanner settings dialog" scanner_dialog_open
+wait_for "$SESSION_DEADLINE" "the scanner settings dialog" scanner_dialog_open
 xdotool windowfocus --sync "$(dialogs 'OPN-2001 Settings' | head -1)"
 # The beeper box is the first control and has the focus.
 xdotool key space Return
 beeper_off() { "$vscan" show COM7 | grep -q '^Beeper: *off$'; }
-wait_for 10 "the beeper to be switched off" beeper_off
+wait_for "$SESSION_DEADLINE" "the beeper to be switched off" beeper_off
 
 # Opens the options dialog and clears "Automatically save read barcodes in:"
 # without confirming it.
 edit_settings() {
   choose_settings
-  wait_for 10 "the options dialog" dialog_open
+  wait_for "$SESSION_DEADLINE" "the options dialog" dialog_open
   xdotool windowfocus --sync "$(dialogs | head -1)"
   # From the quantity placing list past "Automatically start Quarnel".
   xdotool key Tab Tab space
   edited() { run_trace | grep -qxF "  Handling frmOptions.chkSaveBarcodes_Click"; }
-  wait_for 20 "the cleared check box" edited
+  wait_for "$SESSION_DEADLINE" "the cleared check box" edited
 }
 saving_barcodes() { "$reg" query "$key" /v AutoSaveBarcodes | awk '/AutoSaveBarcodes/ {print $NF}'; }
 # The run ended with status 0; the change was reported, the dialog closed as
@@ -140,7 +139,7 @@ step "Exit with the options dialog open closes it as Cancel and ends the program
 edit_settings
 open_menu
 xdotool key Up Up Return
-wait_for 15 "quarnel to end" process_gone $quarnel_pid
+wait_for "$SESSION_DEADLINE" "quarnel to end" process_gone $quarnel_pid
 ended_as_cancel
 
 for signal in TERM HUP; do
@@ -149,7 +148,7 @@ for signal in TERM HUP; do
   edit_settings
   started=$(date +%s%N)
   kill -$signal $quarnel_pid
-  wait_for 15 "quarnel to end" process_gone $quarnel_pid
+  wait_for "$SESSION_DEADLINE" "quarnel to end" process_gone $quarnel_pid
   took=$((($(date +%s%N) - started) / 1000000))
   echo "ended $took ms after SIG$signal"
   # Well under a second when idle; the limit leaves room for a busy machine.

@@ -27,7 +27,7 @@ done
 data=$XDG_DATA_HOME/Quarnel
 
 step() { echo "--- $*"; }
-expect_trace() { wait_for "${2:-10}" "the trace entry '$1'" trace_has "$1"; }
+expect_trace() { wait_for "${2:-$SESSION_DEADLINE}" "the trace entry '$1'" trace_has "$1"; }
 trace_starts() { trace_text | cut -f2- | grep -qF -- "$1"; }
 copies() { find "$data" -maxdepth 1 -name 'Unsent order *.csv' 2>/dev/null; }
 # The question's box: a visible window with the program's title that is
@@ -46,11 +46,11 @@ step "the shop is down; plug a scanner holding one product"
 QUARNEL_WEBSHOP=127.0.0.1:1 "$quarnel" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
 SESSION_PIDS+=("$quarnel_pid")
-expect_trace "  Exiting frmMain.Form_Load" 30
+expect_trace "  Exiting frmMain.Form_Load"
 "$vscan" plug COM7 8712345678906 Q0002 >/dev/null
-wait_for 30 "the question whether to save the order" \
+wait_for "$SESSION_DEADLINE" "the question whether to save the order" \
   trace_starts "  Entering frmMain.ShowErrorWithoutOrder (Message = The order could not be sent!"
-wait_for 10 "the question's box" question_shown
+wait_for "$SESSION_DEADLINE" "the question's box" question_shown
 
 copy=$(copies)
 [ "$(wc -l <<<"$copy")" = 1 ] && [ -n "$copy" ] || fail "no single recovery copy: '$copy'"
@@ -62,7 +62,7 @@ kill -TERM "$quarnel_pid"
 # However the box is closed, the program ends and the copy stays.
 if ! wait_for 15 "quarnel to end" process_gone "$quarnel_pid"; then
   xdotool search --onlyvisible --name '^Quarnel$' key Escape 2>/dev/null || true
-  wait_for 15 "quarnel to end after the box" process_gone "$quarnel_pid"
+  wait_for "$SESSION_DEADLINE" "quarnel to end after the box" process_gone "$quarnel_pid"
 fi
 status=0
 wait "$quarnel_pid" || status=$?
@@ -75,10 +75,10 @@ step "the next start says that an unsent order is waiting"
 "$quarnel" extended >"$work/quarnel2.log" 2>&1 &
 quarnel_pid=$!
 SESSION_PIDS+=("$quarnel_pid")
-expect_trace "Unsent order waiting in '$copy'" 30
+expect_trace "Unsent order waiting in '$copy'"
 trace_starts "  Entering clsSysTray.ShowBalloon (Title = Unsent order waiting, Info = 1 unsent order(s) waiting in '$data'. Choose 'Resend saved order' to send them., Icon = 2, PlaySound = True)" ||
   fail "no balloon about the waiting order"
 kill -TERM "$quarnel_pid"
-wait_for 15 "quarnel to end" process_gone "$quarnel_pid"
+wait_for "$SESSION_DEADLINE" "quarnel to end" process_gone "$quarnel_pid"
 [ -f "$copy" ] || fail "the recovery copy went at start"
 echo "PASSED"

@@ -33,7 +33,7 @@ session_xdg_open "$work"
 export QUARNEL_CSP2_LIBRARY=$library
 
 step() { echo "--- $*"; }
-expect_trace() { wait_for "${2:-10}" "the trace entry '$1'" trace_has "$1"; }
+expect_trace() { wait_for "${2:-$SESSION_DEADLINE}" "the trace entry '$1'" trace_has "$1"; }
 photograph() { [ -z "${SCREENSHOT_DIR:-}" ] || import -window root "$SCREENSHOT_DIR/$1"; }
 
 step "a stand-in shop: the first order is accepted, later ones get a reply with markup"
@@ -58,7 +58,7 @@ server.serve_forever()
 PY
 python3 "$work/shop.py" >"$work/shop.port" &
 SESSION_PIDS+=("$!")
-wait_for 10 "the stand-in shop" test -s "$work/shop.port"
+wait_for "$SESSION_DEADLINE" "the stand-in shop" test -s "$work/shop.port"
 export QUARNEL_WEBSHOP=127.0.0.1:$(head -1 "$work/shop.port")
 
 step "the desktop: display, bus, dunst, lxqt-panel with its status notifier"
@@ -107,21 +107,21 @@ lxqt-panel >"$work/panel.log" 2>&1 &
 SESSION_PIDS+=("$!")
 bus_has() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
   org.freedesktop.DBus.ListNames 2>/dev/null | grep -q "\"$1\""; }
-wait_for 20 "dunst" bus_has org.freedesktop.Notifications
-wait_for 20 "the status notifier watcher" bus_has org.kde.StatusNotifierWatcher
+wait_for "$SESSION_DEADLINE" "dunst" bus_has org.freedesktop.Notifications
+wait_for "$SESSION_DEADLINE" "the status notifier watcher" bus_has org.kde.StatusNotifierWatcher
 
 step "start the program: its item is registered with the watcher"
 "$quarnel" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
 SESSION_PIDS+=("$quarnel_pid")
-expect_trace "  Exiting frmMain.Form_Load" 30
+expect_trace "  Exiting frmMain.Form_Load"
 item="org.kde.StatusNotifierItem-$quarnel_pid-1"
 registered() {
   dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
     org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
     string:RegisteredStatusNotifierItems 2>/dev/null | grep -q "$item"
 }
-wait_for 20 "the item to be registered" registered
+wait_for "$SESSION_DEADLINE" "the item to be registered" registered
 menu() { dbus-send --session --print-reply --dest="$item" /MenuBar "com.canonical.dbusmenu.$@"; }
 
 # What the service received, one line per message: "notify REPLACES|SUMMARY|BODY",
@@ -147,7 +147,7 @@ PY
 
 step "plug a scanner: one notification, updated at each step"
 "$vscan" plug COM7 8712345678906 Q0002 4006381333931 Q0012 >/dev/null
-expect_trace "Order 1 sent succesfully" 30
+expect_trace "Order 1 sent succesfully"
 sleep 0.5
 photograph sni-notification-sent.png
 received >"$work/readout.txt"
@@ -169,10 +169,10 @@ step "unplug: the notification is closed"
 "$vscan" unplug COM7 >/dev/null
 expect_trace "Device OPN-2001 disconnected."
 closed() { received | grep -x "close $id" >/dev/null; }
-wait_for 10 "notification $id to be closed" closed
+wait_for "$SESSION_DEADLINE" "notification $id to be closed" closed
 
 step "the menu as the panel reads it"
-wait_for 10 "the menu to be refreshed" menu AboutToShow int32:0 >/dev/null
+wait_for "$SESSION_DEADLINE" "the menu to be refreshed" menu AboutToShow int32:0 >/dev/null
 layout=$(menu GetLayout int32:0 int32:-1 array:string:)
 for label in "Read scanner data now" "Scanner information" "Scanner settings" \
   "Resend saved order" "Settings" "Info" "Exit" "Exteded logging"; do
@@ -188,13 +188,13 @@ fi
 
 step "a shop reply with markup is shown literally"
 "$vscan" plug COM7 8712345678906 Q0001 >/dev/null
-expect_trace "Device OPN-2001 detected on COM port 7" 20
+expect_trace "Device OPN-2001 detected on COM port 7"
 # The service reads markup: the reply arrives escaped, to be shown as written.
 reply_shown() {
   received | grep -F '&lt;b&gt;Gesloten&lt;/b&gt; &amp; &lt;a href="file:///etc/passwd"&gt;Klik hier&lt;/a&gt;' \
     >/dev/null
 }
-wait_for 30 "the reply in a notification" reply_shown
+wait_for "$SESSION_DEADLINE" "the reply in a notification" reply_shown
 sleep 0.5
 photograph sni-notification-markup.png
 
@@ -210,17 +210,17 @@ no_window() { test -z "$(windows)"; }
 choose() {
   menu AboutToShow int32:0 >/dev/null
   menu Event int32:"$1" string:clicked variant:int32:0 uint32:0 >/dev/null
-  expect_trace "  Handling frmMain.$2" 20
+  expect_trace "  Handling frmMain.$2"
 }
 # A dialog the item opens shows up and closes with Escape.
 choose_dialog() {
   choose "$1" "$2"
-  wait_for 60 "the window of $2" window_shown
+  wait_for "$SESSION_DEADLINE" "the window of $2" window_shown
   xdotool windowfocus --sync "$(windows | tail -1)" key Escape
-  wait_for 30 "the window of $2 to close" no_window
+  wait_for "$SESSION_DEADLINE" "the window of $2 to close" no_window
 }
 choose 1 mnuReadData_Click
-expect_trace "The scanner contains no scanned data" 20
+expect_trace "The scanner contains no scanned data"
 choose_dialog 2 mnuScannerInfo_Click
 choose_dialog 3 mnuScannerSetup_Click
 choose_dialog 5 mnuResend_Click
@@ -238,7 +238,7 @@ xdotool keyup ctrl
 menu Event int32:11 string:clicked variant:int32:0 uint32:0 >/dev/null
 expect_trace "Extended logging enabled"
 menu Event int32:9 string:clicked variant:int32:0 uint32:0 >/dev/null
-wait_for 15 "quarnel to end" process_gone $quarnel_pid
+wait_for "$SESSION_DEADLINE" "quarnel to end" process_gone $quarnel_pid
 status=0
 wait $quarnel_pid || status=$?
 [ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"

@@ -28,24 +28,24 @@ export QUARNEL_CSP2_LIBRARY=$library
 step() { echo "--- $*"; }
 # The bottom right corner of the display, where the tray, balloon and menu are.
 photograph() { import -window root -crop 440x320+584+448 +repage "$SCREENSHOT_DIR/$1"; }
-expect_trace() { wait_for "${2:-10}" "the trace entry '$1'" trace_has "$1"; }
+expect_trace() { wait_for "${2:-$SESSION_DEADLINE}" "the trace entry '$1'" trace_has "$1"; }
 
 step "start without a tray host"
 "$quarnel" extended >"$work/quarnel.log" 2>&1 &
 quarnel_pid=$!
 SESSION_PIDS+=("$quarnel_pid")
-expect_trace "  Exiting frmMain.Form_Load" 30
+expect_trace "  Exiting frmMain.Form_Load"
 tray_icon_shown && fail "an icon is shown although no tray host runs"
 
 step "a tray host starts: the icon shows up"
 session_tray
-wait_for 10 "the icon in the tray" tray_icon_shown
+wait_for "$SESSION_DEADLINE" "the icon in the tray" tray_icon_shown
 
 step "the tray host restarts: the icon comes back"
 kill "$TRAYER_PID"
-wait_for 10 "the tray host to end" process_gone "$TRAYER_PID"
+wait_for "$SESSION_DEADLINE" "the tray host to end" process_gone "$TRAYER_PID"
 session_tray
-wait_for 10 "the icon in the new tray" tray_icon_shown
+wait_for "$SESSION_DEADLINE" "the icon in the new tray" tray_icon_shown
 
 step "a second start says Quarnel is already running, ends, and leaves one icon"
 icons() { xwininfo -tree -id "$(tray_panel)" 2>/dev/null | grep -c '("quarnel" "Quarnel")' || true; }
@@ -54,18 +54,18 @@ second_pid=$!
 SESSION_PIDS+=("$second_pid")
 second_box() { xdotool search --onlyvisible --pid "$second_pid" --name '^Quarnel$' 2>/dev/null | head -1; }
 box_shown() { [ -n "$(second_box)" ]; }
-wait_for 30 "the second start's message" box_shown
+wait_for "$SESSION_DEADLINE" "the second start's message" box_shown
 # The tray host may still be settling after its restart: the count is
 # waited for, not read once.
 one_icon() { [ "$(icons)" -eq 1 ]; }
-wait_for 15 "one icon with the second start's message open" one_icon ||
+wait_for "$SESSION_DEADLINE" "one icon with the second start's message open" one_icon ||
   fail "$(icons) icons with the second start's message open"
 xdotool windowfocus --sync "$(second_box)" key Return
-wait_for 15 "the second start to end" process_gone "$second_pid"
+wait_for "$SESSION_DEADLINE" "the second start to end" process_gone "$second_pid"
 status=0
 wait "$second_pid" || status=$?
 [ $status -eq 0 ] || fail "the second start ended with status $status: $(cat "$work/second.log")"
-wait_for 15 "one icon after the second start" one_icon ||
+wait_for "$SESSION_DEADLINE" "one icon after the second start" one_icon ||
   fail "$(icons) icons after the second start"
 process_gone "$quarnel_pid" && fail "the first program ended"
 [ "$(trace_text | cut -f2- | grep -cxF "Starting Quarnel")" -eq 1 ] ||
@@ -73,7 +73,7 @@ process_gone "$quarnel_pid" && fail "the first program ended"
 
 step "plug a scanner holding two products"
 "$vscan" plug COM7 8712345678906 Q0002 4006381333931 Q0012 >/dev/null
-wait_for 20 "the order page to be opened" test -s "$XDG_OPEN_LOG"
+wait_for "$SESSION_DEADLINE" "the order page to be opened" test -s "$XDG_OPEN_LOG"
 grep -qx "http://127.0.0.1:$SHOP_PORT/nl/quarnel/quarnelorder.aspx?order=1&deb=100&user=jan&pass=secret" \
   "$XDG_OPEN_LOG" || fail "unexpected order page: $(cat "$XDG_OPEN_LOG")"
 lines=$(sqlite3 "$work/shop.db" \
@@ -111,7 +111,7 @@ restored() {
   trace_text | cut -f2- | grep -A1 -xF "  Entering clsSysTray.ModifyTrayIcon (ToolTip = Quarnel)" |
     grep -qxF "  Calling API Shell_NotifyIcon"
 }
-wait_for 5 "the icon to be reset" restored
+wait_for "$SESSION_DEADLINE" "the icon to be reset" restored
 
 if [ -n "${SCREENSHOT_DIR:-}" ] && [ -s "$XDG_OPEN_LOG" ] && command -v chromium >/dev/null; then
   step "photograph the order page"
@@ -126,11 +126,11 @@ menu_opened_twice() { [ "$(trace_text | cut -f2- | grep -cxF "  Opening context 
 # machine: click again if no menu came.
 for _ in 1 2 3; do
   click_tray_icon 3
-  wait_for 10 "the menu to open again" menu_opened_twice 2>/dev/null && break
+  wait_for 30 "the menu to open again" menu_opened_twice 2>/dev/null && break
 done
 menu_opened_twice || fail "the menu did not open again"
 kill -TERM $quarnel_pid
-wait_for 15 "quarnel to end" process_gone $quarnel_pid
+wait_for "$SESSION_DEADLINE" "quarnel to end" process_gone $quarnel_pid
 status=0
 wait $quarnel_pid || status=$?
 [ $status -eq 0 ] || fail "quarnel ended with status $status: $(cat "$work/quarnel.log")"

@@ -112,7 +112,7 @@ if [ -n "$program" ]; then
   wine "$install_dir/$program" >"$work/program.log" 2>&1 &
   program_pid=$!
   SESSION_PIDS+=("$program_pid")
-  wait_for 60 "the program's icon in the tray" icon_docked
+  wait_for "$SESSION_DEADLINE" "the program's icon in the tray" icon_docked
 
   step "while it runs, the setup and the uninstaller refuse"
   status=0
@@ -125,7 +125,7 @@ if [ -n "$program" ]; then
   [ "$(installed_files)" = "$expected" ] || fail "files changed while the program ran"
   reg_key_exists "$uninstall_key" || fail "the uninstall entry went while the program ran"
   kill "$program_pid"
-  wait_for 30 "the program to end" process_gone "$program_pid"
+  wait_for "$SESSION_DEADLINE" "the program to end" process_gone "$program_pid"
 else
   echo "quarnel.exe is not in the package: start, tray and running checks skipped"
   [ ! -e "$shortcut" ] || fail "a shortcut to a program that is not installed"

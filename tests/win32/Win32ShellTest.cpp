@@ -40,7 +40,7 @@ platform::NotifyIconRecord Record(platform::HWND window, uint32_t flags) {
 }
 
 bool WaitFor(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + 10s;
+    const auto end = std::chrono::steady_clock::now() + 60s;
     while (!done() && std::chrono::steady_clock::now() < end) {
         win32::PumpMessages();
         if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);

@@ -18,12 +18,12 @@ export QUARNEL_CSP2_LIBRARY=$host/tools/vscan/libcsp2-virtual.so
 session_tray
 "$host/src/quarnel" extended >"$work/quarnel.log" 2>&1 &
 SESSION_PIDS+=("$!")
-wait_for 30 "the program to load" trace_has "  Exiting frmMain.Form_Load"
-wait_for 10 "the icon in the tray" tray_icon_shown
+wait_for "$SESSION_DEADLINE" "the program to load" trace_has "  Exiting frmMain.Form_Load"
+wait_for "$SESSION_DEADLINE" "the icon in the tray" tray_icon_shown
 "$host/tools/vscan/quarnel-vscan" plug COM7 8712345678906 Q0002 4006381333931 Q0012 >/dev/null
-wait_for 30 "the order to be sent" trace_has "Order 1 sent succesfully"
+wait_for "$SESSION_DEADLINE" "the order to be sent" trace_has "Order 1 sent succesfully"
 "$host/tools/vscan/quarnel-vscan" unplug COM7 >/dev/null
-wait_for 10 "the icon's reset" trace_has "  Entering clsSysTray.ModifyTrayIcon (ToolTip = Quarnel)"
+wait_for "$SESSION_DEADLINE" "the icon's reset" trace_has "  Entering clsSysTray.ModifyTrayIcon (ToolTip = Quarnel)"
 cp "$TRACE_FILE" "$copy"
 cp "$XDG_DATA_HOME"/Quarnel/Barcodes/*.txt "$copy.txt"
 cp "$XDG_DATA_HOME"/Quarnel/Orders/*.csv "$copy.csv"
