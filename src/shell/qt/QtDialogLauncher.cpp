@@ -6,17 +6,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
-#include <iostream>
-
-#include "base/TraceLog.h"
 
 #include "shell/qt/QtFormRenderer.h"
 #include "shell/qt/QtTextMetrics.h"
-#include "ui/frmAbout.h"
-#include "ui/frmDeviceInfo.h"
-#include "ui/frmOPN2001Settings.h"
-#include "ui/frmOptions.h"
-#include "ui/modBrowseFolder.h"
 
 namespace quarnel::qt {
 namespace {
@@ -34,58 +26,17 @@ void WatchUserEdits(QtFormDialog& dialog) {
         QObject::connect(list, &QComboBox::activated, &dialog, edited);
 }
 
-// Raises Click for the form's Cancel button; false when it has none.
-bool PressCancel(QtFormDialog& dialog) {
-    for (const ui::Control& control : dialog.form().Controls()) {
-        if (control.isCancel && control.kind == ui::ControlKind::CommandButton) {
-            dialog.form().Click(control.name);
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 QtDialogLauncher::QtDialogLauncher(ui::FormServices services)
-    : services_(std::move(services)),
-      browseFolder_(std::make_shared<ui::modBrowseFolder>(services_.desktop)) {
+    : ui::FormDialogLauncher(std::move(services)) {
     // The dialogs are drawn in the application's font; measure in it too.
-    if (!services_.metrics)
-        services_.metrics = std::make_shared<QtTextMetrics>(QApplication::font());
+    if (!Services().metrics)
+        Services().metrics = std::make_shared<QtTextMetrics>(QApplication::font());
 }
 
 QtDialogLauncher::~QtDialogLauncher() {
     for (auto& [name, dialog] : open_) delete dialog.data();
-}
-
-void QtDialogLauncher::ShowAbout() {
-    if (!Raise("frmAbout")) Show(std::make_shared<ui::frmAbout>(services_), true);
-}
-
-void QtDialogLauncher::ShowOptions() {
-    if (!Raise("frmOptions"))
-        Show(std::make_shared<ui::frmOptions>(services_, browseFolder_), false);
-}
-
-// A dialog chosen again takes the scanner object of now: the one it was
-// opened with may have been released when the scanner was unplugged.
-void QtDialogLauncher::ShowDeviceInfo(std::shared_ptr<clsOPN2001> scanner) {
-    if (auto* open = OpenDialog("frmDeviceInfo"))
-        dynamic_cast<ui::frmDeviceInfo&>(open->form()).SetOPN2001(scanner);
-    if (Raise("frmDeviceInfo")) return;
-    auto form = std::make_shared<ui::frmDeviceInfo>(services_);
-    form->SetOPN2001(std::move(scanner));
-    Show(std::move(form), true);
-}
-
-void QtDialogLauncher::ShowScannerSettings(std::shared_ptr<clsOPN2001> scanner) {
-    if (auto* open = OpenDialog("frmOPN2001Settings"))
-        dynamic_cast<ui::frmOPN2001Settings&>(open->form()).SetOPN2001(scanner);
-    if (Raise("frmOPN2001Settings")) return;
-    auto form = std::make_shared<ui::frmOPN2001Settings>(services_);
-    form->SetOPN2001(std::move(scanner));
-    Show(std::move(form), false);
 }
 
 bool QtDialogLauncher::AnyOpen() const {
@@ -104,6 +55,19 @@ QtFormDialog* QtDialogLauncher::OpenDialog(const std::string& formName) const {
     return found == open_.end() ? nullptr : found->second.data();
 }
 
+ui::Form* QtDialogLauncher::OpenForm(const std::string& formName) const {
+    QtFormDialog* dialog = OpenDialog(formName);
+    return dialog == nullptr ? nullptr : &dialog->form();
+}
+
+std::vector<std::string> QtDialogLauncher::OpenForms() const {
+    std::vector<std::string> names;
+    for (const auto& [name, dialog] : open_) {
+        if (!dialog.isNull()) names.push_back(name);
+    }
+    return names;
+}
+
 bool QtDialogLauncher::Raise(const std::string& formName) {
     QtFormDialog* dialog = OpenDialog(formName);
     if (dialog == nullptr) return false;
@@ -112,7 +76,12 @@ bool QtDialogLauncher::Raise(const std::string& formName) {
     return true;
 }
 
-void QtDialogLauncher::Show(std::shared_ptr<ui::Form> form, bool modal) {
+bool QtDialogLauncher::UserEdited(const std::string& formName) const {
+    QtFormDialog* dialog = OpenDialog(formName);
+    return dialog != nullptr && dialog->property(kEditedProperty).toBool();
+}
+
+void QtDialogLauncher::Open(std::shared_ptr<ui::Form> form, bool modal) {
     const std::string name = form->Name();
     // Without owner window: each dialog is a window of its own.
     auto* dialog = new QtFormDialog(std::move(form));
@@ -133,24 +102,11 @@ void QtDialogLauncher::Show(std::shared_ptr<ui::Form> form, bool modal) {
     }
 }
 
-void QtDialogLauncher::CloseAll() {
-    // A copy: closing a window changes the list.
-    const auto open = open_;
-    for (const auto& [name, dialog] : open) {
-        if (dialog.isNull() || dialog->form().UnloadRequested()) continue;
-        // The user's input is not stored, so the user is told.
-        if (dialog->property(kEditedProperty).toBool()) {
-            const std::string note =
-                "Quarnel is ending: the changes in " + name + " were not saved";
-            trace::Event(note);
-            std::cerr << note << '\n';
-        }
-        // Cancel closes its window from the event loop; a form without one,
-        // or one that stays, is closed here.
-        if (PressCancel(*dialog) && dialog->form().UnloadRequested()) continue;
-        dialog->close();
-        if (dialog && dialog->isVisible()) dialog->done(QDialog::Rejected);
-    }
+void QtDialogLauncher::ForceClose(const std::string& formName) {
+    QPointer<QtFormDialog> dialog = OpenDialog(formName);
+    if (dialog.isNull()) return;
+    dialog->close();
+    if (dialog && dialog->isVisible()) dialog->done(QDialog::Rejected);
 }
 
 void QtDialogLauncher::Closed(const std::string& formName) {
