@@ -33,18 +33,6 @@ TEST_F(SqliteRegistryTest, ReadsLeaveAMissingStoreAloneAndTheFirstWriteMakesItPr
         EXPECT_EQ(TryOpen(*registry, kUser, bad), ERROR_INVALID_PARAMETER) << bad;
 }
 
-TEST_F(SqliteRegistryTest, KeepsValuesAcrossReopeningInInsertionOrder) {
-    for (const char* name : {"b", "a"}) ASSERT_EQ(Put(*registry, kKey, name, REG_SZ, "1"), 0);
-    ASSERT_EQ(Put(*registry, kKey, "ccc", REG_NONE, ""), 0);
-    // "B" keeps the place and spelling of "b".
-    ASSERT_EQ(Put(*registry, kKey, "B", REG_DWORD_BIG_ENDIAN, "\x80\x00\x02\x01"s), 0);
-    auto reopened = Open();
-    EXPECT_THAT(List(*reopened, kUser, kKey), ElementsAre("b", "a", "ccc"));
-    EXPECT_EQ(Get(*reopened, kUser, kKey, "b"),
-              Value(0, REG_DWORD_BIG_ENDIAN, "\x80\x00\x02\x01"s));
-    EXPECT_EQ(Get(*reopened, kUser, kKey, "ccc"), Value(0, REG_NONE, ""));
-}
-
 TEST_F(SqliteRegistryTest, ConcurrentWritersInTwoProcessesLoseNothing) {
     constexpr int kEach = 40;
     pid_t child = fork();

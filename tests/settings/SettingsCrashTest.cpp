@@ -7,14 +7,15 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
 
+#include "SettingsDump.h"
 #include "TestSupport.h"
 #include "backends/linux/SqliteRegistry.h"
 #include "platform/SerialPortTable.h"
-#include "settings/clsSettings.h"
 
 namespace quarnel {
 namespace {
@@ -23,18 +24,11 @@ const std::string kCommand = "/home/\xC5\x82ukasz/bin/quarnel";
 
 // Every property but the changed flag, in the order of the getters.
 std::vector<std::string> Fields(const clsSettings& s) {
-    return {std::to_string(s.QuantityPositioning()),
-            std::to_string(s.AutoSaveBarcodes()),
-            std::to_string(s.AutoSaveOrders()),
-            s.BarcodesFolder(),
-            s.OrdersFolder(),
-            s.LastFolder(),
-            std::to_string(s.TraceEvents()),
-            s.TraceFile(),
-            s.Debtor(),
-            s.User(),
-            s.Password(),
-            std::to_string(s.Autorun())};
+    std::vector<std::string> fields;
+    std::istringstream dump(Dump(s));
+    for (std::string field; std::getline(dump, field, '|');) fields.push_back(field);
+    fields.pop_back();
+    return fields;
 }
 
 // Two complete sets of settings that differ in every value.
@@ -72,6 +66,8 @@ TEST_F(SettingsCrashTest, SaveKilledAtAnyMomentLeavesEachValueOldOrNew) {
         Apply(*settings, set);
         settings->Save();
         sets[set] = Fields(*Open());
+        // Names outside Windows-1252 come back whole.
+        EXPECT_EQ(sets[set], Fields(*settings));
     }
     const std::string entry = dir.File("autostart/Quarnel.desktop");
     const std::string entryText = test::ReadFileBytes(entry);
