@@ -111,4 +111,8 @@ void HostedScanner::Stop() {
     Ask("stop");
 }
 
+std::unique_ptr<ScannerHost> MakeScannerHost() {
+    return std::make_unique<HostedScanner>();
+}
+
 }  // namespace quarnel::test
