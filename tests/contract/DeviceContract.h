@@ -30,10 +30,6 @@ struct DeviceImplementation {
     std::function<std::unique_ptr<PortDriver>()> make;
 };
 
-inline void PrintTo(const DeviceImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
-
 class DeviceContract : public ::testing::TestWithParam<DeviceImplementation> {};
 
 }  // namespace quarnel::test

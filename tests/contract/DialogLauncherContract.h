@@ -48,10 +48,6 @@ struct LauncherImplementation {
     std::function<std::unique_ptr<LauncherDriver>(ui::FormServices)> make;
 };
 
-inline void PrintTo(const LauncherImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
-
 class DialogLauncherContract : public ::testing::TestWithParam<LauncherImplementation> {
   protected:
     void SetUp() override;

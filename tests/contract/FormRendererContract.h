@@ -90,10 +90,6 @@ struct FormRendererImplementation {
     std::function<std::unique_ptr<FormDriver>()> make;
 };
 
-inline void PrintTo(const FormRendererImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
-
 class FormRendererContract : public ::testing::TestWithParam<FormRendererImplementation> {
   protected:
     void SetUp() override { driver_->Open(form_); }

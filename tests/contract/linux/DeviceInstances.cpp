@@ -55,16 +55,9 @@ class ComDevicesDriver final : public FolderDriver {
     ScopedEnv noVirtual_{platform::virtual_ports::kFolderVariable, std::nullopt};
 };
 
-template <class Driver>
-std::unique_ptr<PortDriver> Make() {
-    return std::make_unique<Driver>();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Linux, DeviceContract,
-    ::testing::Values(DeviceImplementation{"VirtualPorts", Make<VirtualPortsDriver>},
-                      DeviceImplementation{"ComDevices", Make<ComDevicesDriver>}),
-    ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Linux, DeviceContract,
+                           Instance<DeviceImplementation, VirtualPortsDriver>("VirtualPorts"),
+                           Instance<DeviceImplementation, ComDevicesDriver>("ComDevices"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -76,13 +76,8 @@ class QtLauncherDriver final : public LauncherDriver {
     std::unique_ptr<qt::QtDialogLauncher> launcher_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Qt, DialogLauncherContract,
-                         ::testing::Values(LauncherImplementation{
-                             "Qt",
-                             [](ui::FormServices services) {
-                                 return std::make_unique<QtLauncherDriver>(std::move(services));
-                             }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Qt, DialogLauncherContract,
+                           Instance<LauncherImplementation, QtLauncherDriver>("Qt"));
 
 }  // namespace
 }  // namespace quarnel::test

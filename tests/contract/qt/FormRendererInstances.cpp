@@ -138,10 +138,8 @@ class QtFormDriver final : public FormDriver {
     std::unique_ptr<qt::QtFormDialog> dialog_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Qt, FormRendererContract,
-                         ::testing::Values(FormRendererImplementation{
-                             "Qt", [] { return std::make_unique<QtFormDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Qt, FormRendererContract,
+                           Instance<FormRendererImplementation, QtFormDriver>("Qt"));
 
 }  // namespace
 }  // namespace quarnel::test

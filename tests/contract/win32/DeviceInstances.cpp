@@ -76,10 +76,8 @@ class VscanDriver final : public PortDriver {
     std::set<std::string> plugged_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, DeviceContract,
-                         ::testing::Values(DeviceImplementation{
-                             "Vscan", [] { return std::make_unique<VscanDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, DeviceContract,
+                           Instance<DeviceImplementation, VscanDriver>("Vscan"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -102,13 +102,8 @@ class Win32LauncherDriver final : public LauncherDriver {
     std::unique_ptr<win32::Win32DialogLauncher> launcher_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, DialogLauncherContract,
-                         ::testing::Values(LauncherImplementation{
-                             "Win32",
-                             [](ui::FormServices services) {
-                                 return std::make_unique<Win32LauncherDriver>(std::move(services));
-                             }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, DialogLauncherContract,
+                           Instance<LauncherImplementation, Win32LauncherDriver>("Win32"));
 
 }  // namespace
 }  // namespace quarnel::test

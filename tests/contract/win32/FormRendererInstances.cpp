@@ -223,10 +223,8 @@ TEST(Win32Pictures, AreThePictureFilesOfTheDialogs) {
     EXPECT_EQ(win32::PictureSource(":/dialogs/none.svg"), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Win32, FormRendererContract,
-                         ::testing::Values(FormRendererImplementation{
-                             "Win32", [] { return std::make_unique<Win32FormDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, FormRendererContract,
+                           Instance<FormRendererImplementation, Win32FormDriver>("Win32"));
 
 }  // namespace
 }  // namespace quarnel::test
