@@ -23,7 +23,7 @@ class SampleForm final : public ui::Form {
     std::vector<std::string> events;
     bool allowClose = true;
     bool failedLoad = false;
-    int ticks = 0;
+    int ticks = 0, clockTicks = 0;
     ui::MouseArgs lastMove;
 
   protected:
