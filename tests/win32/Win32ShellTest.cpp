@@ -281,8 +281,12 @@ TEST(Win32Desktop, TimersTickUntilStoppedOrDestroyed) {
     EXPECT_TRUE(WaitFor([&] { return ticks >= 3; }));
     timer->SetEnabled(false);
     const int stopped = ticks;
-    Sleep(50);
-    win32::PumpMessages();
+    // Stopped, it ticks no more while another of its interval ticks on.
+    int clockTicks = 0;
+    std::unique_ptr<platform::Timer> clock = desktop.CreateTimer([&] { ++clockTicks; });
+    clock->SetInterval(10ms);
+    clock->SetEnabled(true);
+    EXPECT_TRUE(WaitFor([&] { return clockTicks >= 5; }));
     EXPECT_EQ(ticks, stopped);
     // A tick may end its own timer.
     timer->SetEnabled(true);
