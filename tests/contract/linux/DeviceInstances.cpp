@@ -13,16 +13,7 @@ namespace quarnel::test {
 namespace {
 
 // The system's ports, with one folder of the test's standing for plugged ports.
-class FolderDriver : public PortDriver {
-  public:
-    std::shared_ptr<platform::SerialPortTable> Table() override {
-        return platform::SystemSerialPortTable();
-    }
-    std::unique_ptr<platform::DeviceNotificationSource> Open(
-        platform::HiddenWindow& window) override {
-        return platform::OpenDeviceNotifications(window);
-    }
-
+class FolderDriver : public SystemPortDriver {
   protected:
     TempDir dir_;
 };

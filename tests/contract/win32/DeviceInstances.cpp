@@ -49,7 +49,7 @@ int RunTool(const std::string& arguments) {
 }
 
 // Virtual scanners in a folder of the test's, listed in the machine's table.
-class VscanDriver final : public PortDriver {
+class VscanDriver final : public SystemPortDriver {
   public:
     ~VscanDriver() override {
         for (const std::string& port : std::set(plugged_)) RunTool("unplug " + port);
@@ -61,13 +61,6 @@ class VscanDriver final : public PortDriver {
     void Unplug(const std::string& port) override {
         EXPECT_EQ(RunTool("unplug " + port), 0) << "unplug " << port;
         plugged_.erase(port);
-    }
-    std::shared_ptr<platform::SerialPortTable> Table() override {
-        return platform::SystemSerialPortTable();
-    }
-    std::unique_ptr<platform::DeviceNotificationSource> Open(
-        platform::HiddenWindow& window) override {
-        return platform::OpenDeviceNotifications(window);
     }
 
   private:
