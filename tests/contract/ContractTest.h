@@ -6,21 +6,43 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <concepts>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
 
 namespace quarnel::test {
 
-// Names the instances of a suite after their implementation's `name`; a
-// PrintTo beside each parameter type prints that name too.
+// Names the instances of a suite after their implementation's `name`, and
+// prints them so.
 struct ImplementationName {
     template <class Param>
     std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
         return info.param.name;
     }
 };
+
+template <class Implementation>
+requires std::same_as<decltype(Implementation::name), std::string>
+void PrintTo(const Implementation& implementation, std::ostream* out) {
+    *out << implementation.name;
+}
+
+// An implementation whose make builds a Driver from make's arguments; extra
+// fills the implementation's fields after make.
+template <class Implementation, class Driver, class... Extra>
+Implementation Instance(std::string name, Extra... extra) {
+    return Implementation{
+        std::move(name),
+        [](auto... arguments) { return std::make_unique<Driver>(std::move(arguments)...); },
+        extra...};
+}
+
+// Runs suite against the implementations given, under prefix.
+#define QUARNEL_CONTRACT_INSTANCES(prefix, suite, ...) \
+    INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::Values(__VA_ARGS__), ImplementationName())
 
 // Calls step (which may do a piece of work) until done() holds or a generous
 // deadline passes; done()'s last answer.

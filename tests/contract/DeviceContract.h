@@ -25,14 +25,22 @@ class PortDriver {
         platform::HiddenWindow& window) = 0;
 };
 
+// The system's port table and notifications; the plugs are the driver's.
+class SystemPortDriver : public PortDriver {
+  public:
+    std::shared_ptr<platform::SerialPortTable> Table() override {
+        return platform::SystemSerialPortTable();
+    }
+    std::unique_ptr<platform::DeviceNotificationSource> Open(
+        platform::HiddenWindow& window) override {
+        return platform::OpenDeviceNotifications(window);
+    }
+};
+
 struct DeviceImplementation {
     std::string name;
     std::function<std::unique_ptr<PortDriver>()> make;
 };
-
-inline void PrintTo(const DeviceImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
 
 class DeviceContract : public ::testing::TestWithParam<DeviceImplementation> {};
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "ContractTest.h"
@@ -43,14 +44,37 @@ class LauncherDriver {
                             const std::function<void(const std::string&)>& act) = 0;
 };
 
+// What a driver passes straight to the shell's launcher. Prepare runs first:
+// what the shell needs before its launcher is made.
+template <class Prepare, class Shell>
+class ShellLauncherDriver : public LauncherDriver, private Prepare {
+  public:
+    explicit ShellLauncherDriver(ui::FormServices services)
+        : launcher_(std::make_unique<Shell>(std::move(services))) {}
+    DialogLauncher& Launcher() override { return *launcher_; }
+    void SetAllClosedHandler(std::function<void()> handler) override {
+        launcher_->SetAllClosedHandler(std::move(handler));
+    }
+    void CloseAll() override { launcher_->CloseAll(); }
+    ui::Form* OpenForm(const std::string& formName) override {
+        auto* dialog = launcher_->OpenDialog(formName);
+        return dialog != nullptr ? &dialog->form() : nullptr;
+    }
+
+  protected:
+    auto& Dialog(const std::string& formName) {
+        auto* dialog = launcher_->OpenDialog(formName);
+        if (dialog == nullptr) throw std::runtime_error(formName + " is not open");
+        return *dialog;
+    }
+
+    std::unique_ptr<Shell> launcher_;
+};
+
 struct LauncherImplementation {
     std::string name;
     std::function<std::unique_ptr<LauncherDriver>(ui::FormServices)> make;
 };
-
-inline void PrintTo(const LauncherImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
 
 class DialogLauncherContract : public ::testing::TestWithParam<LauncherImplementation> {
   protected:

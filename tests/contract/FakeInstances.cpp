@@ -11,12 +11,11 @@
 namespace quarnel::test {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Fake, RegistryContract,
-                         ::testing::Values(RegistryImplementation{
-                             "Fake",
-                             [](const std::string&) { return std::make_shared<FakeRegistry>(); },
-                             "\xC3\xA9", "\xC3\x89"}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Fake, RegistryContract,
+                           RegistryImplementation{
+                               "Fake",
+                               [](const std::string&) { return std::make_shared<FakeRegistry>(); },
+                               "\xC3\xA9", "\xC3\x89"});
 
 class FakePortDriver final : public PortDriver {
   public:
@@ -32,10 +31,8 @@ class FakePortDriver final : public PortDriver {
     std::shared_ptr<FakeDevicePorts> ports_ = std::make_shared<FakeDevicePorts>();
 };
 
-INSTANTIATE_TEST_SUITE_P(Fake, DeviceContract,
-                         ::testing::Values(DeviceImplementation{
-                             "Fake", [] { return std::make_unique<FakePortDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Fake, DeviceContract,
+                           Instance<DeviceImplementation, FakePortDriver>("Fake"));
 
 class FakeScannerDriver final : public ScannerDriver {
   public:
@@ -53,10 +50,8 @@ class FakeScannerDriver final : public ScannerDriver {
     std::shared_ptr<FakeScannerLibrary> library_ = std::make_shared<FakeScannerLibrary>();
 };
 
-INSTANTIATE_TEST_SUITE_P(Fake, ScannerContract,
-                         ::testing::Values(ScannerImplementation{
-                             "Fake", [] { return std::make_unique<FakeScannerDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Fake, ScannerContract,
+                           Instance<ScannerImplementation, FakeScannerDriver>("Fake"));
 
 }  // namespace
 }  // namespace quarnel::test

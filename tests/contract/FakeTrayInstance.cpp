@@ -21,10 +21,8 @@ class FakeTrayDriver final : public TrayDriver {
     FakeShell shell_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Fake, TrayContract,
-                         ::testing::Values(TrayImplementation{
-                             "Fake", [] { return std::make_unique<FakeTrayDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Fake, TrayContract,
+                           Instance<TrayImplementation, FakeTrayDriver>("Fake"));
 
 }  // namespace
 }  // namespace quarnel::test

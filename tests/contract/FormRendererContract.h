@@ -23,7 +23,7 @@ class SampleForm final : public ui::Form {
     std::vector<std::string> events;
     bool allowClose = true;
     bool failedLoad = false;
-    int ticks = 0;
+    int ticks = 0, clockTicks = 0;
     ui::MouseArgs lastMove;
 
   protected:
@@ -89,10 +89,6 @@ struct FormRendererImplementation {
     std::string name;
     std::function<std::unique_ptr<FormDriver>()> make;
 };
-
-inline void PrintTo(const FormRendererImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
 
 class FormRendererContract : public ::testing::TestWithParam<FormRendererImplementation> {
   protected:

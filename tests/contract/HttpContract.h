@@ -21,10 +21,6 @@ struct HttpImplementation {
     bool seesBrokenChunks = true;
 };
 
-inline void PrintTo(const HttpImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
-
 class HttpContract : public ::testing::TestWithParam<HttpImplementation> {};
 
 }  // namespace quarnel::test

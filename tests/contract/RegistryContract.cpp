@@ -175,12 +175,13 @@ TEST_P(RegistryContract, ValuesOfEachTypeKeepTheirBytes) {
 }
 
 // Wine lists values sorted by name, the store in the order set: nothing may
-// rely on either.
+// rely on either. Names are measured in the program's UTF-8.
 TEST_P(RegistryContract, EnumerationListsEachValueOnceAndFollowsDeletes) {
     Key key(*registry_, kBase);
-    for (const std::string name : {"b", "Longest name", "a", "c"})
+    const std::string longName = "Longest na" + GetParam().accented;  // 11 letters, 12 bytes
+    for (const std::string& name : {"b"s, longName, "a"s, "c"s})
         ASSERT_EQ(key.Set(name, REG_SZ, "1\0"s), 0) << name;
-    EXPECT_THAT(key.Names(), UnorderedElementsAre("a", "b", "c", "Longest name"));
+    EXPECT_THAT(key.Names(), UnorderedElementsAre("a", "b", "c", longName));
     uint32_t longest = 0;
     EXPECT_EQ(registry_->RegQueryInfoKeyA(key.handle, &longest), ERROR_SUCCESS);
     EXPECT_EQ(longest, 12u);
@@ -199,7 +200,7 @@ TEST_P(RegistryContract, EnumerationListsEachValueOnceAndFollowsDeletes) {
     EXPECT_EQ(registry_->RegEnumValueA(key.handle, 4, name, &size), ERROR_NO_MORE_ITEMS);
 
     EXPECT_EQ(registry_->RegDeleteValueA(key.handle, "B"), ERROR_SUCCESS);
-    EXPECT_EQ(registry_->RegDeleteValueA(key.handle, "Longest name"), ERROR_SUCCESS);
+    EXPECT_EQ(registry_->RegDeleteValueA(key.handle, longName), ERROR_SUCCESS);
     EXPECT_EQ(registry_->RegDeleteValueA(key.handle, "b"), ERROR_FILE_NOT_FOUND);
     EXPECT_THAT(key.Names(), UnorderedElementsAre("a", "c"));
     EXPECT_EQ(registry_->RegQueryInfoKeyA(key.handle, &longest), ERROR_SUCCESS);

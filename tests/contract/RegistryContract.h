@@ -24,10 +24,6 @@ struct RegistryImplementation {
     std::string accentedCapital;
 };
 
-inline void PrintTo(const RegistryImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
-
 class RegistryContract : public ::testing::TestWithParam<RegistryImplementation> {
   protected:
     TempDir dir_;

@@ -32,6 +32,14 @@ int32_t Seconds(const uint8_t* clock) {
     return ((clock[3] * 24 + clock[2]) * 60 + clock[1]) * 60 + clock[0];
 }
 
+// The library, connected to the scanner plugged in at port.
+std::shared_ptr<ScannerLibrary> Connected(ScannerDriver& driver, int32_t port) {
+    driver.Plug(port, kScanner);
+    auto library = driver.Library();
+    EXPECT_EQ(library->csp2InitEx(port), 0);
+    return library;
+}
+
 TEST_P(ScannerContract, ConnectsOnlyToAPortWithAScanner) {
     driver_->Plug(3, kScanner);
     auto library = driver_->Library();
@@ -45,9 +53,7 @@ TEST_P(ScannerContract, ConnectsOnlyToAPortWithAScanner) {
 }
 
 TEST_P(ScannerContract, ReadsOutTheBarcodesAndClearsThem) {
-    driver_->Plug(3, kScanner);
-    auto library = driver_->Library();
-    ASSERT_EQ(library->csp2InitEx(3), 0);
+    auto library = Connected(*driver_, 3);
     EXPECT_GT(library->csp2DataAvailable(), 0);
     ASSERT_EQ(library->csp2ReadData(), 2);
     for (int32_t index = 0; index < 2; ++index) {
@@ -75,9 +81,7 @@ TEST_P(ScannerContract, ReadsOutTheBarcodesAndClearsThem) {
 }
 
 TEST_P(ScannerContract, DeviceInformationParametersAndClock) {
-    driver_->Plug(5, kScanner);
-    auto library = driver_->Library();
-    ASSERT_EQ(library->csp2InitEx(5), 0);
+    auto library = Connected(*driver_, 5);
     uint8_t id[8] = {};
     EXPECT_GE(library->csp2GetDeviceId(id, sizeof id), 0);
     EXPECT_TRUE(std::equal(kScanner.identity.begin(), kScanner.identity.end(), id));

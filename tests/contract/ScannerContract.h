@@ -40,10 +40,6 @@ struct ScannerImplementation {
     std::function<std::unique_ptr<ScannerDriver>()> make;
 };
 
-inline void PrintTo(const ScannerImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
-
 class ScannerContract : public ::testing::TestWithParam<ScannerImplementation> {
   protected:
     std::unique_ptr<ScannerDriver> driver_ = GetParam().make();

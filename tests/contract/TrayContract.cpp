@@ -82,20 +82,14 @@ TEST_P(TrayContract, AnIconIsAddedOnceModifiedFieldByFieldAndDeleted) {
     EXPECT_TRUE(shell.Shell_NotifyIconA(NIM_DELETE, icon.Record(0)));
 }
 
-TEST_P(TrayContract, UnknownOperationsAreRefused) {
+TEST_P(TrayContract, UnknownOperationsAndOtherIconsAreRefused) {
     ShellNotifyApi& shell = driver_->Shell();
-    Icon icon;
+    Icon icon, other;
     EXPECT_FALSE(shell.Shell_NotifyIconA(kUnknownOperation, icon.Record()));
     ASSERT_TRUE(shell.Shell_NotifyIconA(NIM_ADD, icon.Record()));
     EXPECT_FALSE(shell.Shell_NotifyIconA(kUnknownOperation, icon.Record()));
     EXPECT_TRUE(driver_->Shown(icon.window->Handle(), kId));
-    EXPECT_TRUE(shell.Shell_NotifyIconA(NIM_DELETE, icon.Record(0)));
-}
-
-TEST_P(TrayContract, IconsAreKnownByWindowAndId) {
-    ShellNotifyApi& shell = driver_->Shell();
-    Icon icon, other;
-    ASSERT_TRUE(shell.Shell_NotifyIconA(NIM_ADD, icon.Record()));
+    // Icons are known by window and id.
     NotifyIconRecord otherId = icon.Record(NIF_TIP, "other id");
     otherId.uID = kId + 1;
     EXPECT_FALSE(shell.Shell_NotifyIconA(NIM_MODIFY, otherId));

@@ -28,10 +28,6 @@ struct TrayImplementation {
     std::function<std::unique_ptr<TrayDriver>()> make;
 };
 
-inline void PrintTo(const TrayImplementation& implementation, std::ostream* out) {
-    *out << implementation.name;
-}
-
 class TrayContract : public ::testing::TestWithParam<TrayImplementation> {
   protected:
     std::unique_ptr<TrayDriver> driver_ = GetParam().make();

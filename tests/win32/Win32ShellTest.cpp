@@ -88,6 +88,29 @@ struct Listener {
         });
 };
 
+// The shell's tray beside a recording shell, with one icon of the listener's.
+class Win32ShellNotifyTest : public ::testing::Test {
+  protected:
+    platform::NotifyIconRecord Icon(uint32_t flags) {
+        return Record(listener.window->Handle(), flags);
+    }
+    bool Call(uint32_t message, uint32_t flags) {
+        return notify.Shell_NotifyIconA(message, Icon(flags));
+    }
+    // Added: the id the shell knows the icon by.
+    UINT Add() {
+        EXPECT_TRUE(Call(NIM_ADD, 7));
+        return notify.ShellId(listener.window->Handle(), 1).value_or(0);
+    }
+    void Notify(WPARAM id, LPARAM what) {
+        SendMessageA(notify.Window(), win32::kTrayCallbackMessage, id, what);
+    }
+
+    RecordingShell shell;
+    win32::Win32ShellNotify notify{shell.Function()};
+    Listener listener;
+};
+
 TEST(Win32ShellNotify, CopiesTheRecordFieldByFieldIntoTheSystemsLayout) {
     platform::NotifyIconRecord record = Record(7, NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO);
     SetField(record.szTip, std::string(128, 't'));  // filled to the end, no NUL
@@ -119,12 +142,8 @@ TEST(Win32ShellNotify, CopiesTheRecordFieldByFieldIntoTheSystemsLayout) {
     EXPECT_EQ(tipOnly.cbSize, NOTIFYICONDATAA_V1_SIZE);
 }
 
-TEST(Win32ShellNotify, PassesNotificationsOnWithTheKeysHeld) {
-    RecordingShell shell;
-    win32::Win32ShellNotify notify(shell.Function());
-    Listener listener;
-    ASSERT_TRUE(notify.Shell_NotifyIconA(NIM_ADD, Record(listener.window->Handle(), 7)));
-    const UINT id = notify.ShellId(listener.window->Handle(), 1).value();
+TEST_F(Win32ShellNotifyTest, PassesNotificationsOnWithTheKeysHeld) {
+    const UINT id = Add();
     EXPECT_EQ(shell.calls.at(0).data.uID, id);
 
     struct Case {
@@ -146,7 +165,7 @@ TEST(Win32ShellNotify, PassesNotificationsOnWithTheKeysHeld) {
         for (int key : c.keys) keys[key] = 0x80;
         SetKeyboardState(keys);
         listener.got.clear();
-        SendMessageA(notify.Window(), win32::kTrayCallbackMessage, id, c.number);
+        Notify(id, c.number);
         ASSERT_EQ(listener.got.size(), 1u) << c.number;
         EXPECT_EQ(listener.got[0].uMsg, WM_MOUSEMOVE);
         EXPECT_EQ(listener.got[0].lParam, static_cast<platform::LPARAM>(c.number));
@@ -157,22 +176,16 @@ TEST(Win32ShellNotify, PassesNotificationsOnWithTheKeysHeld) {
 
     // Another id, or an icon deleted since, reaches nobody.
     listener.got.clear();
-    SendMessageA(notify.Window(), win32::kTrayCallbackMessage, id + 1, WM_RBUTTONUP);
-    ASSERT_TRUE(notify.Shell_NotifyIconA(NIM_DELETE, Record(listener.window->Handle(), 0)));
-    SendMessageA(notify.Window(), win32::kTrayCallbackMessage, id, WM_RBUTTONUP);
+    Notify(id + 1, WM_RBUTTONUP);
+    ASSERT_TRUE(Call(NIM_DELETE, 0));
+    Notify(id, WM_RBUTTONUP);
     EXPECT_TRUE(listener.got.empty());
 }
 
-TEST(Win32ShellNotify, ANotificationSentDuringItsOwnShellCallArrivesAfterIt) {
-    RecordingShell shell;
-    win32::Win32ShellNotify notify(shell.Function());
-    Listener listener;
-    ASSERT_TRUE(notify.Shell_NotifyIconA(NIM_ADD, Record(listener.window->Handle(), 7)));
-    const UINT id = notify.ShellId(listener.window->Handle(), 1).value();
-    shell.during = [&] {
-        SendMessageA(notify.Window(), win32::kTrayCallbackMessage, id, NIN_BALLOONSHOW);
-    };
-    platform::NotifyIconRecord balloon = Record(listener.window->Handle(), NIF_INFO);
+TEST_F(Win32ShellNotifyTest, ANotificationSentDuringItsOwnShellCallArrivesAfterIt) {
+    const UINT id = Add();
+    shell.during = [&] { Notify(id, NIN_BALLOONSHOW); };
+    platform::NotifyIconRecord balloon = Icon(NIF_INFO);
     SetField(balloon.szInfo, "Reading");
     EXPECT_TRUE(notify.Shell_NotifyIconA(NIM_MODIFY, balloon));
     shell.during = nullptr;
@@ -181,14 +194,11 @@ TEST(Win32ShellNotify, ANotificationSentDuringItsOwnShellCallArrivesAfterIt) {
     EXPECT_EQ(listener.got.at(0).lParam, static_cast<platform::LPARAM>(NIN_BALLOONSHOW));
 }
 
-TEST(Win32ShellNotify, AddsTheIconAgainForANewTaskBar) {
-    RecordingShell shell;
+TEST_F(Win32ShellNotifyTest, AddsTheIconAgainForANewTaskBar) {
     shell.accept = false;  // no task bar yet
-    win32::Win32ShellNotify notify(shell.Function());
-    Listener listener;
     // The record is held all the same; changes wait for a task bar.
-    EXPECT_TRUE(notify.Shell_NotifyIconA(NIM_ADD, Record(listener.window->Handle(), 7)));
-    EXPECT_TRUE(notify.Shell_NotifyIconA(NIM_MODIFY, Record(listener.window->Handle(), NIF_TIP)));
+    Add();
+    EXPECT_TRUE(Call(NIM_MODIFY, NIF_TIP));
     EXPECT_EQ(shell.Count(NIM_SETVERSION), 0u);
 
     shell.accept = true;
@@ -204,10 +214,10 @@ TEST(Win32ShellNotify, AddsTheIconAgainForANewTaskBar) {
     // Once docked, changes go straight to the shell; a deleted icon is not
     // brought back by the next task bar.
     shell.calls.clear();
-    EXPECT_TRUE(notify.Shell_NotifyIconA(NIM_MODIFY, Record(listener.window->Handle(), NIF_ICON)));
+    EXPECT_TRUE(Call(NIM_MODIFY, NIF_ICON));
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_TRUE(notify.Shell_NotifyIconA(NIM_DELETE, Record(listener.window->Handle(), 0)));
+    EXPECT_TRUE(Call(NIM_DELETE, 0));
     shell.calls.clear();
     SendMessageA(notify.Window(), taskbarCreated, 0, 0);
     EXPECT_TRUE(shell.calls.empty());
@@ -281,8 +291,12 @@ TEST(Win32Desktop, TimersTickUntilStoppedOrDestroyed) {
     EXPECT_TRUE(WaitFor([&] { return ticks >= 3; }));
     timer->SetEnabled(false);
     const int stopped = ticks;
-    Sleep(50);
-    win32::PumpMessages();
+    // Stopped, it ticks no more while another of its interval ticks on.
+    int clockTicks = 0;
+    std::unique_ptr<platform::Timer> clock = desktop.CreateTimer([&] { ++clockTicks; });
+    clock->SetInterval(10ms);
+    clock->SetEnabled(true);
+    EXPECT_TRUE(WaitFor([&] { return clockTicks >= 5; }));
     EXPECT_EQ(ticks, stopped);
     // A tick may end its own timer.
     timer->SetEnabled(true);

@@ -18,34 +18,11 @@ for part in "$quarnel" "$vscan" "$library" "$shop"; do
   [ -e "$part" ] || { echo "SKIP: $part is not built"; exit 77; }
 done
 
-run=$(mktemp -d "$WINEPREFIX/drive_c/quarnel-road.XXXXXX")
-# The run's start, for finding its trace (the run folder itself changes).
-start_mark=$run/.start
-touch "$start_mark"
+source "$(dirname "$0")/tray-run.sh" quarnel-road
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done; }
 trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -n "$(trace)" ] && tr -d '\r' <"$(trace)" >&2
-  exit 1
-}
-wait_for() {
-  local deadline=$((SECONDS + 60))
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
-trace() {
-  find "$WINEPREFIX/drive_c" -name Trace.log -newer "$start_mark" -printf '%T@ %p\n' 2>/dev/null |
-    sort -rn | head -n1 | cut -d' ' -f2-
-}
 traced() { local t; t=$(trace); [ -n "$t" ] && tr -d '\r' <"$t" | cut -f2- | grep -qxF -- "$1"; }
-docked() {
-  xwininfo -root -tree 2>/dev/null | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
-    grep -q '("explorer.exe"'
-}
 
 linux_trace=
 if [ -n "$host" ] && [ -x "$host/src/quarnel" ]; then

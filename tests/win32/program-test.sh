@@ -13,9 +13,7 @@
 set -euo pipefail
 case=$1 quarnel=$2 poke=$3
 
-run=$(mktemp -d "$WINEPREFIX/drive_c/quarnel-run.XXXXXX")
-start_mark=$run/.start
-touch "$start_mark"
+source "$(dirname "$0")/tray-run.sh" quarnel-run
 program=
 # Whatever is left is ended by the prefix's server (with-tray.sh).
 cleanup() {
@@ -23,45 +21,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- trace" >&2
-  [ -n "$(trace)" ] && tr -d '\r' <"$(trace)" >&2
-  exit 1
-}
-
-# The trace of this run: the newest Trace.log of the prefix written since
-# the start, wherever the application folder is.
-trace() {
-  find "$WINEPREFIX/drive_c" -name Trace.log -newer "$start_mark" -printf '%T@ %p\n' 2>/dev/null |
-    sort -rn | head -n1 | cut -d' ' -f2-
-}
-
-# Waits up to a generous deadline for a condition (a command).
-wait_for() {
-  local deadline=$((SECONDS + 60))
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
-
 traced() { local t; t=$(trace); [ -n "$t" ] && tr -d '\r' <"$t" | grep -qF "$1"; }
-# The tray host holds a window of Wine's desktop process: our icon.
-docked_icons() {
-  xwininfo -root -tree 2>/dev/null | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
-    grep -c '("explorer.exe"' || true
-}
-docked() { [ "$(docked_icons)" -ge 1 ]; }
-undocked() { [ "$(docked_icons)" -eq 0 ]; }
 # The middle of our icon in the tray, in screen coordinates.
 icon_centre() {
-  local id
-  id=$(xwininfo -root -tree | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
-    grep '("explorer.exe"' | head -n1 | awk '{print $1}')
-  xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
-    /Width/{w=$2} /Height/{h=$2} END{print int(x + w / 2), int(y + h / 2)}'
+  local x y w h
+  read -r x y w h < <(icon_geometry)
+  echo "$((x + w / 2)) $((y + h / 2))"
 }
+ended() { ! kill -0 "$program" 2>/dev/null; }
 
 # Started in its run folder, so that a trace beside the working folder
 # stays with this run.
@@ -82,7 +49,6 @@ case $case in
     wine "$poke" endsession || fail "the session end was not answered"
     wait_for traced "Exiting Quarnel" || fail "no exit entry"
     wait_for undocked || fail "the icon stayed after the session ended"
-    ended() { ! kill -0 "$program" 2>/dev/null; }
     wait_for ended || fail "the program kept running"
     program=
     ;;
@@ -102,7 +68,6 @@ case $case in
     xdotool mousemove "$((x - 60))" "$((y - 39))" sleep 0.5 click 1
     wait_for traced "  Handling frmMain.mnuExit_Click" || fail "Exit was not chosen"
     wait_for traced "Exiting Quarnel" || fail "no exit entry"
-    ended() { ! kill -0 "$program" 2>/dev/null; }
     wait_for ended || fail "the program kept running"
     program=
     ;;

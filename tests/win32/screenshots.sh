@@ -7,21 +7,8 @@
 set -euo pipefail
 build=$1 out=$2
 mkdir -p "$out"
-run=$(mktemp -d "$WINEPREFIX/drive_c/quarnel-shots.XXXXXX")
+source "$(dirname "$0")/tray-run.sh" quarnel-shots
 
-icon_geometry() {
-  # Absolute position and size of the docked icon: "x y w h".
-  local id
-  id=$(xwininfo -root -tree | sed -n '/"panel": ("panel"/,/"trayer": ("trayer"/p' |
-    grep '("explorer.exe"' | head -n1 | awk '{print $1}')
-  [ -n "$id" ] || return 1
-  xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
-    /Width/{w=$2} /Height/{h=$2} END{print x, y, w, h}'
-}
-wait_docked() {
-  for _ in $(seq 1 300); do icon_geometry >/dev/null 2>&1 && return 0; sleep 0.2; done
-  return 1
-}
 shot() {
   # The lower part of the screen, where tray, balloon and menu are.
   import -window root -crop 1024x300+0+468 +repage "$out/$1.png"
@@ -35,7 +22,7 @@ for lang in en nl; do
   for scene in ${QUARNEL_SHOT_SCENES:-connected unsent error}; do
     (cd "$run" && LANG=$locale LC_ALL= LC_MESSAGES= exec wine "$build/tests/win32/quarnel-trayshots.exe" "$scene" 30) &
     pid=$!
-    wait_docked
+    wait_for docked
     sleep 4
     shot "balloon-$scene-$lang"
     kill "$pid" 2>/dev/null || true
@@ -45,7 +32,7 @@ for lang in en nl; do
 
   (cd "$run" && LANG=$locale LC_ALL= LC_MESSAGES= exec wine "$build/src/quarnel.exe") &
   pid=$!
-  wait_docked
+  wait_for docked
   sleep 2
   read -r x y w h < <(icon_geometry)
   xdotool mousemove $((x + w / 2)) $((y + h / 2))

@@ -13,16 +13,7 @@ namespace quarnel::test {
 namespace {
 
 // The system's ports, with one folder of the test's standing for plugged ports.
-class FolderDriver : public PortDriver {
-  public:
-    std::shared_ptr<platform::SerialPortTable> Table() override {
-        return platform::SystemSerialPortTable();
-    }
-    std::unique_ptr<platform::DeviceNotificationSource> Open(
-        platform::HiddenWindow& window) override {
-        return platform::OpenDeviceNotifications(window);
-    }
-
+class FolderDriver : public SystemPortDriver {
   protected:
     TempDir dir_;
 };
@@ -55,16 +46,9 @@ class ComDevicesDriver final : public FolderDriver {
     ScopedEnv noVirtual_{platform::virtual_ports::kFolderVariable, std::nullopt};
 };
 
-template <class Driver>
-std::unique_ptr<PortDriver> Make() {
-    return std::make_unique<Driver>();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Linux, DeviceContract,
-    ::testing::Values(DeviceImplementation{"VirtualPorts", Make<VirtualPortsDriver>},
-                      DeviceImplementation{"ComDevices", Make<ComDevicesDriver>}),
-    ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Linux, DeviceContract,
+                           Instance<DeviceImplementation, VirtualPortsDriver>("VirtualPorts"),
+                           Instance<DeviceImplementation, ComDevicesDriver>("ComDevices"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -6,13 +6,8 @@
 namespace quarnel::test {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Linux, HttpContract,
-                         ::testing::Values(HttpImplementation{
-                             "Curl",
-                             [](platform::HttpTimeouts timeouts) {
-                                 return std::make_shared<platform::CurlHttp>(timeouts);
-                             }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Linux, HttpContract,
+                           Instance<HttpImplementation, platform::CurlHttp>("Curl"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -6,16 +6,15 @@
 namespace quarnel::test {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Linux, RegistryContract,
-                         ::testing::Values(RegistryImplementation{
-                             "Sqlite",
-                             [](const std::string& folder) {
-                                 return std::make_shared<platform::SqliteRegistry>(
-                                     folder + "/Quarnel/registry.sqlite3", folder + "/autostart",
-                                     platform::EmptySerialPortTable());
-                             },
-                             "\xC5\x82", "\xC5\x81"}),  // "ł", "Ł"
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Linux, RegistryContract,
+                           RegistryImplementation{
+                               "Sqlite",
+                               [](const std::string& folder) {
+                                   return std::make_shared<platform::SqliteRegistry>(
+                                       folder + "/Quarnel/registry.sqlite3", folder + "/autostart",
+                                       platform::EmptySerialPortTable());
+                               },
+                               "\xC5\x82", "\xC5\x81"});  // "ł", "Ł"
 
 }  // namespace
 }  // namespace quarnel::test

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <stdexcept>
 
 #include "DialogLauncherContract.h"
 #include "QtTestApp.h"
@@ -14,26 +13,18 @@
 namespace quarnel::test {
 namespace {
 
-class QtLauncherDriver final : public LauncherDriver {
+struct WithApp {
+    WithApp() { QtTestApp(); }
+};
+
+class QtLauncherDriver final : public ShellLauncherDriver<WithApp, qt::QtDialogLauncher> {
   public:
-    explicit QtLauncherDriver(ui::FormServices services) {
-        QtTestApp();
-        launcher_ = std::make_unique<qt::QtDialogLauncher>(std::move(services));
-    }
-    DialogLauncher& Launcher() override { return *launcher_; }
-    void SetAllClosedHandler(std::function<void()> handler) override {
-        launcher_->SetAllClosedHandler(std::move(handler));
-    }
-    void CloseAll() override { launcher_->CloseAll(); }
+    using ShellLauncherDriver::ShellLauncherDriver;
     int ShownWindows() override {
         int shown = 0;
         for (QWidget* window : QApplication::topLevelWidgets())
             if (qobject_cast<qt::QtFormDialog*>(window) != nullptr && window->isVisible()) ++shown;
         return shown;
-    }
-    ui::Form* OpenForm(const std::string& formName) override {
-        auto* dialog = launcher_->OpenDialog(formName);
-        return dialog != nullptr ? &dialog->form() : nullptr;
     }
     void PressKey(const std::string& formName, Key key) override {
         qt::QtFormDialog& dialog = Dialog(formName);
@@ -65,24 +56,10 @@ class QtLauncherDriver final : public LauncherDriver {
         open();
         return acted;
     }
-
-  private:
-    qt::QtFormDialog& Dialog(const std::string& formName) {
-        auto* dialog = launcher_->OpenDialog(formName);
-        if (dialog == nullptr) throw std::runtime_error(formName + " is not open");
-        return *dialog;
-    }
-
-    std::unique_ptr<qt::QtDialogLauncher> launcher_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Qt, DialogLauncherContract,
-                         ::testing::Values(LauncherImplementation{
-                             "Qt",
-                             [](ui::FormServices services) {
-                                 return std::make_unique<QtLauncherDriver>(std::move(services));
-                             }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Qt, DialogLauncherContract,
+                           Instance<LauncherImplementation, QtLauncherDriver>("Qt"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -74,18 +74,10 @@ class QtFormDriver final : public FormDriver {
         QTest::keyClicks(Widget(name), QString::fromStdString(text));
     }
     void PressKey(const std::string& name, Key key) override {
-        switch (key) {
-            case Key::Return:
-                return QTest::keyClick(Widget(name), Qt::Key_Return);
-            case Key::Escape:
-                return QTest::keyClick(Widget(name), Qt::Key_Escape);
-            case Key::Down:
-                return QTest::keyClick(Widget(name), Qt::Key_Down);
-            case Key::Backspace:
-                return QTest::keyClick(Widget(name), Qt::Key_Backspace);
-            case Key::Tab:
-                return QTest::keyClick(Widget(name), Qt::Key_Tab);
-        }
+        // In the order of Key.
+        static constexpr Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Down,
+                                            Qt::Key_Backspace, Qt::Key_Tab};
+        QTest::keyClick(Widget(name), kKeys[static_cast<int>(key)]);
     }
     void ClickAt(const std::string& name, int x, int y) override {
         QTest::mouseClick(Widget(name), Qt::LeftButton, {}, QPoint(x, y));
@@ -138,10 +130,8 @@ class QtFormDriver final : public FormDriver {
     std::unique_ptr<qt::QtFormDialog> dialog_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Qt, FormRendererContract,
-                         ::testing::Values(FormRendererImplementation{
-                             "Qt", [] { return std::make_unique<QtFormDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Qt, FormRendererContract,
+                           Instance<FormRendererImplementation, QtFormDriver>("Qt"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -33,10 +33,7 @@ class QtTrayDriver final : public TrayDriver {
     std::unique_ptr<qt::QtShellNotify> shell_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Qt, TrayContract,
-                         ::testing::Values(TrayImplementation{
-                             "Qt", [] { return std::make_unique<QtTrayDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Qt, TrayContract, Instance<TrayImplementation, QtTrayDriver>("Qt"));
 
 }  // namespace
 }  // namespace quarnel::test

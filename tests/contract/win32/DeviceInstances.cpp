@@ -49,7 +49,7 @@ int RunTool(const std::string& arguments) {
 }
 
 // Virtual scanners in a folder of the test's, listed in the machine's table.
-class VscanDriver final : public PortDriver {
+class VscanDriver final : public SystemPortDriver {
   public:
     ~VscanDriver() override {
         for (const std::string& port : std::set(plugged_)) RunTool("unplug " + port);
@@ -62,13 +62,6 @@ class VscanDriver final : public PortDriver {
         EXPECT_EQ(RunTool("unplug " + port), 0) << "unplug " << port;
         plugged_.erase(port);
     }
-    std::shared_ptr<platform::SerialPortTable> Table() override {
-        return platform::SystemSerialPortTable();
-    }
-    std::unique_ptr<platform::DeviceNotificationSource> Open(
-        platform::HiddenWindow& window) override {
-        return platform::OpenDeviceNotifications(window);
-    }
 
   private:
     TempDir dir_;
@@ -76,10 +69,8 @@ class VscanDriver final : public PortDriver {
     std::set<std::string> plugged_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, DeviceContract,
-                         ::testing::Values(DeviceImplementation{
-                             "Vscan", [] { return std::make_unique<VscanDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, DeviceContract,
+                           Instance<DeviceImplementation, VscanDriver>("Vscan"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
 // The dialog launcher's contract on Win32 windows, under Wine.
-#include <stdexcept>
-
 #include "DialogLauncherContract.h"
 #include "PrivateDesktop.h"
 #include "platform/Windows.h"
@@ -33,23 +31,18 @@ void CALLBACK ModalTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (modalStep) modalStep();
 }
 
-class Win32LauncherDriver final : public LauncherDriver {
-  public:
-    explicit Win32LauncherDriver(ui::FormServices services) {
+struct OnPrivateDesktop {
+    OnPrivateDesktop() {
         static const bool desktop = (UsePrivateDesktop(), true);
         (void)desktop;
-        launcher_ = std::make_unique<win32::Win32DialogLauncher>(std::move(services));
     }
-    DialogLauncher& Launcher() override { return *launcher_; }
-    void SetAllClosedHandler(std::function<void()> handler) override {
-        launcher_->SetAllClosedHandler(std::move(handler));
-    }
-    void CloseAll() override { launcher_->CloseAll(); }
+};
+
+class Win32LauncherDriver final
+    : public ShellLauncherDriver<OnPrivateDesktop, win32::Win32DialogLauncher> {
+  public:
+    using ShellLauncherDriver::ShellLauncherDriver;
     int ShownWindows() override { return static_cast<int>(ShownFormWindows().size()); }
-    ui::Form* OpenForm(const std::string& formName) override {
-        auto* window = launcher_->OpenDialog(formName);
-        return window != nullptr ? &window->form() : nullptr;
-    }
     void PressKey(const std::string& formName, Key key) override {
         HWND target = Target(formName);
         const WPARAM code = key == Key::Return ? VK_RETURN : VK_ESCAPE;
@@ -58,7 +51,7 @@ class Win32LauncherDriver final : public LauncherDriver {
     }
     void TypeText(const std::string& formName, const std::string& box,
                   const std::string& text) override {
-        HWND edit = Window(formName).ControlWindow(box);
+        HWND edit = Dialog(formName).ControlWindow(box);
         SetFocus(edit);
         SendMessageA(edit, EM_SETSEL, 0, -1);
         for (unsigned char c : text) PostMessageA(edit, WM_CHAR, c, 1);
@@ -85,30 +78,18 @@ class Win32LauncherDriver final : public LauncherDriver {
     }
 
   private:
-    win32::Win32FormWindow& Window(const std::string& formName) {
-        auto* window = launcher_->OpenDialog(formName);
-        if (window == nullptr) throw std::runtime_error(formName + " is not open");
-        return *window;
-    }
     // The control with the focus when the window has it, else its first.
     HWND Target(const std::string& formName) {
-        HWND window = Window(formName).Handle();
+        HWND window = Dialog(formName).Handle();
         HWND focus = GetFocus();
         if (focus != nullptr && IsChild(window, focus)) return focus;
         HWND first = GetNextDlgTabItem(window, nullptr, FALSE);
         return first != nullptr ? first : window;
     }
-
-    std::unique_ptr<win32::Win32DialogLauncher> launcher_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, DialogLauncherContract,
-                         ::testing::Values(LauncherImplementation{
-                             "Win32",
-                             [](ui::FormServices services) {
-                                 return std::make_unique<Win32LauncherDriver>(std::move(services));
-                             }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, DialogLauncherContract,
+                           Instance<LauncherImplementation, Win32LauncherDriver>("Win32"));
 
 }  // namespace
 }  // namespace quarnel::test

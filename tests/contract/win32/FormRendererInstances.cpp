@@ -5,6 +5,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "ContractTest.h"
 #include "FormRendererContract.h"
@@ -131,28 +132,12 @@ class Win32FormDriver final : public FormDriver {
         Pump();
     }
     void PressKey(const std::string& name, Key key) override {
-        HWND control = Window(name);
-        switch (key) {
-            case Key::Return:
-                PostMessageA(control, WM_KEYDOWN, VK_RETURN, 1);
-                PostMessageA(control, WM_CHAR, '\r', 1);
-                break;
-            case Key::Escape:
-                PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 1);
-                PostMessageA(control, WM_CHAR, 0x1b, 1);
-                break;
-            case Key::Down:
-                PostMessageA(control, WM_KEYDOWN, VK_DOWN, 1);
-                break;
-            case Key::Backspace:
-                PostMessageA(control, WM_KEYDOWN, VK_BACK, 1);
-                PostMessageA(control, WM_CHAR, 0x08, 1);
-                break;
-            case Key::Tab:
-                PostMessageA(control, WM_KEYDOWN, VK_TAB, 1);
-                PostMessageA(control, WM_CHAR, '\t', 1);
-                break;
-        }
+        // Each key's code and the character it types, in the order of Key.
+        static constexpr std::pair<WPARAM, WPARAM> kKeys[] = {
+            {VK_RETURN, '\r'}, {VK_ESCAPE, 0x1b}, {VK_DOWN, 0}, {VK_BACK, 0x08}, {VK_TAB, '\t'}};
+        const auto [code, typed] = kKeys[static_cast<int>(key)];
+        PostMessageA(Window(name), WM_KEYDOWN, code, 1);
+        if (typed != 0) PostMessageA(Window(name), WM_CHAR, typed, 1);
         Pump();
     }
     void ClickAt(const std::string& name, int x, int y) override {
@@ -223,10 +208,8 @@ TEST(Win32Pictures, AreThePictureFilesOfTheDialogs) {
     EXPECT_EQ(win32::PictureSource(":/dialogs/none.svg"), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Win32, FormRendererContract,
-                         ::testing::Values(FormRendererImplementation{
-                             "Win32", [] { return std::make_unique<Win32FormDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, FormRendererContract,
+                           Instance<FormRendererImplementation, Win32FormDriver>("Win32"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -6,14 +6,9 @@
 namespace quarnel::test {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Win32, HttpContract,
-                         ::testing::Values(HttpImplementation{
-                             "WinInet",
-                             [](platform::HttpTimeouts timeouts) {
-                                 return std::make_shared<platform::WinInetHttp>(timeouts);
-                             },
-                             /*seesBrokenChunks=*/false}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(
+    Win32, HttpContract,
+    Instance<HttpImplementation, platform::WinInetHttp>("WinInet", /*seesBrokenChunks=*/false));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -37,12 +37,12 @@ class ContractRegistry final : public platform::Win32Registry {
     ContractKey key_;
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Win32, RegistryContract,
-    ::testing::Values(RegistryImplementation{
-        "Win32", [](const std::string&) { return std::make_shared<ContractRegistry>(); },
-        "\xC3\xA9", "\xC3\x89"}),  // "é", "É" in the program's UTF-8
-    ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, RegistryContract,
+                           RegistryImplementation{"Win32",
+                                                  [](const std::string&) {
+                                                      return std::make_shared<ContractRegistry>();
+                                                  },
+                                                  "\xC3\xA9", "\xC3\x89"});  // "é", "É" in UTF-8
 
 }  // namespace
 }  // namespace quarnel::test

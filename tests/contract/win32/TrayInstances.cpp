@@ -61,10 +61,8 @@ class Win32TrayDriver final : public TrayDriver, private platform::ShellNotifyAp
     std::map<UINT, std::string> tips_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, TrayContract,
-                         ::testing::Values(TrayImplementation{
-                             "Win32", [] { return std::make_unique<Win32TrayDriver>(); }}),
-                         ImplementationName());
+QUARNEL_CONTRACT_INSTANCES(Win32, TrayContract,
+                           Instance<TrayImplementation, Win32TrayDriver>("Win32"));
 
 }  // namespace
 }  // namespace quarnel::test

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The scanner library contract on Linux: the virtual scanner library bound
-// through the dynamic loader.
+// The scanner library contract of the system: the virtual scanner library
+// bound through the system's loader.
+#include "FileStamp.h"
 #include "ScannerContract.h"
 #include "ScannerFile.h"
 #include "TestSupport.h"
-#include "backends/linux/VirtualPorts.h"
 
 namespace quarnel::test {
 namespace {
@@ -21,8 +21,7 @@ class VirtualDriver final : public ScannerDriver {
             file.records.push_back(vscan::Barcode{{2024, 2, 28, 12, 0, 0}, codeId, text});
         const std::string port = "COM" + std::to_string(comPort);
         std::string error;
-        ASSERT_TRUE(vscan::SaveScannerFile(platform::virtual_ports::FileOfPort(dir_.Path(), port),
-                                           file, port, error))
+        ASSERT_TRUE(vscan::SaveScannerFile(vscan::PortFile(dir_.Path(), port), file, port, error))
             << error;
     }
     std::shared_ptr<platform::ScannerLibrary> Library() override {
@@ -31,17 +30,16 @@ class VirtualDriver final : public ScannerDriver {
 
   private:
     TempDir dir_;
-    ScopedEnv folder_{platform::virtual_ports::kFolderVariable, dir_.Path()};
+    ScopedEnv folder_{"QUARNEL_VIRTUAL_PORTS", dir_.Path()};
 };
 
-template <class Driver>
-std::unique_ptr<ScannerDriver> Make() {
-    return std::make_unique<Driver>();
-}
-
-INSTANTIATE_TEST_SUITE_P(Linux, ScannerContract,
-                         ::testing::Values(ScannerImplementation{"Virtual", Make<VirtualDriver>}),
-                         ImplementationName());
+#ifdef _WIN32
+QUARNEL_CONTRACT_INSTANCES(Win32, ScannerContract,
+                           Instance<ScannerImplementation, VirtualDriver>("Virtual"));
+#else
+QUARNEL_CONTRACT_INSTANCES(Linux, ScannerContract,
+                           Instance<ScannerImplementation, VirtualDriver>("Virtual"));
+#endif
 
 }  // namespace
 }  // namespace quarnel::test
