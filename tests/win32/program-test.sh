@@ -22,6 +22,32 @@ cleanup() {
 trap cleanup EXIT
 
 traced() { local t; t=$(trace); [ -n "$t" ] && tr -d '\r' <"$t" | grep -qF "$1"; }
+traced_count() {
+  local t
+  t=$(trace)
+  if [ -n "$t" ]; then tr -d '\r' <"$t" | grep -cF "$1" || true; else echo 0; fi
+}
+# Right-clicks the icon at x y, with the key KEY held if given, until the
+# program has traced ENTRY once more: under Wine a click on an icon just
+# docked is now and then lost. A handled click is traced within seconds;
+# the next try waits well beyond that, not to close a menu merely slow.
+right_click_until() {
+  local entry=$1 key=${2:-} before deadline
+  before=$(traced_count "$entry")
+  for _ in 1 2 3; do
+    xdotool mousemove "$x" "$y"
+    # The key is released only once the click was handled: its state is read then.
+    [ -z "$key" ] || xdotool keydown "$key"
+    xdotool click 3
+    deadline=$((SECONDS + 20))
+    until [ "$(traced_count "$entry")" -gt "$before" ] || ((SECONDS >= deadline)); do
+      sleep 0.2
+    done
+    [ -z "$key" ] || xdotool keyup "$key"
+    [ "$(traced_count "$entry")" -gt "$before" ] && return 0
+  done
+  return 1
+}
 # The middle of our icon in the tray, in screen coordinates.
 icon_centre() {
   local x y w h
@@ -54,12 +80,8 @@ case $case in
     ;;
   menu)
     read -r x y < <(icon_centre)
-    xdotool mousemove "$x" "$y"
-    # Ctrl is released only once the click was handled: the key state is read then.
-    xdotool keydown ctrl click 3
-    wait_for traced "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 2)" ||
-      { xdotool keyup ctrl; fail "no right click with Ctrl"; }
-    xdotool keyup ctrl
+    right_click_until "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 2)" ctrl ||
+      fail "no right click with Ctrl"
     wait_for traced "  Opening context menu..." || fail "no menu"
     sleep 1
     # The menu opens above the pointer, right-aligned to the screen's edge;
@@ -73,8 +95,7 @@ case $case in
     ;;
   options)
     read -r x y < <(icon_centre)
-    xdotool mousemove "$x" "$y" click 3
-    wait_for traced "  Opening context menu..." || fail "no menu"
+    right_click_until "  Opening context menu..." || fail "no menu"
     sleep 1
     # Without Ctrl the menu ends with Settings, Info and Exit.
     xdotool mousemove "$((x - 60))" "$((y - 64))" sleep 0.5 click 1
