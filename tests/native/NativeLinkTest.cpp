@@ -10,7 +10,6 @@
 #include <termios.h>
 
 #include <filesystem>
-#include <sstream>
 #include <stdexcept>
 
 #include "Emulator.h"
@@ -28,46 +27,10 @@ namespace quarnel::test {
 namespace {
 
 using opn2001::Emulator;
-using opn2001::Misbehaviour;
+using opn2001::ParseMisbehaviour;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
-
-Misbehaviour Parse(const std::string& options) {
-    Misbehaviour m;
-    std::istringstream words(options);
-    std::string word;
-    auto number = [&](int base) {
-        std::string value;
-        words >> value;
-        return std::stoi(value, nullptr, base);
-    };
-    while (words >> word) {
-        if (word == "--garbage")
-            m.garbage = true;
-        else if (word == "--split")
-            m.split = true;
-        else if (word == "--bad-crc")
-            m.badCrc = true;
-        else if (word == "--silent")
-            m.silent = true;
-        else if (word == "--hang-up")
-            m.hangUp = true;
-        else if (word == "--on")
-            m.onOpcode = static_cast<uint8_t>(number(16));
-        else if (word == "--times")
-            m.times = number(10);
-        else if (word == "--drip")
-            m.drip = std::chrono::milliseconds(number(10));
-        else if (word == "--switching")
-            m.switching = std::chrono::milliseconds(number(10));
-        else if (word == "--split-pause")
-            m.splitPause = std::chrono::milliseconds(number(10));
-        else
-            throw std::invalid_argument(word);
-    }
-    return m;
-}
 
 // Answers on COM7 of the COM devices' folder.
 class EmulatorHost : public ScannerHost {
@@ -75,7 +38,7 @@ class EmulatorHost : public ScannerHost {
     int Serve(const std::string& fileText, const std::string& options) override {
         WriteFileBytes(file, fileText);
         std::string error;
-        emulator = std::make_unique<Emulator>(file, Parse(options));
+        emulator = std::make_unique<Emulator>(file, ParseMisbehaviour(options).value());
         if (!emulator->Open(error) || !emulator->Plug(comDir, "COM7", error))
             throw std::runtime_error(error);
         emulator->Start();

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <mutex>
+#include <sstream>
 #include <utility>
 
 #include "Protocol.h"
@@ -346,6 +347,50 @@ void Emulator::HangUp() {
     if (state_->master >= 0) close(state_->master);
     state_->slave = state_->master = -1;
     hungUp_ = true;
+}
+
+std::optional<Misbehaviour> ParseMisbehaviour(const std::string& options) {
+    std::istringstream words(options);
+    Misbehaviour m;
+    std::string word;
+    auto number = [&](int base) -> std::optional<int> {
+        std::string value;
+        if (!(words >> value)) return std::nullopt;
+        try {
+            size_t used = 0;
+            int n = std::stoi(value, &used, base);
+            if (used != value.size() || n < 0) return std::nullopt;
+            return n;
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    };
+    while (words >> word) {
+        std::optional<int> n = 0;
+        if (word == "--garbage")
+            m.garbage = true;
+        else if (word == "--split")
+            m.split = true;
+        else if (word == "--bad-crc")
+            m.badCrc = true;
+        else if (word == "--silent")
+            m.silent = true;
+        else if (word == "--hang-up")
+            m.hangUp = true;
+        else if (word == "--on" && (n = number(16)) && *n <= 255)
+            m.onOpcode = static_cast<uint8_t>(*n);
+        else if (word == "--times" && (n = number(10)))
+            m.times = *n;
+        else if (word == "--drip" && (n = number(10)))
+            m.drip = std::chrono::milliseconds(*n);
+        else if (word == "--switching" && (n = number(10)))
+            m.switching = std::chrono::milliseconds(*n);
+        else if (word == "--split-pause" && (n = number(10)))
+            m.splitPause = std::chrono::milliseconds(*n);
+        else
+            return std::nullopt;
+    }
+    return m;
 }
 
 }  // namespace quarnel::opn2001

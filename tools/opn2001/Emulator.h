@@ -37,6 +37,10 @@ struct Misbehaviour {
     std::chrono::milliseconds switching{0};
 };
 
+// Misbehaviour from command-line words ("--bad-crc --on 07 --times 1"); none
+// when a word is unknown or a number is missing or malformed.
+std::optional<Misbehaviour> ParseMisbehaviour(const std::string& options);
+
 class Emulator {
   public:
     Emulator(std::string scannerFile, Misbehaviour misbehaviour = {});

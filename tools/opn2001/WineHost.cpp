@@ -48,7 +48,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using quarnel::opn2001::Emulator;
-using quarnel::opn2001::Misbehaviour;
+using quarnel::opn2001::ParseMisbehaviour;
 
 constexpr int kFirstPort = 10;  // below: the prefix's own ports
 constexpr int kLastPort = 255;
@@ -72,49 +72,6 @@ int LinkFreePort(const fs::path& target, fs::path& link) {
         }
     }
     return 0;
-}
-
-std::optional<Misbehaviour> ParseOptions(std::istringstream& words) {
-    Misbehaviour m;
-    std::string word;
-    auto number = [&](int base) -> std::optional<int> {
-        std::string value;
-        if (!(words >> value)) return std::nullopt;
-        try {
-            size_t used = 0;
-            int n = std::stoi(value, &used, base);
-            if (used != value.size() || n < 0) return std::nullopt;
-            return n;
-        } catch (const std::exception&) {
-            return std::nullopt;
-        }
-    };
-    while (words >> word) {
-        std::optional<int> n = 0;
-        if (word == "--garbage")
-            m.garbage = true;
-        else if (word == "--split")
-            m.split = true;
-        else if (word == "--bad-crc")
-            m.badCrc = true;
-        else if (word == "--silent")
-            m.silent = true;
-        else if (word == "--hang-up")
-            m.hangUp = true;
-        else if (word == "--on" && (n = number(16)) && *n <= 255)
-            m.onOpcode = static_cast<uint8_t>(*n);
-        else if (word == "--times" && (n = number(10)))
-            m.times = *n;
-        else if (word == "--drip" && (n = number(10)))
-            m.drip = std::chrono::milliseconds(*n);
-        else if (word == "--switching" && (n = number(10)))
-            m.switching = std::chrono::milliseconds(*n);
-        else if (word == "--split-pause" && (n = number(10)))
-            m.splitPause = std::chrono::milliseconds(*n);
-        else
-            return std::nullopt;
-    }
-    return m;
 }
 
 // One connection: its scanner file, emulator and port.
@@ -146,7 +103,9 @@ class Session {
             return "ok";
         }
         if (command == "serve") {
-            auto misbehaviour = ParseOptions(words);
+            std::string options;
+            std::getline(words, options);
+            auto misbehaviour = ParseMisbehaviour(options);
             if (!misbehaviour) return "error bad options";
             Stop();
             if (!WriteFile()) return "error cannot write the scanner file";
