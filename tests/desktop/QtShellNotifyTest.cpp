@@ -69,19 +69,25 @@ TEST_F(QtShellNotifyTest, ClicksReachTheWindowAsNotificationNumbers) {
 }
 
 TEST_F(QtShellNotifyTest, BalloonsReportShownThenTimedOutClickedOrHidden) {
-    // An update restarts the time and is shown again.
+    const auto received = [&](size_t count) {
+        return test::RunEventsUntil([&] { return receiver_.numbers.size() >= count; });
+    };
+    // An update restarts the time and is shown again. Events run only inside
+    // the waits, so no time-out can come between a show and the next call.
     Balloon("Connected", "Read");
-    test::RunEventsFor(100ms);
+    ASSERT_TRUE(received(1));
     Balloon("Connected", "Done");
-    ASSERT_TRUE(test::RunEventsUntil([&] { return receiver_.numbers.size() >= 3; }));
-    // Clicked: no time-out follows.
+    ASSERT_TRUE(received(3));
+    // Clicked: no time-out follows, however long one waits.
     Balloon("T", "clicked");
     emit icon_->messageClicked();
+    ASSERT_TRUE(received(5));
     test::RunEventsFor(400ms);
     // Hidden by an empty title and text; hiding again sends nothing.
     Balloon("T", "hidden");
     Balloon("", "");
     Balloon("", "");
+    ASSERT_TRUE(received(7));
     test::RunEventsFor(400ms);
     EXPECT_EQ(receiver_.numbers,
               (Numbers{NIN_BALLOONSHOW, NIN_BALLOONSHOW, NIN_BALLOONTIMEOUT, NIN_BALLOONSHOW,
