@@ -27,14 +27,21 @@ traced_count() {
   t=$(trace)
   if [ -n "$t" ]; then tr -d '\r' <"$t" | grep -cF "$1" || true; else echo 0; fi
 }
-# Right-clicks the icon at x y, with the key KEY held if given, until the
-# program has traced ENTRY once more: under Wine a click on an icon just
-# docked is now and then lost. A handled click is traced within seconds;
+# Right-clicks our icon, with the key KEY held if given, until the program
+# has traced ENTRY once more; x y is where it clicked. Under Wine an icon is
+# now and then docked so that no click on it reaches the program, however
+# long one waits: the icon is then taken away and added again, as after a
+# new task bar, and clicked anew. A handled click is traced within seconds;
 # the next try waits well beyond that, not to close a menu merely slow.
 right_click_until() {
-  local entry=$1 key=${2:-} before deadline
+  local entry=$1 key=${2:-} before deadline try
   before=$(traced_count "$entry")
-  for _ in 1 2 3; do
+  for try in 1 2 3; do
+    if [ "$try" -gt 1 ]; then
+      wine "$poke" delete && wait_for undocked || return 1
+      wine "$poke" taskbarcreated && wait_for docked || return 1
+    fi
+    read -r x y < <(icon_centre)
     xdotool mousemove "$x" "$y"
     # The key is released only once the click was handled: its state is read then.
     [ -z "$key" ] || xdotool keydown "$key"
@@ -79,7 +86,6 @@ case $case in
     program=
     ;;
   menu)
-    read -r x y < <(icon_centre)
     right_click_until "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 2)" ctrl ||
       fail "no right click with Ctrl"
     wait_for traced "  Opening context menu..." || fail "no menu"
@@ -94,7 +100,6 @@ case $case in
     program=
     ;;
   options)
-    read -r x y < <(icon_centre)
     right_click_until "  Opening context menu..." || fail "no menu"
     sleep 1
     # Without Ctrl the menu ends with Settings, Info and Exit.
