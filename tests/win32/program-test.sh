@@ -62,6 +62,14 @@ icon_centre() {
   echo "$((x + w / 2)) $((y + h / 2))"
 }
 ended() { ! kill -0 "$program" 2>/dev/null; }
+# The program's popup menu: a shown window of it without a title.
+menu_shown() {
+  local id name
+  for id in $(xdotool search --onlyvisible --class '^quarnel\.exe$' 2>/dev/null); do
+    name=$(xdotool getwindowname "$id" 2>/dev/null) && [ -z "$name" ] && return 0
+  done
+  return 1
+}
 
 # Started in its run folder, so that a trace beside the working folder
 # stays with this run.
@@ -89,7 +97,7 @@ case $case in
     right_click_until "  Entering frmMain.m_objTray_OnTrayEvent (Message = 517, Shift = 2)" ctrl ||
       fail "no right click with Ctrl"
     wait_for traced "  Opening context menu..." || fail "no menu"
-    sleep 1
+    wait_for menu_shown || fail "the menu was not shown"
     # The menu opens above the pointer, right-aligned to the screen's edge;
     # Exit is the item above the separator and the extended-logging item.
     # (Keys would go to the window under the pointer: no window manager.)
@@ -101,7 +109,7 @@ case $case in
     ;;
   options)
     right_click_until "  Opening context menu..." || fail "no menu"
-    sleep 1
+    wait_for menu_shown || fail "the menu was not shown"
     # Without Ctrl the menu ends with Settings, Info and Exit.
     xdotool mousemove "$((x - 60))" "$((y - 64))" sleep 0.5 click 1
     wait_for traced "  Handling frmMain.mnuOptions_Click" || fail "Settings was not chosen"
