@@ -34,8 +34,9 @@ traced_count() {
 # new task bar, and clicked anew. A handled click is traced within seconds;
 # the next try waits well beyond that, not to close a menu merely slow.
 right_click_until() {
-  local entry=$1 key=${2:-} before deadline try
+  local entry=$1 key=${2:-} before try handled
   before=$(traced_count "$entry")
+  clicked() { [ "$(traced_count "$entry")" -gt "$before" ]; }
   for try in 1 2 3; do
     if [ "$try" -gt 1 ]; then
       wine "$poke" delete && wait_for undocked || return 1
@@ -46,12 +47,10 @@ right_click_until() {
     # The key is released only once the click was handled: its state is read then.
     [ -z "$key" ] || xdotool keydown "$key"
     xdotool click 3
-    deadline=$((SECONDS + 20))
-    until [ "$(traced_count "$entry")" -gt "$before" ] || ((SECONDS >= deadline)); do
-      sleep 0.2
-    done
+    handled=0
+    WAIT_SECONDS=20 wait_for clicked && handled=1
     [ -z "$key" ] || xdotool keyup "$key"
-    [ "$(traced_count "$entry")" -gt "$before" ] && return 0
+    [ "$handled" -eq 1 ] && return 0
   done
   return 1
 }

@@ -15,9 +15,10 @@ fail() {
   exit 1
 }
 
-# Waits up to a generous deadline for a condition (a command).
+# Waits up to a generous deadline for a condition (a command); a caller that
+# means to act on a condition still false sets WAIT_SECONDS lower.
 wait_for() {
-  local deadline=$((SECONDS + 60))
+  local deadline=$((SECONDS + ${WAIT_SECONDS:-60}))
   until "$@"; do
     [ $SECONDS -lt $deadline ] || return 1
     sleep 0.2
